@@ -1,0 +1,165 @@
+// The three readers of typed input and the buffer under them.
+#include "console/input_reader.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace survey {
+namespace {
+
+constexpr size_t kBufferSize = 64 * 1024;
+constexpr size_t kExcerptLimit = 40;
+
+bool isWhiteSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDecimal(int c) { return c >= '0' && c <= '9'; }
+
+// The value of `c` as a digit of `base`, or -1.
+int digitValue(int c, int base) {
+  int value = -1;
+  if (c >= '0' && c <= '9') value = c - '0';
+  if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  return value < base ? value : -1;
+}
+
+}  // namespace
+
+InputReader::InputReader(ConsoleInput& input, std::function<void()> beforeWait)
+    : input_(input), beforeWait_(std::move(beforeWait)), buffer_(kBufferSize) {}
+
+int InputReader::peek(size_t offset) {
+  while (position_ + offset >= end_) {
+    if (ended_) return -1;
+    if (position_ > 0) {
+      std::memmove(buffer_.data(), buffer_.data() + position_, end_ - position_);
+      end_ -= position_;
+      position_ = 0;
+    }
+    if (beforeWait_) beforeWait_();
+    size_t got = input_.read(buffer_.data() + end_, buffer_.size() - end_);
+    if (got == 0) ended_ = true;  // the end of input stays the end
+    end_ += got;
+  }
+  return static_cast<unsigned char>(buffer_[position_ + offset]);
+}
+
+bool InputReader::skipWhiteSpace() {
+  for (;;) {
+    int c = peek();
+    if (c < 0) return false;
+    if (!isWhiteSpace(c)) return true;
+    consume(1);
+  }
+}
+
+void InputReader::dropWord(std::string* dropped) {
+  for (int c = peek(); c >= 0 && !isWhiteSpace(c); c = peek()) {
+    if (dropped->size() < kExcerptLimit) dropped->push_back(static_cast<char>(c));
+    consume(1);
+  }
+}
+
+ReadResult InputReader::readWholeNumber(int* value, std::string* rejected) {
+  rejected->clear();
+  if (!skipWhiteSpace()) return ReadResult::kEnd;
+  size_t length = 0;
+  bool negative = false;
+  if (peek() == '+' || peek() == '-') {
+    negative = peek() == '-';
+    ++length;
+  }
+  int base = 10;
+  bool anyDigit = false;
+  if (peek(length) == '0') {
+    anyDigit = true;
+    base = 8;
+    ++length;
+    if (length < kWholeNumberLimit && (peek(length) == 'x' || peek(length) == 'X')) {
+      base = 16;
+      ++length;
+    }
+  }
+  // At most 15 characters: the magnitude stays far inside 64 bits.
+  uint64_t magnitude = 0;
+  for (int digit; length < kWholeNumberLimit && (digit = digitValue(peek(length), base)) >= 0;
+       ++length) {
+    magnitude = magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
+    anyDigit = true;
+  }
+  if (!anyDigit) {
+    *value = 0;
+    dropWord(rejected);
+    return ReadResult::kNoNumber;
+  }
+  consume(length);
+  if (negative) {
+    *value = magnitude > uint64_t{1} << 31 ? INT_MIN : static_cast<int>(-static_cast<int64_t>(magnitude));
+  } else {
+    *value = magnitude > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(magnitude);
+  }
+  return ReadResult::kValue;
+}
+
+ReadResult InputReader::readReal(double* value, std::string* rejected) {
+  rejected->clear();
+  if (!skipWhiteSpace()) return ReadResult::kEnd;
+  // Measure the number's shape without consuming; past 27 characters it is too long anyway.
+  const size_t scanLimit = kRealNumberLimit + 1;
+  size_t length = 0;
+  size_t digits = 0;
+  if (peek() == '+' || peek() == '-') ++length;
+  for (; length < scanLimit && isDecimal(peek(length)); ++length) ++digits;
+  if (length < scanLimit && peek(length) == '.') {
+    ++length;
+    for (; length < scanLimit && isDecimal(peek(length)); ++length) ++digits;
+  }
+  if (digits > 0 && length < scanLimit && (peek(length) == 'e' || peek(length) == 'E')) {
+    size_t exponent = length + 1;
+    if (peek(exponent) == '+' || peek(exponent) == '-') ++exponent;
+    if (isDecimal(peek(exponent))) {
+      while (exponent < scanLimit && isDecimal(peek(exponent))) ++exponent;
+      length = exponent;
+    }
+  }
+  if (digits == 0 || length > kRealNumberLimit) {
+    *value = 0;
+    dropWord(rejected);
+    return ReadResult::kNoNumber;
+  }
+  std::string text(buffer_.data() + position_, length);
+  double parsed = std::strtod(text.c_str(), nullptr);
+  if (std::isinf(parsed)) {
+    *value = 0;
+    dropWord(rejected);
+    return ReadResult::kNoNumber;
+  }
+  consume(length);
+  *value = parsed;
+  return ReadResult::kValue;
+}
+
+ReadResult InputReader::readWord(std::string* word, bool* cut) {
+  word->clear();
+  *cut = false;
+  if (!skipWhiteSpace()) return ReadResult::kEnd;
+  for (int c = peek(); c >= 0 && !isWhiteSpace(c); c = peek()) {
+    // Take the buffered run of the word at once.
+    size_t run = 0;
+    while (position_ + run < end_ && !isWhiteSpace(static_cast<unsigned char>(buffer_[position_ + run]))) {
+      ++run;
+    }
+    size_t room = kWordLimit - std::min(kWordLimit, word->size());
+    word->append(buffer_.data() + position_, std::min(run, room));
+    if (run > room) *cut = true;
+    consume(run);
+  }
+  return ReadResult::kValue;
+}
+
+}  // namespace survey

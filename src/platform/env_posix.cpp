@@ -1,0 +1,220 @@
+// The POSIX platform: file descriptors, localtime_r, the controlling terminal and termios.
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/env.h"
+
+namespace survey {
+namespace {
+
+Status errnoStatus(int error) { return Status::error(std::strerror(error)); }
+
+class FdInput : public ConsoleInput {
+ public:
+  size_t read(char* buffer, size_t capacity) override {
+    for (;;) {
+      ssize_t got = ::read(STDIN_FILENO, buffer, capacity);
+      if (got >= 0) return static_cast<size_t>(got);
+      if (errno != EINTR) return 0;
+    }
+  }
+};
+
+Status writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t done = ::write(fd, bytes.data(), bytes.size());
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      return errnoStatus(errno);
+    }
+    bytes.remove_prefix(static_cast<size_t>(done));
+  }
+  return Status();
+}
+
+class FdOutput : public ConsoleOutput {
+ public:
+  explicit FdOutput(int fd) : fd_(fd) {}
+  Status write(std::string_view bytes) override { return writeAll(fd_, bytes); }
+
+ private:
+  int fd_;
+};
+
+class SystemClock : public Clock {
+ public:
+  LocalTime now() override {
+    time_t seconds = time(nullptr);
+    struct tm parts {};
+    localtime_r(&seconds, &parts);
+    return LocalTime{parts.tm_mday, parts.tm_mon, parts.tm_year, parts.tm_hour, parts.tm_min};
+  }
+};
+
+// The terminal settings to put back if a signal ends the program during the key wait.
+int savedTtyFd = -1;
+struct termios savedTty;
+
+void restoreTtyAndReraise(int signalNumber) {
+  if (savedTtyFd >= 0) tcsetattr(savedTtyFd, TCSANOW, &savedTty);
+  signal(signalNumber, SIG_DFL);
+  raise(signalNumber);
+}
+
+const int kEndingSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
+
+class PosixTerminal : public Terminal {
+ public:
+  bool outputIsTerminal() override { return isatty(STDOUT_FILENO) == 1; }
+
+  void waitForKey() override {
+    int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return;  // no controlling terminal: nothing to wait for
+    struct termios original;
+    if (tcgetattr(fd, &original) != 0) {
+      close(fd);
+      return;
+    }
+    struct sigaction restore {}, previous[sizeof kEndingSignals / sizeof *kEndingSignals];
+    restore.sa_handler = restoreTtyAndReraise;
+    sigemptyset(&restore.sa_mask);
+    savedTty = original;
+    savedTtyFd = fd;
+    for (size_t i = 0; i < sizeof kEndingSignals / sizeof *kEndingSignals; ++i) {
+      sigaction(kEndingSignals[i], &restore, &previous[i]);
+    }
+
+    struct termios raw = original;
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
+    raw.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL);
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    if (tcsetattr(fd, TCSANOW, &raw) == 0) {
+      unsigned char key = 0;
+      ssize_t got;
+      do {
+        got = ::read(fd, &key, 1);
+      } while (got < 0 && errno == EINTR);
+      // An escape sequence (arrow, function key) or a multi-byte character arrives as a burst:
+      // take the rest of it so that nothing leaks to whatever reads the terminal next.
+      if (got == 1 && (key == 0x1b || key >= 0x80)) {
+        raw.c_cc[VMIN] = 0;
+        raw.c_cc[VTIME] = 1;  // tenths of a second
+        tcsetattr(fd, TCSANOW, &raw);
+        char rest[64];
+        while (::read(fd, rest, sizeof rest) > 0) {
+        }
+      }
+      tcsetattr(fd, TCSANOW, &original);
+    }
+
+    for (size_t i = 0; i < sizeof kEndingSignals / sizeof *kEndingSignals; ++i) {
+      sigaction(kEndingSignals[i], &previous[i], nullptr);
+    }
+    savedTtyFd = -1;
+    close(fd);
+  }
+
+  Status clearScreen(ConsoleOutput& output) override {
+    // No shell is started: a terminal gets the ANSI clear (screen and scroll-back); redirected
+    // output gets a form feed, as a console's own clear writes when redirected.
+    return output.write(outputIsTerminal() ? std::string_view("\x1b[H\x1b[2J\x1b[3J")
+                                           : std::string_view("\f"));
+  }
+};
+
+class FdFile : public SequentialFile {
+ public:
+  explicit FdFile(int fd) : fd_(fd) {}
+  ~FdFile() override { close(fd_); }
+  Status read(char* buffer, size_t capacity, size_t* count) override {
+    for (;;) {
+      ssize_t got = ::read(fd_, buffer, capacity);
+      if (got >= 0) {
+        *count = static_cast<size_t>(got);
+        return Status();
+      }
+      if (errno != EINTR) {
+        *count = 0;
+        return errnoStatus(errno);
+      }
+    }
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixFileSystem : public FileSystem {
+ public:
+  Status appendDurably(const std::string& path, std::string_view text) override {
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return errnoStatus(errno);
+    // One write keeps a record whole against concurrent writers and kills; a short write
+    // (a full disk) is reported, never continued, so no second piece lands elsewhere.
+    Status result;
+    ssize_t done;
+    do {
+      done = ::write(fd, text.data(), text.size());
+    } while (done < 0 && errno == EINTR);
+    if (done < 0) {
+      result = errnoStatus(errno);
+    } else if (static_cast<size_t>(done) != text.size()) {
+      result = Status::error("short write (" + std::to_string(done) + " of " +
+                             std::to_string(text.size()) + " bytes)");
+    } else if (fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) {
+      // EINVAL and ENOTSUP: a device such as /dev/null that cannot be synced by its nature.
+      result = errnoStatus(errno);
+    }
+    if (close(fd) != 0 && result.ok() && errno != EINTR) result = errnoStatus(errno);
+    return result;
+  }
+
+  Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errnoStatus(errno);
+    struct stat info;
+    if (fstat(fd, &info) != 0) {
+      Status failure = errnoStatus(errno);
+      close(fd);
+      return failure;
+    }
+    if (!S_ISREG(info.st_mode)) {
+      close(fd);
+      return errnoStatus(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    }
+    *file = std::make_unique<FdFile>(fd);
+    return Status();
+  }
+};
+
+class PosixEnv : public Env {
+ public:
+  ConsoleInput& input() override { return input_; }
+  ConsoleOutput& output() override { return output_; }
+  ConsoleOutput& errors() override { return errors_; }
+  Clock& clock() override { return clock_; }
+  Terminal& terminal() override { return terminal_; }
+  FileSystem& files() override { return files_; }
+
+ private:
+  FdInput input_;
+  FdOutput output_{STDOUT_FILENO};
+  FdOutput errors_{STDERR_FILENO};
+  SystemClock clock_;
+  PosixTerminal terminal_;
+  PosixFileSystem files_;
+};
+
+}  // namespace
+
+std::unique_ptr<Env> makeSystemEnv() { return std::make_unique<PosixEnv>(); }
+
+}  // namespace survey

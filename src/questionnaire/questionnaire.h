@@ -1,0 +1,14 @@
+// The 23 questions and the reading of their answers.
+#pragma once
+
+#include "console/session.h"
+#include "questionnaire/survey_answers.h"
+
+namespace survey {
+
+// Asks the questions in order and stores each answer into `answers`. A real answer that is
+// not a number stores 0, an overlong word is cut, each with a notice. Returns false when the
+// input ends: no further question is asked and `answers` must not be stored.
+bool askQuestionnaire(Session& session, SurveyAnswers& answers);
+
+}  // namespace survey

@@ -1,0 +1,79 @@
+// Naming the answers and figures for the screens and the record.
+#include "questionnaire/survey_answers.h"
+
+#include "console/number_format.h"
+
+namespace survey {
+namespace {
+
+struct TextField {
+  std::string_view name;
+  std::string SurveyAnswers::*field;
+};
+
+const TextField kTextFields[] = {
+    {"firstName", &SurveyAnswers::firstName},
+    {"surname", &SurveyAnswers::surname},
+    {"placeOfBirth", &SurveyAnswers::placeOfBirth},
+    {"dateOfBirth", &SurveyAnswers::dateOfBirth},
+    {"ageNowText", &SurveyAnswers::ageNowText},
+    {"learningCenter", &SurveyAnswers::learningCenter},
+    {"centerStreet", &SurveyAnswers::centerStreet},
+    {"coordinatorName", &SurveyAnswers::coordinatorName},
+    {"nearbyBusiness", &SurveyAnswers::nearbyBusiness},
+    {"productivityCompany", &SurveyAnswers::productivityCompany},
+    {"maintenanceCompany", &SurveyAnswers::maintenanceCompany},
+    {"zonalLibrary", &SurveyAnswers::zonalLibrary},
+    {"libraryFee", &SurveyAnswers::libraryFee},
+    {"shoppingCenter", &SurveyAnswers::shoppingCenter},
+    {"nearestSchool", &SurveyAnswers::nearestSchool},
+    {"entryDate", &SurveyAnswers::entryDate},
+    {"entryTime", &SurveyAnswers::entryTime},
+    {"stateOrCity", &SurveyAnswers::stateOrCity},
+    {"touristPlace", &SurveyAnswers::touristPlace},
+    {"tribalLanguage", &SurveyAnswers::tribalLanguage},
+    {"country", &SurveyAnswers::country},
+};
+
+struct Figure {
+  std::string_view name;
+  double (*compute)(double s, double a);
+};
+
+const Figure kFigures[] = {
+    {"S", [](double s, double) { return s; }},
+    {"A", [](double, double a) { return a; }},
+    {"S+A", [](double s, double a) { return s + a; }},
+    {"A*A", [](double, double a) { return a * a; }},
+    {"A+A", [](double, double a) { return a + a; }},
+    {"S/2", [](double s, double) { return s / 2; }},
+    {"S/3", [](double s, double) { return s / 3; }},
+    {"S/4", [](double s, double) { return s / 4; }},
+    {"S/5", [](double s, double) { return s / 5; }},
+    {"A/2", [](double, double a) { return a / 2; }},
+    {"A/3", [](double, double a) { return a / 3; }},
+    {"A/4", [](double, double a) { return a / 4; }},
+    {"A/5", [](double, double a) { return a / 5; }},
+};
+
+}  // namespace
+
+FieldLookup answerLookup(const SurveyAnswers& answers) {
+  return [&answers](std::string_view name, std::string* text) {
+    for (const TextField& field : kTextFields) {
+      if (field.name == name) {
+        text->assign(answers.*field.field);
+        return true;
+      }
+    }
+    for (const Figure& figure : kFigures) {
+      if (figure.name == name) {
+        text->assign(formatReal(figure.compute(answers.sameAge, answers.anotherYearAge)));
+        return true;
+      }
+    }
+    return false;
+  };
+}
+
+}  // namespace survey
