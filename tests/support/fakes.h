@@ -1,0 +1,110 @@
+// In-memory stand-ins for the platform, and a runner for whole sessions against them.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/env.h"
+
+namespace survey::testing {
+
+// Typed input from a string, handed out at most `chunk` bytes per read.
+class FakeInput : public ConsoleInput {
+ public:
+  explicit FakeInput(std::string keys, size_t chunk = 1 << 20) : keys_(std::move(keys)), chunk_(chunk) {}
+  size_t read(char* buffer, size_t capacity) override;
+  int reads = 0;
+
+ private:
+  std::string keys_;
+  size_t chunk_;
+  size_t position_ = 0;
+};
+
+// Collects what is written; fails every write once `failAfter` bytes have gone out.
+class FakeOutput : public ConsoleOutput {
+ public:
+  Status write(std::string_view bytes) override;
+  std::string text;
+  int writes = 0;
+  size_t failAfter = std::string::npos;
+};
+
+class FakeClock : public Clock {
+ public:
+  explicit FakeClock(LocalTime time) : time_(time) {}
+  LocalTime now() override {
+    ++calls;
+    return time_;
+  }
+  int calls = 0;
+
+ private:
+  LocalTime time_;
+};
+
+// Records key waits and clears; clears write what the POSIX terminal writes.
+class FakeTerminal : public Terminal {
+ public:
+  explicit FakeTerminal(const FakeOutput& output) : output_(output) {}
+  bool outputIsTerminal() override { return isTerminal; }
+  void waitForKey() override;
+  Status clearScreen(ConsoleOutput& output) override;
+
+  bool isTerminal = false;
+  int keyWaits = 0;
+  std::string outputAtKeyWait;  // standard output as it stood when the key wait began
+
+ private:
+  const FakeOutput& output_;
+};
+
+// Files as strings. A path in `directories` behaves as a directory; `failAppends` fails
+// every append with that reason.
+class MemoryFileSystem : public FileSystem {
+ public:
+  Status appendDurably(const std::string& path, std::string_view text) override;
+  Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override;
+
+  std::map<std::string, std::string> files;
+  std::set<std::string> directories;
+  std::string failAppends;
+  int appends = 0;
+  size_t readChunk = 1 << 20;  // bytes handed out per read of an open file
+};
+
+class FakeEnv : public Env {
+ public:
+  explicit FakeEnv(std::string keys, LocalTime time = defaultTime())
+      : input_(std::move(keys)), clock_(time), terminal_(output_) {}
+  ConsoleInput& input() override { return input_; }
+  ConsoleOutput& output() override { return output_; }
+  ConsoleOutput& errors() override { return errors_; }
+  Clock& clock() override { return clock_; }
+  Terminal& terminal() override { return terminal_; }
+  FileSystem& files() override { return files_; }
+
+  // 21:05 on 7 December 2026.
+  static LocalTime defaultTime() { return LocalTime{7, 11, 126, 21, 5}; }
+
+  FakeInput& fakeInput() { return input_; }
+  FakeOutput& fakeOutput() { return output_; }
+  FakeOutput& fakeErrors() { return errors_; }
+  FakeClock& fakeClock() { return clock_; }
+  FakeTerminal& fakeTerminal() { return terminal_; }
+  MemoryFileSystem& memoryFiles() { return files_; }
+  // The record file's content, or "" when it does not exist.
+  std::string recordFile() const;
+  bool recordFileExists() const;
+
+ private:
+  FakeInput input_;
+  FakeOutput output_;
+  FakeOutput errors_;
+  FakeClock clock_;
+  FakeTerminal terminal_;
+  MemoryFileSystem files_;
+};
+
+}  // namespace survey::testing
