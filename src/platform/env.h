@@ -80,8 +80,7 @@ class FileSystem {
   // creating it, with one write on an append-mode descriptor, and syncs it to stable storage.
   virtual Status appendDurably(const std::string& path, std::string_view text) = 0;
   // Opens an existing regular file for reading; anything else (missing, a directory) fails.
-  virtual Status openForReading(const std::string& path,
-                                std::unique_ptr<SequentialFile>* file) = 0;
+  virtual Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) = 0;
 };
 
 class Env {

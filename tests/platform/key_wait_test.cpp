@@ -1,0 +1,106 @@
+// The key wait at exit, in a pseudo-terminal that is the program's controlling terminal.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+#include "process/process_support.h"
+
+namespace survey::testing {
+namespace {
+
+struct PtyRun {
+  int status = -1;
+  std::string screen;  // all the terminal showed
+};
+
+// Reads what is there on `master` for up to `ms` milliseconds.
+void drain(int master, std::string* screen, int ms) {
+  pollfd watch{master, POLLIN, 0};
+  char chunk[4096];
+  while (poll(&watch, 1, ms) > 0) {
+    ssize_t got = read(master, chunk, sizeof chunk);
+    if (got <= 0) return;
+    screen->append(chunk, static_cast<size_t>(got));
+  }
+}
+
+// Runs the program from a shell in a new pseudo-terminal: the shell prints the terminal's
+// settings before and after, then whatever typed bytes the program left unread.
+PtyRun runWithKeys(const std::string& dir, const std::string& keys) {
+  const std::string script = std::string("printf '[before:%s]' \"$(stty -g)\"; ") + SURVEY_EXE +
+                             "; printf '[status %s][after:%s]' $? \"$(stty -g)\";"
+                             " stty -icanon -echo min 0 time 3; printf '[left:'; cat; printf ']'";
+  int master = -1;
+  pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+  if (child == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    execl("/bin/sh", "sh", "-c", script.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  PtyRun run;
+  if (child < 0) return run;
+  const std::string line = "-1\n";
+  EXPECT_EQ(write(master, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+  // The key wait has begun once the terminal's echo is off.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  struct termios settings;
+  do {
+    drain(master, &run.screen, 20);
+    tcgetattr(master, &settings);
+  } while ((settings.c_lflag & ECHO) != 0 && std::chrono::steady_clock::now() < deadline);
+  EXPECT_EQ(settings.c_lflag & (ECHO | ICANON | ISIG), 0u) << "the key wait never began";
+  EXPECT_EQ(run.screen.find("Press any key to continue...\r\nPress any key"), std::string::npos)
+      << "the second prompt showed before the key";
+  EXPECT_EQ(write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+  drain(master, &run.screen, 3000);
+  int status = 0;
+  waitpid(child, &status, 0);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  close(master);
+  return run;
+}
+
+// The text between `open` and the next `close` after it.
+std::string between(const std::string& text, const std::string& open, const std::string& close) {
+  size_t start = text.find(open);
+  if (start == std::string::npos) return "<missing>";
+  start += open.size();
+  return text.substr(start, text.find(close, start) - start);
+}
+
+TEST(KeyWait, TakesOneKeyWithoutEchoAndRestoresTheTerminal) {
+  const struct {
+    const char* name;
+    std::string keys;
+    std::string left;  // typed bytes the key wait must leave for the next reader
+  } cases[] = {
+      {"a letter", "x", ""},
+      {"an arrow key, whole", "\x1b[A", ""},
+      {"one key of two", "xy", "y"},
+      {"Ctrl+C counts as a key", "\x03", ""},
+  };
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    PtyRun run = runWithKeys(dir.path(), c.keys);
+    EXPECT_EQ(run.status, 0) << c.name;
+    EXPECT_NE(
+        run.screen.find("Press any key to continue...\r\nPress any key to continue...[status 0]"),
+        std::string::npos)
+        << c.name;
+    EXPECT_EQ(between(run.screen, "[left:", "]"), c.left) << c.name;
+    // The settings printed before and after the program are the same.
+    EXPECT_EQ(between(run.screen, "[after:", "]"), between(run.screen, "[before:", "]")) << c.name;
+    EXPECT_NE(between(run.screen, "[before:", "]"), "<missing>");
+    EXPECT_EQ(run.screen.find("^[[A"), std::string::npos) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace survey::testing

@@ -1,0 +1,184 @@
+// The questionnaire action in whole sessions: prompts, summary, record and bad input.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "console/run_driver.h"
+#include "support/expected_screens.h"
+#include "support/fakes.h"
+#include "support/sample_questionnaire.h"
+
+namespace survey::testing {
+namespace {
+
+// Option 1 with `answers`, then -1.
+std::string oneQuestionnaire(const std::string& answers) { return "1\n1\n" + answers + "\n-1\n"; }
+
+// `answers` with the word at `index` (0-based, in prompt order) replaced.
+std::string replaceWord(std::string answers, size_t index, const std::string& word) {
+  size_t start = 0;
+  for (size_t i = 0; i < index; ++i) start = answers.find(' ', start) + 1;
+  size_t end = answers.find(' ', start);
+  return answers.replace(start, end == std::string::npos ? std::string::npos : end - start, word);
+}
+
+// The record's line `number` (1-based) of `file`.
+std::string recordLine(const std::string& file, int number) {
+  size_t start = 0;
+  for (int i = 1; i < number; ++i) start = file.find('\n', start) + 1;
+  return file.substr(start, file.find('\n', start) - start);
+}
+
+TEST(Questionnaire, SampleSessionShowsPromptsSummaryAndStoresTheRecord) {
+  FakeEnv env(oneQuestionnaire(kSampleAnswers));
+  EXPECT_EQ(runSurvey(env), 0);
+  EXPECT_EQ(env.fakeOutput().text,
+            expectedStartBlock(FakeEnv::defaultTime()) + expectedNumberPrompt() + expectedMenu(1) +
+                expectedPrompts() + expectedSampleSummary() + expectedRunCountBanner(1) +
+                expectedNumberPrompt() + expectedExitBlock());
+  EXPECT_EQ(env.recordFile(), expectedSampleRecord());
+  EXPECT_EQ(env.fakeErrors().text, "");
+}
+
+TEST(Questionnaire, OneAnswerPerLineGivesTheSameSessionAsAllOnOneLine) {
+  std::string perLine = kSampleAnswers;
+  for (char& c : perLine) c = c == ' ' ? '\n' : c;
+  FakeEnv oneLine(oneQuestionnaire(kSampleAnswers));
+  FakeEnv manyLines(oneQuestionnaire(perLine));
+  runSurvey(oneLine);
+  runSurvey(manyLines);
+  EXPECT_EQ(oneLine.fakeOutput().text, manyLines.fakeOutput().text);
+  EXPECT_EQ(oneLine.recordFile(), manyLines.recordFile());
+}
+
+struct FigureCase {
+  const char* sameAge;
+  const char* anotherYearAge;
+  std::vector<std::string> shown;  // lines expected in the summary
+  std::string recordLine17;
+};
+
+TEST(Questionnaire, FiguresFollowTheRealAnswers) {
+  const FigureCase cases[] = {
+      {"10",
+       "5",
+       {" The(This) Number Divided By 3 :: 10  / 3 = 3.33333 , Nearest Number(s). Thank You Very "
+        "Much "},
+       " Your Age In 5 Years Time Will Be :: 15 . Thank You For Providing These Options And "
+       "Selections. "},
+      {"30",
+       "2000",
+       {" The Multiple Of The(This) Number Is :: 2000 x 2000 = 4e+006",
+        "  --> Your Age In 30 Year(s) Time Will Be 2030.  Thank You Very Much "},
+       " Your Age In 2000 Years Time Will Be :: 2030 . Thank You For Providing These Options And "
+       "Selections. "},
+      {"-30",
+       "-5",
+       {"  --> Your Age In -30 Year(s) Time Will Be -35.  Thank You Very Much ",
+        " The Multiple Of The(This) Number Is :: -5 x -5 = 25",
+        " The Addition Of The(This) Number Is :: -5 + -5 = -10",
+        " The(This) Number Divided By 2 :: -30  / 2 = -15 , Nearest Number(s). Thank You Very "
+        "Much ",
+        " The(This) Number Divided By 4 :: -5  / 4 = -1.25 , Nearest Number(s). Thank You Very "
+        "Much "},
+       " Your Age In -5 Years Time Will Be :: -35 . Thank You For Providing These Options And "
+       "Selections. "},
+      {"1e300",
+       "1e300",
+       {" The Multiple Of The(This) Number Is :: 1e+300 x 1e+300 = inf"},
+       " Your Age In 1e+300 Years Time Will Be :: 2e+300 . Thank You For Providing These Options "
+       "And Selections. "},
+  };
+  for (const FigureCase& c : cases) {
+    FakeEnv env(oneQuestionnaire(
+        replaceWord(replaceWord(kSampleAnswers, 5, c.sameAge), 6, c.anotherYearAge)));
+    EXPECT_EQ(runSurvey(env), 0);
+    for (const std::string& line : c.shown) {
+      EXPECT_NE(env.fakeOutput().text.find("\n" + line + "\n"), std::string::npos) << line;
+    }
+    EXPECT_EQ(recordLine(env.recordFile(), 17), c.recordLine17);
+  }
+}
+
+TEST(Questionnaire, BadRealAnswersStoreZeroWithANoticeAndGoOn) {
+  const struct {
+    const char* sameAge;
+    const char* anotherYearAge;
+    const char* line17;
+  } cases[] = {
+      {"thirty", "5", " Your Age In 5 Years Time Will Be :: 5 ."},
+      {"30", "-", " Your Age In 0 Years Time Will Be :: 30 ."},
+      {".", "+", " Your Age In 0 Years Time Will Be :: 0 ."},
+      {"30", "1234567890123456789012345678", " Your Age In 0 Years Time Will Be :: 30 ."},
+      {"30", "1e999", " Your Age In 0 Years Time Will Be :: 30 ."},
+  };
+  for (const auto& c : cases) {
+    FakeEnv env(oneQuestionnaire(
+        replaceWord(replaceWord(kSampleAnswers, 5, c.sameAge), 6, c.anotherYearAge)));
+    EXPECT_EQ(runSurvey(env), 0);
+    EXPECT_EQ(recordLine(env.recordFile(), 17).rfind(c.line17, 0), 0u) << c.sameAge;
+    // The next answer is still the one typed after the bad one.
+    EXPECT_EQ(recordLine(env.recordFile(), 11),
+              " Candidate(Bearer) Is Educational(Learning Center) :: Green-Valley-Learning-Centre");
+    EXPECT_NE(env.fakeErrors().text.find("is not a number; 0 is stored"), std::string::npos);
+  }
+}
+
+TEST(Questionnaire, AnOverlongWordIsCutAndItsRestDropped) {
+  const std::string longWord(5000, 'k');
+  FakeEnv env(oneQuestionnaire(replaceWord(kSampleAnswers, 7, longWord)));
+  EXPECT_EQ(runSurvey(env), 0);
+  EXPECT_EQ(recordLine(env.recordFile(), 11),
+            " Candidate(Bearer) Is Educational(Learning Center) :: " + longWord.substr(0, 4096));
+  EXPECT_EQ(recordLine(env.recordFile(), 12),
+            " Enter The Street Name For This Center :: Elm-Street");
+  EXPECT_NE(env.fakeErrors().text.find("was cut"), std::string::npos);
+}
+
+TEST(Questionnaire, TwoQuestionnairesAppendTwoRecordsSharingTheStartTime) {
+  FakeEnv env("1\n1\n" + std::string(kSampleAnswers) + "\n2\n1\n" +
+              replaceWord(kSampleAnswers, 0, "Grace") + "\n-1\n");
+  EXPECT_EQ(runSurvey(env), 0);
+  const std::string first = expectedSampleRecord();
+  std::string second = first;
+  second.replace(second.find("Ada"), 3, "Grace");
+  EXPECT_EQ(env.recordFile(), first + second);
+  EXPECT_EQ(env.fakeClock().calls, 1);
+}
+
+TEST(Questionnaire, EndOfInputStoresNothingAndEndsWithStatusOne) {
+  const std::string answers = kSampleAnswers;
+  const size_t cuts[] = {0, answers.find("Bakery"), answers.rfind(' ')};  // first, middle, last
+  const size_t promptsShown[] = {1, 11, 23};
+  for (size_t i = 0; i < 3; ++i) {
+    FakeEnv env("1\n1\n" + answers.substr(0, cuts[i]));
+    EXPECT_EQ(runSurvey(env), 1);
+    EXPECT_FALSE(env.recordFileExists());
+    const std::string& out = env.fakeOutput().text;
+    // The questionnaire stops at the prompt that met the end: no summary, no run-count banner.
+    std::string prompts = expectedPrompts();
+    size_t end = 0;
+    for (size_t p = 0; p < promptsShown[i] + (promptsShown[i] > 14 ? 1 : 0); ++p) {
+      end = prompts.find('\n', end) + 1;
+    }
+    EXPECT_EQ(out, expectedStartBlock(FakeEnv::defaultTime()) + expectedNumberPrompt() +
+                       expectedMenu(1) + prompts.substr(0, end) + expectedExitBlock());
+    EXPECT_NE(env.fakeErrors().text.find("nothing was saved"), std::string::npos);
+    EXPECT_EQ(env.fakeTerminal().keyWaits, 1);
+  }
+}
+
+TEST(Questionnaire, ARecordThatCannotBeSavedIsReportedAndTheRunGoesOn) {
+  FakeEnv env(oneQuestionnaire(kSampleAnswers));
+  env.memoryFiles().directories.insert("datas.dat");
+  EXPECT_EQ(runSurvey(env), 1);
+  EXPECT_EQ(env.fakeOutput().text,
+            expectedStartBlock(FakeEnv::defaultTime()) + expectedNumberPrompt() + expectedMenu(1) +
+                expectedPrompts() + expectedSampleSummary() + expectedRunCountBanner(1) +
+                expectedNumberPrompt() + expectedExitBlock());
+  EXPECT_NE(env.fakeErrors().text.find("cannot save the record to datas.dat: Is a directory"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace survey::testing

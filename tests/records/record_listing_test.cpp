@@ -1,0 +1,99 @@
+// The listing: the filter over any file, and option 2 in whole sessions.
+#include "records/record_listing.h"
+
+#include <gtest/gtest.h>
+
+#include "console/run_driver.h"
+#include "support/expected_screens.h"
+#include "support/fakes.h"
+#include "support/sample_questionnaire.h"
+
+namespace survey::testing {
+namespace {
+
+// The filter's output for `file`, fed in pieces of `piece` bytes.
+std::string filtered(const std::string& file, size_t piece) {
+  ListingFilter filter;
+  std::string out;
+  for (size_t at = 0; at < file.size(); at += piece) filter.feed(file.substr(at, piece), &out);
+  filter.finish(&out);
+  return out;
+}
+
+TEST(ListingFilter, ShowsEveryLineSafelyWhateverThePieceSizes) {
+  const std::string longLine(10000, 'L');
+  const struct {
+    const char* name;
+    std::string file;
+    std::string shown;
+  } cases[] = {
+      {"empty file", "", "\n"},
+      {"one line", "abc\n", "abc\n\n"},
+      {"no final line end", "abc\ndef", "abc\ndef\n\n"},
+      {"empty lines kept", "\n\n", "\n\n\n"},
+      {"CRLF line ends", "one\r\ntwo\r\n", "one\ntwo\n\n"},
+      {"CR at the very end", "one\r", "one\n\n"},
+      {"lone CR", "\r", "\n\n"},
+      {"CR inside a line", "a\rb\n", "a^Mb\n\n"},
+      {"CR CR LF", "a\r\r\n", "a^M\n\n"},
+      {"ESC and DEL", "\x1b[31mred\x7f\n", "^[[31mred^?\n\n"},
+      {"NUL and BEL", std::string("a\0b\a", 4), "a^@b^G\n\n"},
+      {"tab kept", "a\tb\n", "a\tb\n\n"},
+      {"UTF-8 kept", "Z\xc3\xbcrich \xe6\x9d\xb1\xe4\xba\xac\n",
+       "Z\xc3\xbcrich \xe6\x9d\xb1\xe4\xba\xac\n\n"},
+      {"form feed and vertical tab", "\f\v\n", "^L^K\n\n"},
+      {"long line whole", longLine + "\nend\n", longLine + "\nend\n\n"},
+  };
+  for (const auto& c : cases) {
+    for (size_t piece : {size_t{1}, size_t{2}, size_t{3}, size_t{1} << 20}) {
+      EXPECT_EQ(filtered(c.file, piece), c.shown) << c.name << ", pieces of " << piece;
+    }
+  }
+}
+
+std::string listingSession(const std::string& listing) {
+  return expectedStartBlock(FakeEnv::defaultTime()) + expectedNumberPrompt() + expectedMenu(1) +
+         listing + expectedRunCountBanner(1) + expectedNumberPrompt() + expectedExitBlock();
+}
+
+TEST(Listing, OneRecordListsAsItsLinesAndOneEmptyLine) {
+  FakeEnv env("1\n2\n-1\n");
+  env.memoryFiles().files["datas.dat"] = expectedSampleRecord();
+  env.memoryFiles().readChunk = 1000;  // records cross read boundaries
+  EXPECT_EQ(runSurvey(env), 0);
+  EXPECT_EQ(env.fakeOutput().text, listingSession(expectedSampleRecord() + "\n"));
+}
+
+TEST(Listing, AnEmptyFileListsAsOneEmptyLine) {
+  FakeEnv env("1\n2\n-1\n");
+  env.memoryFiles().files["datas.dat"] = "";
+  EXPECT_EQ(runSurvey(env), 0);
+  EXPECT_EQ(env.fakeOutput().text, listingSession("\n"));
+}
+
+TEST(Listing, ACannotOpenEndsTheRunAtOnceWithStatusOne) {
+  for (bool asDirectory : {false, true}) {
+    FakeEnv env("1\n0\n1\n2\n1\n0\n-1\n");
+    if (asDirectory) env.memoryFiles().directories.insert("datas.dat");
+    EXPECT_EQ(runSurvey(env), 1);
+    // Mid-loop: the message is the last thing written, with no exit block and no key wait.
+    EXPECT_EQ(env.fakeOutput().text, expectedStartBlock(FakeEnv::defaultTime()) +
+                                         expectedNumberPrompt() + expectedMenu(1) +
+                                         expectedRunCountBanner(1) + expectedNumberPrompt() +
+                                         expectedMenu(1) + "Cannot open file.");
+    EXPECT_EQ(env.fakeTerminal().keyWaits, 0);
+    EXPECT_NE(env.fakeErrors().text.find("cannot open datas.dat"), std::string::npos);
+  }
+}
+
+TEST(Listing, ListsWhatTheQuestionnaireStored) {
+  FakeEnv env("1\n1\n" + std::string(kSampleAnswers) + "\n1\n2\n-1\n");
+  EXPECT_EQ(runSurvey(env), 0);
+  const std::string& out = env.fakeOutput().text;
+  const std::string listed =
+      expectedMenu(1) + expectedSampleRecord() + "\n" + expectedRunCountBanner(2);
+  EXPECT_NE(out.find(listed), std::string::npos);
+}
+
+}  // namespace
+}  // namespace survey::testing
