@@ -1,9 +1,13 @@
-// A sample questionnaire (S = 30, A = 5) with its expected prompts, summary and record.
+// A sample questionnaire (S = 30, A = 5) with its expected prompts, summary and record, and
+// the expected-text files under tests/data.
 #pragma once
 
 #include <string>
 
 namespace survey::testing {
+
+// The content of tests/data/`name` ("" when missing).
+std::string testData(const std::string& name);
 
 // The 23 answers, one line, as typed.
 extern const char* const kSampleAnswers;
