@@ -33,7 +33,7 @@ void drain(int master, std::string* screen, int ms) {
 
 // Runs the program from a shell in a new pseudo-terminal: the shell prints the terminal's
 // settings before and after, then whatever typed bytes the program left unread.
-PtyRun runWithKeys(const std::string& dir, const std::string& keys) {
+PtyRun runInTerminal(const std::string& dir, const std::string& typed, const std::string& keys) {
   const std::string script = std::string("printf '[before:%s]' \"$(stty -g)\"; ") + SURVEY_EXE +
                              "; printf '[status %s][after:%s]' $? \"$(stty -g)\";"
                              " stty -icanon -echo min 0 time 3; printf '[left:'; cat; printf ']'";
@@ -46,8 +46,7 @@ PtyRun runWithKeys(const std::string& dir, const std::string& keys) {
   }
   PtyRun run;
   if (child < 0) return run;
-  const std::string line = "-1\n";
-  EXPECT_EQ(write(master, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+  EXPECT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
   // The key wait has begun once the terminal's echo is off.
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   struct termios settings;
@@ -88,7 +87,7 @@ TEST(KeyWait, TakesOneKeyWithoutEchoAndRestoresTheTerminal) {
   };
   for (const auto& c : cases) {
     ScratchDir dir;
-    PtyRun run = runWithKeys(dir.path(), c.keys);
+    PtyRun run = runInTerminal(dir.path(), "-1\n", c.keys);
     EXPECT_EQ(run.status, 0) << c.name;
     EXPECT_NE(
         run.screen.find("Press any key to continue...\r\nPress any key to continue...[status 0]"),
@@ -100,6 +99,18 @@ TEST(KeyWait, TakesOneKeyWithoutEchoAndRestoresTheTerminal) {
     EXPECT_NE(between(run.screen, "[before:", "]"), "<missing>");
     EXPECT_EQ(run.screen.find("^[[A"), std::string::npos) << c.name;
   }
+}
+
+TEST(ClearScreen, OnATerminalWritesTheAnsiClearBeforeTheHeading) {
+  ScratchDir dir;
+  PtyRun run = runInTerminal(dir.path(), "5\n5\n-1\n", "x");
+  EXPECT_EQ(run.status, 0);
+  const std::string menuEnd = "Clear View(Sight :: \r\n";
+  size_t menu = run.screen.find(menuEnd);
+  ASSERT_NE(menu, std::string::npos);
+  // The menu reached the screen before the clear, and the heading follows it.
+  EXPECT_EQ(run.screen.substr(menu + menuEnd.size(), 15), "\x1b[H\x1b[2J\x1b[3J -->");
+  EXPECT_EQ(run.screen.find('\f'), std::string::npos);
 }
 
 }  // namespace
