@@ -1,25 +1,18 @@
 // The listing: large block reads, filtered, written as large blocks.
 #include "records/record_listing.h"
 
-#include <array>
 #include <memory>
 #include <vector>
 
+#include "records/listing_scan.h"
 #include "records/record_file.h"
 
 namespace survey {
 namespace {
 
-constexpr size_t kReadBlock = 128 * 1024;
-
-// Bytes that are not copied as they are: control characters but tab and line feed, and DEL.
-constexpr std::array<bool, 256> makeSpecialTable() {
-  std::array<bool, 256> special{};
-  for (int c = 0; c < 0x20; ++c) special[c] = c != '\n' && c != '\t';
-  special[0x7f] = true;
-  return special;
-}
-constexpr std::array<bool, 256> kSpecial = makeSpecialTable();
+// As large as the processor's second-level cache comfortably holds: few system calls, and the
+// scan finds the block still in cache after the read.
+constexpr size_t kReadBlock = 256 * 1024;
 
 void appendCaret(unsigned char c, std::string* out) {
   out->push_back('^');
@@ -29,20 +22,21 @@ void appendCaret(unsigned char c, std::string* out) {
 }  // namespace
 
 void ListingFilter::feed(std::string_view bytes, std::string* out) {
+  if (bytes.empty()) return;
   size_t i = 0;
-  if (carriageReturnPending_ && !bytes.empty()) {
+  if (carriageReturnPending_) {
     carriageReturnPending_ = false;
     if (bytes[0] != '\n') appendCaret('\r', out);
   }
   while (i < bytes.size()) {
-    size_t start = i;
-    while (i < bytes.size() && !kSpecial[static_cast<unsigned char>(bytes[i])]) ++i;
-    if (i > start) {
-      out->append(bytes.data() + start, i - start);
-      atLineStart_ = bytes[i - 1] == '\n';
+    size_t special = i + findAttentionByte(bytes.data() + i, bytes.size() - i);
+    if (special > i) {
+      out->append(bytes.data() + i, special - i);
+      atLineStart_ = bytes[special - 1] == '\n';
     }
-    if (i == bytes.size()) break;
-    unsigned char c = static_cast<unsigned char>(bytes[i++]);
+    if (special == bytes.size()) break;
+    unsigned char c = static_cast<unsigned char>(bytes[special]);
+    i = special + 1;
     atLineStart_ = false;
     if (c != '\r') {
       appendCaret(c, out);
@@ -52,6 +46,22 @@ void ListingFilter::feed(std::string_view bytes, std::string* out) {
       appendCaret(c, out);
     }
   }
+}
+
+std::string_view ListingFilter::filter(std::string_view bytes, std::string* scratch) {
+  scratch->clear();
+  if (bytes.empty()) return bytes;
+  size_t clean = carriageReturnPending_ ? 0 : findAttentionByte(bytes.data(), bytes.size());
+  if (clean == bytes.size()) {
+    atLineStart_ = bytes.back() == '\n';
+    return bytes;
+  }
+  if (clean > 0) {
+    scratch->append(bytes.data(), clean);
+    atLineStart_ = bytes[clean - 1] == '\n';
+  }
+  feed(bytes.substr(clean), scratch);
+  return *scratch;
 }
 
 void ListingFilter::finish(std::string* out) {
@@ -71,8 +81,7 @@ Flow listRecords(Session& session) {
   }
   ListingFilter filter;
   std::vector<char> block(kReadBlock);
-  std::string shown;
-  shown.reserve(kReadBlock * 2);
+  std::string scratch;
   for (;;) {
     size_t count = 0;
     Status read = file->read(block.data(), block.size(), &count);
@@ -82,13 +91,11 @@ Flow listRecords(Session& session) {
       session.markFailed();
     }
     if (count == 0) break;
-    shown.clear();
-    filter.feed(std::string_view(block.data(), count), &shown);
-    session.stream().writeLines(shown);
+    session.stream().writeLines(filter.filter(std::string_view(block.data(), count), &scratch));
   }
-  shown.clear();
-  filter.finish(&shown);
-  session.stream().writeLines(shown);
+  scratch.clear();
+  filter.finish(&scratch);
+  session.stream().writeLines(scratch);
   return Flow::kContinue;
 }
 

@@ -13,7 +13,11 @@ namespace survey {
 // Feed the file in pieces of any size, then finish.
 class ListingFilter {
  public:
+  // Appends the shown form of `bytes` to `out`.
   void feed(std::string_view bytes, std::string* out);
+  // The shown form of `bytes`: `bytes` itself when it shows unchanged, as plain text does,
+  // else a view of `scratch`, which it overwrites.
+  std::string_view filter(std::string_view bytes, std::string* scratch);
   // Ends the last line if the file did not, then adds the listing's closing empty line.
   void finish(std::string* out);
 

@@ -1,0 +1,160 @@
+// Runs a command several times the way the benchmarks need it (no controlling terminal,
+// standard input from a file, standard output to /dev/null or drained through a pipe) and
+// reports the median wall time and the peak resident memory of the command itself.
+#include <errno.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Options {
+  int runs = 5;
+  int warmups = 1;
+  std::string input = "/dev/null";
+  bool toPipe = false;
+  std::string directory;
+  std::string fresh;  // a file removed before each run
+  char** command = nullptr;
+};
+
+struct Run {
+  double seconds = 0;
+  double cpuSeconds = 0;  // user and system time
+  long peakKib = 0;
+  int status = 0;
+};
+
+double now() {
+  struct timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+[[noreturn]] void fail(const char* what) {
+  std::perror(what);
+  std::exit(2);
+}
+
+Run runOnce(const Options& options) {
+  if (!options.fresh.empty()) unlink(options.fresh.c_str());
+  int pipeEnds[2] = {-1, -1};
+  if (options.toPipe && pipe(pipeEnds) != 0) fail("pipe");
+  // posix_spawn shares the parent's memory until exec, so the peak memory reported is the
+  // command's own, not a copy of this runner's.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!options.directory.empty()) {
+    posix_spawn_file_actions_addchdir_np(&actions, options.directory.c_str());
+  }
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, options.input.c_str(), O_RDONLY, 0);
+  if (options.toPipe) {
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  }
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);  // no controlling terminal
+  double start = now();
+  pid_t child = 0;
+  int spawned =
+      posix_spawnp(&child, options.command[0], &actions, &attributes, options.command, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  if (spawned != 0) {
+    errno = spawned;
+    fail(options.command[0]);
+  }
+  if (options.toPipe) {
+    close(pipeEnds[1]);
+    static std::vector<char> drain(256 * 1024);
+    while (read(pipeEnds[0], drain.data(), drain.size()) > 0) {
+    }
+    close(pipeEnds[0]);
+  }
+  int status = 0;
+  struct rusage usage {};
+  if (wait4(child, &status, 0, &usage) < 0) fail("wait4");
+  Run run;
+  run.seconds = now() - start;
+  run.peakKib = usage.ru_maxrss;
+  run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return run;
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: survey_measure [--runs N] [--warmups N] [--in FILE] [--pipe] [--dir DIR]\n"
+               "                      [--fresh FILE] -- COMMAND [ARGS...]\n"
+               "prints: median_s min_s max_s median_cpu_s peak_kib status\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    bool hasValue = i + 1 < argc;
+    if (arg == "--") {
+      options.command = argv + i + 1;
+      break;
+    } else if (arg == "--runs" && hasValue) {
+      options.runs = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--warmups" && hasValue) {
+      options.warmups = std::max(0, std::atoi(argv[++i]));
+    } else if (arg == "--in" && hasValue) {
+      options.input = argv[++i];
+    } else if (arg == "--pipe") {
+      options.toPipe = true;
+    } else if (arg == "--dir" && hasValue) {
+      options.directory = argv[++i];
+    } else if (arg == "--fresh" && hasValue) {
+      options.fresh = argv[++i];
+    } else {
+      return usage();
+    }
+  }
+  if (options.command == nullptr || options.command[0] == nullptr) return usage();
+
+  for (int i = 0; i < options.warmups; ++i) runOnce(options);
+  std::vector<double> times;
+  std::vector<double> cpuTimes;
+  long peakKib = 0;
+  int status = 0;
+  for (int i = 0; i < options.runs; ++i) {
+    Run run = runOnce(options);
+    times.push_back(run.seconds);
+    cpuTimes.push_back(run.cpuSeconds);
+    peakKib = std::max(peakKib, run.peakKib);
+    if (run.status != 0) status = run.status;
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("%.6f %.6f %.6f %.6f %ld %d\n", median(times), times.front(), times.back(),
+              median(cpuTimes), peakKib, status);
+  return 0;
+}

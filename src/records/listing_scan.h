@@ -1,0 +1,22 @@
+// Finding the bytes that a listing cannot show as they are.
+#pragma once
+
+#include <cstddef>
+
+namespace survey {
+
+// Whether the listing shows `c` other than as itself: control characters but tab and line
+// feed, and DEL. A carriage return counts; whether it is dropped depends on what follows.
+constexpr bool needsAttention(unsigned char c) {
+  return (c < 0x20 && c != '\n' && c != '\t') || c == 0x7f;
+}
+
+// The offset of the first byte of `data` that needs attention, or `size` when none does.
+// Record files are nearly all plain text, so this is the listing's hot loop: it uses the
+// widest vector instructions the processor has.
+size_t findAttentionByte(const char* data, size_t size);
+
+// The same without vector instructions, as used where they are missing.
+size_t findAttentionBytePlain(const char* data, size_t size);
+
+}  // namespace survey
