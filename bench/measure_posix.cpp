@@ -28,6 +28,7 @@ struct Options {
   std::string directory;
   std::string fresh;  // a file removed before each run
   char** command = nullptr;
+  char** reference = nullptr;  // run in turn with the command, round by round
 };
 
 struct Run {
@@ -48,7 +49,7 @@ double now() {
   std::exit(2);
 }
 
-Run runOnce(const Options& options) {
+Run runOnce(const Options& options, char** command) {
   if (!options.fresh.empty()) unlink(options.fresh.c_str());
   int pipeEnds[2] = {-1, -1};
   if (options.toPipe && pipe(pipeEnds) != 0) fail("pipe");
@@ -78,11 +79,11 @@ Run runOnce(const Options& options) {
   posix_spawnattr_destroy(&attributes);
   if (spawned != 0) {
     errno = spawned;
-    fail(options.command[0]);
+    fail(command[0]);
   }
   if (options.toPipe) {
     close(pipeEnds[1]);
-    static std::vector<char> drain(256 * 1024);
+    static std::vector<char> drain(64 * 1024);
     while (read(pipeEnds[0], drain.data(), drain.size()) > 0) {
     }
     close(pipeEnds[0]);
@@ -105,11 +106,35 @@ double median(std::vector<double> values) {
   return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// The runs of one command, summed up.
+struct Series {
+  std::vector<double> times;
+  std::vector<double> cpuTimes;
+  long peakKib = 0;
+  int status = 0;
+
+  void add(const Run& run) {
+    times.push_back(run.seconds);
+    cpuTimes.push_back(run.cpuSeconds);
+    peakKib = std::max(peakKib, run.peakKib);
+    if (run.status != 0) status = run.status;
+  }
+  void print() const {
+    std::printf("%.6f %.6f %.6f %.6f %ld %d\n", median(times),
+                *std::min_element(times.begin(), times.end()),
+                *std::max_element(times.begin(), times.end()), median(cpuTimes), peakKib, status);
+  }
+};
+
 int usage() {
-  std::fprintf(stderr,
-               "usage: survey_measure [--runs N] [--warmups N] [--in FILE] [--pipe] [--dir DIR]\n"
-               "                      [--fresh FILE] -- COMMAND [ARGS...]\n"
-               "prints: median_s min_s max_s median_cpu_s peak_kib status\n");
+  std::fprintf(
+      stderr,
+      "usage: survey_measure [--runs N] [--warmups N] [--in FILE] [--pipe] [--dir DIR]\n"
+      "                      [--fresh FILE] -- COMMAND [ARGS...] [--- REFERENCE [ARGS...]]\n"
+      "prints for the command, then for the reference:\n"
+      "  median_s min_s max_s median_cpu_s peak_kib status\n"
+      "and then the medians of the per-round ratios command/reference:\n"
+      "  wall_ratio cpu_ratio\n");
   return 2;
 }
 
@@ -122,6 +147,13 @@ int main(int argc, char** argv) {
     bool hasValue = i + 1 < argc;
     if (arg == "--") {
       options.command = argv + i + 1;
+      for (int j = i + 1; j < argc; ++j) {
+        if (std::string(argv[j]) == "---") {
+          argv[j] = nullptr;  // ends the command's arguments
+          options.reference = argv + j + 1;
+          break;
+        }
+      }
       break;
     } else if (arg == "--runs" && hasValue) {
       options.runs = std::max(1, std::atoi(argv[++i]));
@@ -140,21 +172,31 @@ int main(int argc, char** argv) {
     }
   }
   if (options.command == nullptr || options.command[0] == nullptr) return usage();
+  if (options.reference != nullptr && options.reference[0] == nullptr) return usage();
 
-  for (int i = 0; i < options.warmups; ++i) runOnce(options);
-  std::vector<double> times;
-  std::vector<double> cpuTimes;
-  long peakKib = 0;
-  int status = 0;
-  for (int i = 0; i < options.runs; ++i) {
-    Run run = runOnce(options);
-    times.push_back(run.seconds);
-    cpuTimes.push_back(run.cpuSeconds);
-    peakKib = std::max(peakKib, run.peakKib);
-    if (run.status != 0) status = run.status;
+  // Alternating the two commands round by round exposes both to the same load from
+  // whatever else runs on the machine; the median of the rounds' ratios is then steady.
+  for (int i = 0; i < options.warmups; ++i) {
+    runOnce(options, options.command);
+    if (options.reference != nullptr) runOnce(options, options.reference);
   }
-  std::sort(times.begin(), times.end());
-  std::printf("%.6f %.6f %.6f %.6f %ld %d\n", median(times), times.front(), times.back(),
-              median(cpuTimes), peakKib, status);
+  Series command;
+  Series reference;
+  std::vector<double> ratios;
+  std::vector<double> cpuRatios;
+  for (int i = 0; i < options.runs; ++i) {
+    Run run = runOnce(options, options.command);
+    command.add(run);
+    if (options.reference == nullptr) continue;
+    Run base = runOnce(options, options.reference);
+    reference.add(base);
+    ratios.push_back(run.seconds / base.seconds);
+    cpuRatios.push_back(base.cpuSeconds > 0 ? run.cpuSeconds / base.cpuSeconds : 0);
+  }
+  command.print();
+  if (options.reference != nullptr) {
+    reference.print();
+    std::printf("%.4f %.4f\n", median(ratios), median(cpuRatios));
+  }
   return 0;
 }
