@@ -73,8 +73,7 @@ Run runOnce(const Options& options, char** command) {
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);  // no controlling terminal
   double start = now();
   pid_t child = 0;
-  int spawned =
-      posix_spawnp(&child, options.command[0], &actions, &attributes, options.command, environ);
+  int spawned = posix_spawnp(&child, command[0], &actions, &attributes, command, environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (spawned != 0) {
