@@ -2,6 +2,8 @@
 // allow, with a plain loop everywhere else.
 #include "records/listing_scan.h"
 
+#include <cstring>
+
 #if defined(__GNUC__) && defined(__x86_64__)
 #include <immintrin.h>
 #define SURVEY_SCAN_X86 1
@@ -9,6 +11,11 @@
 
 namespace survey {
 namespace {
+
+// True when the byte at `at` is a carriage return that a line feed follows within `size`.
+inline bool carriageReturnBeforeLineEnd(const char* data, size_t at, size_t size) {
+  return data[at] == '\r' && at + 1 < size && data[at + 1] == '\n';
+}
 
 size_t findPlain(const char* data, size_t begin, size_t size) {
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
@@ -85,6 +92,50 @@ __attribute__((target("avx2"))) size_t findAvx2(const char* data, size_t size) {
   return size;
 }
 
+// Copies window by window, each stored whole before its bytes are tested. A file written on
+// Windows has a carriage return in every line: those are skipped here, without a return to
+// the caller for each line.
+__attribute__((target("avx2"))) size_t copyAvx2(const char* data, size_t size, char* out,
+                                                size_t* written) {
+  const __m256i lowTable = _mm256_load_si256(reinterpret_cast<const __m256i*>(kLowNibbleClass));
+  const __m256i highTable = _mm256_load_si256(reinterpret_cast<const __m256i*>(kHighNibbleClass));
+  const __m256i zero = _mm256_setzero_si256();
+  size_t in = 0;
+  size_t to = 0;
+  bool stopped = false;
+  while (in + 32 <= size) {
+    __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + in));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + to), bytes);
+    __m256i classes = classify(bytes, lowTable, highTable);
+    unsigned mask = ~static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(classes, zero)));
+    if (mask == 0) {
+      in += 32;
+      to += 32;
+      continue;
+    }
+    size_t clean = static_cast<size_t>(__builtin_ctz(mask));
+    in += clean;
+    to += clean;
+    if (!carriageReturnBeforeLineEnd(data, in, size)) {
+      stopped = true;
+      break;
+    }
+    ++in;  // the carriage return is dropped
+  }
+  _mm256_zeroupper();
+  if (!stopped) {
+    for (; in < size; ++in) {
+      if (needsAttention(static_cast<unsigned char>(data[in])) &&
+          !carriageReturnBeforeLineEnd(data, in, size)) {
+        break;
+      }
+      if (data[in] != '\r') out[to++] = data[in];
+    }
+  }
+  *written = to;
+  return in;
+}
+
 bool hasAvx2() {
   static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
   return has;
@@ -102,5 +153,27 @@ size_t findAttentionByte(const char* data, size_t size) {
 }
 
 size_t findAttentionBytePlain(const char* data, size_t size) { return findPlain(data, 0, size); }
+
+size_t copyShownText(const char* data, size_t size, char* out, size_t* written) {
+#ifdef SURVEY_SCAN_X86
+  if (hasAvx2()) return copyAvx2(data, size, out, written);
+#endif
+  return copyShownTextPlain(data, size, out, written);
+}
+
+size_t copyShownTextPlain(const char* data, size_t size, char* out, size_t* written) {
+  size_t in = 0;
+  size_t to = 0;
+  for (;;) {
+    size_t clean = findPlain(data, in, size) - in;
+    std::memcpy(out + to, data + in, clean);
+    in += clean;
+    to += clean;
+    if (in == size || !carriageReturnBeforeLineEnd(data, in, size)) break;
+    ++in;
+  }
+  *written = to;
+  return in;
+}
 
 }  // namespace survey

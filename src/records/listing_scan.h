@@ -16,7 +16,14 @@ constexpr bool needsAttention(unsigned char c) {
 // widest vector instructions the processor has.
 size_t findAttentionByte(const char* data, size_t size);
 
-// The same without vector instructions, as used where they are missing.
+// Copies `data` to `out` up to the first byte that needs attention, except that a carriage
+// return directly followed by a line feed is dropped and the copy goes on. Returns the count
+// of bytes of `data` taken; `*written` is the count written to `out`. May write anything to
+// the rest of out[0, size).
+size_t copyShownText(const char* data, size_t size, char* out, size_t* written);
+
+// The same two without vector instructions, as used where they are missing.
 size_t findAttentionBytePlain(const char* data, size_t size);
+size_t copyShownTextPlain(const char* data, size_t size, char* out, size_t* written);
 
 }  // namespace survey
