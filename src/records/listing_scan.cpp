@@ -38,8 +38,8 @@ size_t findPlain(const char* data, size_t begin, size_t size) {
 #ifdef SURVEY_SCAN_X86
 
 // Each byte is classified by two table lookups, one per nibble; the AND of the two is
-// nonzero exactly for the bytes that need attention. Bit 1: high nibble 0 (all but tab and
-// line feed), bit 2: high nibble 1, bit 4: high nibble 7 (only DEL).
+// nonzero exactly for the bytes that need attention. Value 1: high nibble 0 (all but tab and
+// line feed), value 2: high nibble 1, value 4: high nibble 7 (only DEL).
 alignas(32) constexpr unsigned char kLowNibbleClass[32] = {
     3, 3, 3, 3, 3, 3, 3, 3, 3, 2, 2, 3, 3, 3, 3, 7, 3, 3, 3, 3, 3, 3, 3, 3, 3, 2, 2, 3, 3, 3, 3, 7};
 alignas(32) constexpr unsigned char kHighNibbleClass[32] = {

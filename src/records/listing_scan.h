@@ -12,8 +12,8 @@ constexpr bool needsAttention(unsigned char c) {
 }
 
 // The offset of the first byte of `data` that needs attention, or `size` when none does.
-// Record files are nearly all plain text, so this is the listing's hot loop: it uses the
-// widest vector instructions the processor has.
+// Record files are nearly all plain text, so this is the listing's hot loop: it uses vector
+// instructions where the processor has them.
 size_t findAttentionByte(const char* data, size_t size);
 
 // Copies `data` to `out` up to the first byte that needs attention, except that a carriage
