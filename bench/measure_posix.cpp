@@ -3,6 +3,7 @@
 // reports the median wall time and the peak resident memory of the command itself.
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -24,6 +25,7 @@ struct Options {
   int runs = 5;
   int warmups = 1;
   std::string input = "/dev/null";
+  bool inputPiped = false;  // the input file is fed through a pipe, as a script would
   bool toPipe = false;
   std::string directory;
   std::string fresh;  // a file removed before each run
@@ -52,25 +54,34 @@ double now() {
 Run runOnce(const Options& options, char** command) {
   if (!options.fresh.empty()) unlink(options.fresh.c_str());
   int pipeEnds[2] = {-1, -1};
-  if (options.toPipe && pipe(pipeEnds) != 0) fail("pipe");
-  // posix_spawn shares the parent's memory until exec, so the peak memory reported is the
-  // command's own, not a copy of this runner's.
+  if (options.toPipe && pipe2(pipeEnds, O_CLOEXEC) != 0) fail("pipe");
+  int inputEnds[2] = {-1, -1};
+  if (options.inputPiped && pipe2(inputEnds, O_CLOEXEC) != 0) fail("pipe");
+  // The child shares this runner's memory until exec, and the kernel counts that memory in
+  // the command's peak: the runner is linked statically and kept small for that reason.
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (!options.directory.empty()) {
     posix_spawn_file_actions_addchdir_np(&actions, options.directory.c_str());
   }
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, options.input.c_str(), O_RDONLY, 0);
+  if (options.inputPiped) {
+    posix_spawn_file_actions_adddup2(&actions, inputEnds[0], STDIN_FILENO);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, options.input.c_str(), O_RDONLY, 0);
+  }
   if (options.toPipe) {
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
   } else {
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   }
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);  // no controlling terminal
+  // No controlling terminal; a broken pipe ends the command as usual, though it is ignored here.
+  sigset_t pipeSignal;
+  sigemptyset(&pipeSignal);
+  sigaddset(&pipeSignal, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF);
   double start = now();
   pid_t child = 0;
   int spawned = posix_spawnp(&child, command[0], &actions, &attributes, command, environ);
@@ -80,10 +91,21 @@ Run runOnce(const Options& options, char** command) {
     errno = spawned;
     fail(command[0]);
   }
+  static std::vector<char> buffer(64 * 1024);
+  if (options.inputPiped) {
+    close(inputEnds[0]);
+    int in = open(options.input.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) fail(options.input.c_str());
+    ssize_t got;
+    while ((got = read(in, buffer.data(), buffer.size())) > 0) {
+      if (write(inputEnds[1], buffer.data(), static_cast<size_t>(got)) != got) break;
+    }
+    close(in);
+    close(inputEnds[1]);
+  }
   if (options.toPipe) {
     close(pipeEnds[1]);
-    static std::vector<char> drain(64 * 1024);
-    while (read(pipeEnds[0], drain.data(), drain.size()) > 0) {
+    while (read(pipeEnds[0], buffer.data(), buffer.size()) > 0) {
     }
     close(pipeEnds[0]);
   }
@@ -128,8 +150,9 @@ struct Series {
 int usage() {
   std::fprintf(
       stderr,
-      "usage: survey_measure [--runs N] [--warmups N] [--in FILE] [--pipe] [--dir DIR]\n"
-      "                      [--fresh FILE] -- COMMAND [ARGS...] [--- REFERENCE [ARGS...]]\n"
+      "usage: survey_measure [--runs N] [--warmups N] [--in FILE | --in-pipe FILE] [--pipe]\n"
+      "                      [--dir DIR]"
+      " [--fresh FILE] -- COMMAND [ARGS...] [--- REFERENCE [ARGS...]]\n"
       "prints for the command, then for the reference:\n"
       "  median_s min_s max_s median_cpu_s peak_kib status\n"
       "and then the medians of the per-round ratios command/reference:\n"
@@ -160,6 +183,9 @@ int main(int argc, char** argv) {
       options.warmups = std::max(0, std::atoi(argv[++i]));
     } else if (arg == "--in" && hasValue) {
       options.input = argv[++i];
+    } else if (arg == "--in-pipe" && hasValue) {
+      options.input = argv[++i];
+      options.inputPiped = true;
     } else if (arg == "--pipe") {
       options.toPipe = true;
     } else if (arg == "--dir" && hasValue) {
@@ -171,6 +197,8 @@ int main(int argc, char** argv) {
     }
   }
   if (options.command == nullptr || options.command[0] == nullptr) return usage();
+  if (options.inputPiped && options.toPipe) return usage();  // one side would wait forever
+  signal(SIGPIPE, SIG_IGN);  // a command that stops reading ends the feeding, not the runner
   if (options.reference != nullptr && options.reference[0] == nullptr) return usage();
 
   // Alternating the two commands round by round exposes both to the same load from
