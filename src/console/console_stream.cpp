@@ -28,7 +28,8 @@ void ConsoleStream::endLine() {
 
 void ConsoleStream::writeLines(std::string_view lines) {
   commitPending();
-  if (lines_.empty() && lines.size() >= kBlockSize) {
+  if (lines.size() >= kBlockSize) {  // large enough to go out as it is, without a copy
+    flushLines();
     send(lines);
     return;
   }

@@ -1,6 +1,7 @@
 // Listing the record file on the console.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -13,11 +14,22 @@ namespace survey {
 // Feed the file in pieces of any size, then finish.
 class ListingFilter {
  public:
+  // Appends the shown form of `bytes` to `out`.
   void feed(std::string_view bytes, std::string* out);
+  // The shown form of `bytes`: `bytes` itself when it shows unchanged, as plain text does,
+  // else a view of a buffer of the filter's own, valid until the next call.
+  std::string_view filter(std::string_view bytes);
   // Ends the last line if the file did not, then adds the listing's closing empty line.
   void finish(std::string* out);
 
  private:
+  // Writes the shown form of `bytes` to `out`, which has room for twice their size; returns
+  // the count written.
+  size_t filterInto(std::string_view bytes, char* out);
+  char* buffer(size_t size);
+
+  std::unique_ptr<char[]> buffer_;
+  size_t bufferSize_ = 0;
   bool carriageReturnPending_ = false;
   bool atLineStart_ = true;
 };

@@ -1,0 +1,160 @@
+// Makes benchmark data: a record file of realistic records, or the typed input of many
+// questionnaires as a script would pipe it in.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "console/start_clock.h"
+#include "questionnaire/survey_answers.h"
+#include "records/record_writer.h"
+
+namespace {
+
+using survey::SurveyAnswers;
+
+const std::vector<std::string> kFirstNames = {"Ada",    "Grace",   "Alan", "Edsger",   "Barbara",
+                                              "Donald", "Frances", "Ken",  "Margaret", "Niklaus"};
+const std::vector<std::string> kSurnames = {"Okafor", "Mensah", "Adeyemi", "Nwosu", "Bello",
+                                            "Eze",    "Okoro",  "Afolabi", "Uche",  "Danjuma"};
+const std::vector<std::string> kPlaces = {"Lagos", "Abuja",  "Enugu", "Kano",    "Ibadan",
+                                          "Jos",   "Owerri", "Benin", "Calabar", "Ilorin"};
+const std::vector<std::string> kWords = {"Community", "Learning", "Centre", "Market", "Street",
+                                         "North",     "Valley",   "River",  "Green",  "Works",
+                                         "Public",    "Library",  "Plaza",  "School", "Hills"};
+
+class AnswerMaker {
+ public:
+  explicit AnswerMaker(unsigned seed) : random_(seed) {}
+
+  SurveyAnswers next() {
+    SurveyAnswers a;
+    a.firstName = pick(kFirstNames);
+    a.surname = pick(kSurnames);
+    a.placeOfBirth = pick(kPlaces);
+    int age = between(16, 80);
+    a.dateOfBirth = std::to_string(between(1, 28)) + "-" + std::to_string(between(1, 12)) + "-" +
+                    std::to_string(2026 - age);
+    a.ageNowText = std::to_string(age);
+    a.sameAge = age;
+    a.anotherYearAge = between(1, 50) + between(0, 9) / 10.0;
+    a.learningCenter = dashed(3);
+    a.centerStreet = dashed(2);
+    a.coordinatorName = pick(kFirstNames) + "-" + pick(kSurnames);
+    a.nearbyBusiness = dashed(2);
+    a.productivityCompany = dashed(2);
+    a.maintenanceCompany = dashed(2);
+    a.zonalLibrary = dashed(2);
+    a.libraryFee = std::to_string(between(0, 5000));
+    a.shoppingCenter = dashed(2);
+    a.nearestSchool = dashed(3);
+    a.entryDate = "2026-" + two(between(1, 12)) + "-" + two(between(1, 28));
+    a.entryTime = two(between(0, 23)) + ":" + two(between(0, 59));
+    a.stateOrCity = pick(kPlaces);
+    a.touristPlace = dashed(2);
+    a.tribalLanguage = pick({"Yoruba", "Igbo", "Hausa", "Efik", "Tiv", "Ijaw"});
+    a.country = "Nigeria";
+    return a;
+  }
+
+ private:
+  int between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+  const std::string& pick(const std::vector<std::string>& from) {
+    return from[static_cast<size_t>(between(0, static_cast<int>(from.size()) - 1))];
+  }
+  std::string dashed(int words) {
+    std::string text = pick(kWords);
+    for (int i = 1; i < words; ++i) text += "-" + pick(kWords);
+    return text;
+  }
+  static std::string two(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+  std::mt19937 random_;
+};
+
+std::string formatNumber(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// The typed input of one pass that runs a questionnaire: a number, option 1, 23 answers.
+std::string typedQuestionnaire(const SurveyAnswers& a, int pass) {
+  std::string keys = std::to_string(pass) + "\n1\n";
+  for (const std::string* word :
+       {&a.firstName, &a.surname, &a.placeOfBirth, &a.dateOfBirth, &a.ageNowText}) {
+    keys += *word + "\n";
+  }
+  keys += formatNumber(a.sameAge) + "\n" + formatNumber(a.anotherYearAge) + "\n";
+  for (const std::string* word :
+       {&a.learningCenter, &a.centerStreet, &a.coordinatorName, &a.nearbyBusiness,
+        &a.productivityCompany, &a.maintenanceCompany, &a.zonalLibrary, &a.libraryFee,
+        &a.shoppingCenter, &a.nearestSchool, &a.entryDate, &a.entryTime, &a.stateOrCity,
+        &a.touristPlace, &a.tribalLanguage, &a.country}) {
+    keys += *word + "\n";
+  }
+  return keys;
+}
+
+std::string withCarriageReturns(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') out.push_back('\r');
+    out.push_back(c);
+  }
+  return out;
+}
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: survey_make_data records MIB FILE [--crlf]\n"
+               "       survey_make_data answers COUNT FILE\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) return usage();
+  const std::string mode = argv[1];
+  const long long amount = std::atoll(argv[2]);
+  std::FILE* out = std::fopen(argv[3], "wb");
+  if (out == nullptr || amount <= 0) return usage();
+  AnswerMaker maker(20261207);
+  std::string chunk;
+  if (mode == "records") {
+    const bool crlf = argc > 4 && std::strcmp(argv[4], "--crlf") == 0;
+    survey::LocalTime time{7, 11, 126, 21, 5};
+    survey::StartClock clock{time, survey::formatTimeLine(time)};
+    const long long target = amount << 20;
+    long long written = 0;
+    while (written < target) {
+      chunk.clear();
+      while (chunk.size() < (1u << 20)) {
+        std::string record = survey::buildRecord(maker.next(), clock);
+        chunk += crlf ? withCarriageReturns(record) : record;
+      }
+      if (written + static_cast<long long>(chunk.size()) > target) {
+        chunk.resize(static_cast<size_t>(target - written));  // cut the last record short
+      }
+      std::fwrite(chunk.data(), 1, chunk.size(), out);
+      written += static_cast<long long>(chunk.size());
+    }
+  } else if (mode == "answers") {
+    for (long long i = 0; i < amount; ++i) {
+      chunk += typedQuestionnaire(maker.next(), static_cast<int>(i % 1000));
+      if (chunk.size() > (1u << 20)) {
+        std::fwrite(chunk.data(), 1, chunk.size(), out);
+        chunk.clear();
+      }
+    }
+    chunk += "-1\n";
+    std::fwrite(chunk.data(), 1, chunk.size(), out);
+  } else {
+    return usage();
+  }
+  return std::fclose(out) == 0 ? 0 : 1;
+}

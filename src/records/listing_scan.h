@@ -1,0 +1,29 @@
+// Finding the bytes that a listing cannot show as they are.
+#pragma once
+
+#include <cstddef>
+
+namespace survey {
+
+// Whether the listing shows `c` other than as itself: control characters but tab and line
+// feed, and DEL. A carriage return counts; whether it is dropped depends on what follows.
+constexpr bool needsAttention(unsigned char c) {
+  return (c < 0x20 && c != '\n' && c != '\t') || c == 0x7f;
+}
+
+// The offset of the first byte of `data` that needs attention, or `size` when none does.
+// Record files are nearly all plain text, so this is the listing's hot loop: it uses vector
+// instructions where the processor has them.
+size_t findAttentionByte(const char* data, size_t size);
+
+// Copies `data` to `out` up to the first byte that needs attention, except that a carriage
+// return directly followed by a line feed is dropped and the copy goes on. Returns the count
+// of bytes of `data` taken; `*written` is the count written to `out`. May write anything to
+// the rest of out[0, size).
+size_t copyShownText(const char* data, size_t size, char* out, size_t* written);
+
+// The same two without vector instructions, as used where they are missing.
+size_t findAttentionBytePlain(const char* data, size_t size);
+size_t copyShownTextPlain(const char* data, size_t size, char* out, size_t* written);
+
+}  // namespace survey
