@@ -99,7 +99,8 @@ ReadResult InputReader::readWholeNumber(int* value, std::string* rejected) {
   }
   consume(length);
   if (negative) {
-    *value = magnitude > uint64_t{1} << 31 ? INT_MIN : static_cast<int>(-static_cast<int64_t>(magnitude));
+    *value = magnitude > uint64_t{1} << 31 ? INT_MIN
+                                           : static_cast<int>(-static_cast<int64_t>(magnitude));
   } else {
     *value = magnitude > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(magnitude);
   }
@@ -151,7 +152,8 @@ ReadResult InputReader::readWord(std::string* word, bool* cut) {
   for (int c = peek(); c >= 0 && !isWhiteSpace(c); c = peek()) {
     // Take the buffered run of the word at once.
     size_t run = 0;
-    while (position_ + run < end_ && !isWhiteSpace(static_cast<unsigned char>(buffer_[position_ + run]))) {
+    while (position_ + run < end_ &&
+           !isWhiteSpace(static_cast<unsigned char>(buffer_[position_ + run]))) {
       ++run;
     }
     size_t room = kWordLimit - std::min(kWordLimit, word->size());

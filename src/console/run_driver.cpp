@@ -47,7 +47,7 @@ struct MenuOption {
 };
 
 const MenuOption kMenu[] = {
-    {1, runQuestionnaireAction}, {2, runListingAction}, {3, showUsageGuide},
+    {1, runQuestionnaireAction}, {2, runListingAction},  {3, showUsageGuide},
     {4, showRetrievalGuide},     {5, clearScreenOption},
 };
 

@@ -15,8 +15,9 @@ const char* StartClock::monthName() const {
 std::string formatTimeLine(const LocalTime& time) {
   int hour12 = time.hour % 12 == 0 ? 12 : time.hour % 12;
   char text[96];
-  std::snprintf(text, sizeof text, " ----> The Time At Program's Run(Execution) Now Is :: %02d:%02d %s. ",
-                hour12, time.minute, time.hour < 12 ? "AM" : "PM");
+  std::snprintf(text, sizeof text,
+                " ----> The Time At Program's Run(Execution) Now Is :: %02d:%02d %s. ", hour12,
+                time.minute, time.hour < 12 ? "AM" : "PM");
   return text;
 }
 

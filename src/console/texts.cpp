@@ -44,9 +44,9 @@ const std::string RuleStarsWide = rule(true, '*', 118, false);
 const std::string RuleDash117 = rule(false, '-', 117, false);
 const std::string RuleDash119 = rule(false, '-', 119, false);
 
-const char* const monthNames[12] = {"January", "February", "March",     "April",
-                                    "May",     "June",     "July",      "August",
-                                    "September", "October", "November", "December"};
+const char* const monthNames[12] = {"January",   "February", "March",    "April",
+                                    "May",       "June",     "July",     "August",
+                                    "September", "October",  "November", "December"};
 
 const ContactTexts& contactTexts() { return kContactTexts; }
 

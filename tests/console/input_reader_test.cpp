@@ -53,9 +53,8 @@ TEST(InputReader, WholeNumbers) {
       int value = -999;
       ReadResult result = ReadResult::kEnd;
       std::string rejected;
-      std::string left = leftAfter(reader, [&](InputReader& r) {
-        result = r.readWholeNumber(&value, &rejected);
-      });
+      std::string left =
+          leftAfter(reader, [&](InputReader& r) { result = r.readWholeNumber(&value, &rejected); });
       EXPECT_EQ(result, c.result) << c.input;
       if (result != ReadResult::kEnd) {
         EXPECT_EQ(value, c.value) << c.input;
@@ -135,9 +134,8 @@ TEST(InputReader, WordsAreKeptWholeUpToTheLimit) {
       InputReader reader(input, nullptr);
       std::string word;
       bool cut = false;
-      std::string left = leftAfter(reader, [&](InputReader& r) {
-        EXPECT_EQ(r.readWord(&word, &cut), ReadResult::kValue);
-      });
+      std::string left = leftAfter(
+          reader, [&](InputReader& r) { EXPECT_EQ(r.readWord(&word, &cut), ReadResult::kValue); });
       EXPECT_EQ(word, c.word);
       EXPECT_EQ(cut, c.cut);
       EXPECT_EQ(left, c.left);

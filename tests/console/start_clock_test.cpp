@@ -10,12 +10,13 @@ TEST(StartClock, TimeLineUsesTheTwelveHourClock) {
   const struct {
     int hour, minute;
     const char* shown;
-  } cases[] = {{0, 0, "12:00 AM"},  {12, 0, "12:00 PM"}, {9, 5, "09:05 AM"},
+  } cases[] = {{0, 0, "12:00 AM"},  {12, 0, "12:00 PM"},  {9, 5, "09:05 AM"},
                {21, 5, "09:05 PM"}, {11, 59, "11:59 AM"}, {23, 59, "11:59 PM"}};
   for (const auto& c : cases) {
     LocalTime time{1, 0, 126, c.hour, c.minute};
-    EXPECT_EQ(formatTimeLine(time),
-              std::string(" ----> The Time At Program's Run(Execution) Now Is :: ") + c.shown + ". ");
+    EXPECT_EQ(
+        formatTimeLine(time),
+        std::string(" ----> The Time At Program's Run(Execution) Now Is :: ") + c.shown + ". ");
   }
 }
 

@@ -6,8 +6,9 @@
 namespace survey::testing {
 namespace {
 
-const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                               "July",    "August",   "September", "October", "November", "December"};
+const char* const kMonths[] = {"January",   "February", "March",    "April",
+                               "May",       "June",     "July",     "August",
+                               "September", "October",  "November", "December"};
 
 std::string blanks(size_t count) { return std::string(count, ' '); }
 
@@ -77,8 +78,9 @@ std::string expectedExitBlock() {
   s += " -->" + blanks(27) + std::string(c.noticeText) + " !!!\n";
   s += " --> " + std::string(c.postalAddress) + "  !!!\n";
   s += " -->" + blanks(14) + "E.Mail Address Is :: " + std::string(c.emailAddress) + " !!!\n";
-  s += " --> " + std::string(c.affiliationTag) + " :: Current Phone Number Is :: " +
-       std::string(c.phoneNumber) + " |-| " + std::string(c.secondAffiliationTag) + " -> !!!\n";
+  s += " --> " + std::string(c.affiliationTag) +
+       " :: Current Phone Number Is :: " + std::string(c.phoneNumber) + " |-| " +
+       std::string(c.secondAffiliationTag) + " -> !!!\n";
   s += " --> [Default 2]  " + std::string(c.defaultLocation2) + ", U.S.A !!!\n";
   s += "\nPress any key to continue...\nPress any key to continue...";
   return s;
@@ -91,11 +93,10 @@ std::string expectedEmptyPasses(const LocalTime& time, const std::string& passes
 std::string expectedUsageGuideBanner() {
   const ContactTexts& c = contactTexts();
   return " -->" + blanks(31) + std::string(c.contactName) + " !!!\n" + " -->" + blanks(31) +
-         std::string(c.noticeText) + " !!!\n" + " --> " + std::string(c.postalAddress) +
-         "  !!!\n" + " -->" + blanks(23) + "E.Mail Address Is :: " + std::string(c.emailAddress) +
-         " !!!\n" + " -->" + blanks(23) + "Current Phone Number Is :: " +
-         std::string(c.phoneNumber) + " !!!\n" + " --> [Default 2]  " +
-         std::string(c.defaultLocation2) + ", U.S.A !!!\n";
+         std::string(c.noticeText) + " !!!\n" + " --> " + std::string(c.postalAddress) + "  !!!\n" +
+         " -->" + blanks(23) + "E.Mail Address Is :: " + std::string(c.emailAddress) + " !!!\n" +
+         " -->" + blanks(23) + "Current Phone Number Is :: " + std::string(c.phoneNumber) +
+         " !!!\n" + " --> [Default 2]  " + std::string(c.defaultLocation2) + ", U.S.A !!!\n";
 }
 
 std::string expectedClearScreenHeading() {
@@ -107,9 +108,9 @@ std::string expectedClearScreenHeading() {
 std::string expectedClearScreenBanner() {
   const ContactTexts& c = contactTexts();
   return " -->" + blanks(27) + std::string(c.contactName) + " !!!\n" + " -->" + blanks(27) +
-         std::string(c.noticeText) + " !!!\n" + " --> " + std::string(c.postalAddress) +
-         "  !!!\n" + " -->" + blanks(14) + "E.Mail Address Is :: " + std::string(c.emailAddress) +
-         " !!!\n" + " -->" + blanks(9) + std::string(c.affiliationTag) +
+         std::string(c.noticeText) + " !!!\n" + " --> " + std::string(c.postalAddress) + "  !!!\n" +
+         " -->" + blanks(14) + "E.Mail Address Is :: " + std::string(c.emailAddress) + " !!!\n" +
+         " -->" + blanks(9) + std::string(c.affiliationTag) +
          " :: Current Phone Number Is :: " + std::string(c.phoneNumber) + " !!!\n" +
          " --> [Default 2]  " + std::string(c.defaultLocation2) + ", U.S.A !!!\n";
 }

@@ -12,7 +12,8 @@ namespace survey::testing {
 // Typed input from a string, handed out at most `chunk` bytes per read.
 class FakeInput : public ConsoleInput {
  public:
-  explicit FakeInput(std::string keys, size_t chunk = 1 << 20) : keys_(std::move(keys)), chunk_(chunk) {}
+  explicit FakeInput(std::string keys, size_t chunk = 1 << 20)
+      : keys_(std::move(keys)), chunk_(chunk) {}
   size_t read(char* buffer, size_t capacity) override;
   int reads = 0;
 
