@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace survey {
 
@@ -18,7 +19,8 @@ class Status {
   const std::string& reason() const { return reason_; }
 
  private:
-  explicit Status(std::string reason) : reason_(reason.empty() ? "unknown error" : reason) {}
+  explicit Status(std::string reason)
+      : reason_(reason.empty() ? std::string("unknown error") : std::move(reason)) {}
   std::string reason_;
 };
 
@@ -80,8 +82,7 @@ class FileSystem {
   // creating it, with one write on an append-mode descriptor, and syncs it to stable storage.
   virtual Status appendDurably(const std::string& path, std::string_view text) = 0;
   // Opens an existing regular file for reading; anything else (missing, a directory) fails.
-  virtual Status openForReading(const std::string& path,
-                                std::unique_ptr<SequentialFile>* file) = 0;
+  virtual Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) = 0;
 };
 
 class Env {
