@@ -50,8 +50,7 @@ const Banner closingBanner = {
     " -->                           {noticeText} !!!",
     " --> {postalAddress}  !!!",
     " -->              E.Mail Address Is :: {emailAddress} !!!",
-    " --> {affiliationTag} :: Current Phone Number Is :: {phoneNumber} |-| {secondAffiliationTag} "
-    "-> !!!",
+    " --> {affiliationTag} :: Current Phone Number Is :: {phoneNumber} |-| {secondAffiliationTag} -> !!!",
     " --> [Default 2]  {defaultLocation2}, U.S.A !!!",
 };
 

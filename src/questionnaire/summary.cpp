@@ -17,22 +17,16 @@ const char* const kSummaryLines[] = {
     "  --> The Street Name For This Center Is :: {centerStreet}",
     "  --> The Co-ordinator(Propsector) Is Name For This Location(Center) Is :: {coordinatorName}",
     "  --> One Near By(Related) Business(Production) In This Region(Place) Is :: {nearbyBusiness}",
-    "  --> The Near By(Related) Productivity Company(Business) In The Same Region(Place)  :: "
-    "{productivityCompany}",
-    "  --> One Maintenance(Development) Company(Business) In This Zone(Region) Is  :: "
-    "{maintenanceCompany}",
+    "  --> The Near By(Related) Productivity Company(Business) In The Same Region(Place)  :: {productivityCompany}",
+    "  --> One Maintenance(Development) Company(Business) In This Zone(Region) Is  :: {maintenanceCompany}",
     "  --> Your Age In {S} Year(s) Time Will Be {S+A}.  Thank You Very Much ",
-    " --> The Zonal(Regional) Library(Recreational Center) For The Environment(Location) Is. :: "
-    "{zonalLibrary}",
-    " --> The Provided Regional Library(Recreational Center) Fee For This Environment(Location) Is "
-    ".   :: N {libraryFee}",
+    " --> The Zonal(Regional) Library(Recreational Center) For The Environment(Location) Is. :: {zonalLibrary}",
+    " --> The Provided Regional Library(Recreational Center) Fee For This Environment(Location) Is .   :: N {libraryFee}",
     " --> The Nearest Shopping Center(Plaza) In This Location(Environment) Is :: {shoppingCenter}",
-    " --> The Name Of The Nearest School(Educational Compound) In This Location(Environment) Is.   "
-    ":: {nearestSchool}",
+    " --> The Name Of The Nearest School(Educational Compound) In This Location(Environment) Is.   :: {nearestSchool}",
     "  --> The Name Of My State(State And City) Is :: {stateOrCity}",
     "  --> A Near By Tourist(Visitable) Region(Place) Is :: {touristPlace}",
-    "  --> A Common Tribal Language In Your Region(Environment, Community, Place) Is :: "
-    "{tribalLanguage}",
+    "  --> A Common Tribal Language In Your Region(Environment, Community, Place) Is :: {tribalLanguage}",
     "  --> The Name Of My Current(Residing) Country Is :: {country}",
     "{RuleDashWide}",
     " The Multiple Of The(This) Number Is :: {A} x {A} = {A*A}",

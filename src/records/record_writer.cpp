@@ -15,8 +15,7 @@ const char* const kRecordLines[] = {
     " Location Default ->(2) ::  {defaultLocation2} ",
     " -->                 E.Mail Address Is :: {emailAddress} !!! ",
     " -->                 Current Phone Number Is :: {phoneNumber} !!! ",
-    "  --> The Saved(Stored) Date For This Data Is :: {entryDate} , The Time It Was Saved(Stored) "
-    "Is :: {entryTime}",
+    "  --> The Saved(Stored) Date For This Data Is :: {entryDate} , The Time It Was Saved(Stored) Is :: {entryTime}",
     " Candidate Name :: {firstName} {surname}",
     " Candidate Place Of Birth Is :: {placeOfBirth}",
     " Candidate's Date Of Birth Is :: {dateOfBirth} , Candidate's Age Is :: {ageNowText}",
@@ -24,23 +23,16 @@ const char* const kRecordLines[] = {
     " Enter The Street Name For This Center :: {centerStreet}",
     " Enter The Co-ordinator(Propsector) Is Name For This Location(Center) :: {coordinatorName}",
     "  --> One Near By(Related) Business(Production) In This Region(Place) Is :: {nearbyBusiness}",
-    "  --> The Near By(Related) Productivity Company(Business) In The Same Region(Place)  :: "
-    "{productivityCompany}",
-    "  --> One Maintenance(Development) Company(Business) In This Zone(Region) Is  :: "
-    "{maintenanceCompany}",
-    " Your Age In {A} Years Time Will Be :: {S+A} . Thank You For Providing These Options And "
-    "Selections. ",
+    "  --> The Near By(Related) Productivity Company(Business) In The Same Region(Place)  :: {productivityCompany}",
+    "  --> One Maintenance(Development) Company(Business) In This Zone(Region) Is  :: {maintenanceCompany}",
+    " Your Age In {A} Years Time Will Be :: {S+A} . Thank You For Providing These Options And Selections. ",
     " --> The Nearest Shopping Center(Plaza) In This Location(Environment) Is :: {shoppingCenter}",
-    " --> The Name Of The Nearest School(Educational Compound) In This Location(Environment) Is.   "
-    ":: {nearestSchool}",
-    "  --> The Zonal(Regional) Library(Recreational Center) For The Environment(Location) Is. :: "
-    "{zonalLibrary}",
-    "  --> The Provided Regional Library(Recreational Center) Fee For This Environment(Location) "
-    "Is .   :: N {libraryFee}",
+    " --> The Name Of The Nearest School(Educational Compound) In This Location(Environment) Is.   :: {nearestSchool}",
+    "  --> The Zonal(Regional) Library(Recreational Center) For The Environment(Location) Is. :: {zonalLibrary}",
+    "  --> The Provided Regional Library(Recreational Center) Fee For This Environment(Location) Is .   :: N {libraryFee}",
     "  --> The Name Of My State(State And City) Is :: {stateOrCity}",
     "  --> A Near By Tourist(Visitable) Region(Place) Is :: {touristPlace}",
-    "  --> A Common Tribal Language In Your Region(Environment, Community, Place) Is :: "
-    "{tribalLanguage}",
+    "  --> A Common Tribal Language In Your Region(Environment, Community, Place) Is :: {tribalLanguage}",
     "  --> The Name Of My Current(Residing) Country Is :: {country}",
     "{RuleStarsWide}",
     " The Multiple Of The(This) Number Is :: {A} x {A} = {A*A}",
@@ -50,10 +42,8 @@ const char* const kRecordLines[] = {
     "",
     "{RuleDash119}",
     "{RuleDashWide}",
-    " --> [{creditSite}] -> End Of Collection({creditCollaborator}<->Collated Datas) <-> "
-    "{creditPhone} <--",
-    " --------------------------------------------> {departmentName} "
-    "<------------------------------------------------",
+    " --> [{creditSite}] -> End Of Collection({creditCollaborator}<->Collated Datas) <-> {creditPhone} <--",
+    " --------------------------------------------> {departmentName} <------------------------------------------------",
 };
 
 FieldLookup clockLookup(const StartClock& clock) {
