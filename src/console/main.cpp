@@ -1,8 +1,15 @@
 // The survey program: wires the real platform to the run.
+#include <string_view>
+#include <vector>
+
+#include "console/command_line.h"
 #include "console/run_driver.h"
 #include "platform/env.h"
 
-int main() {
+int main(int argc, char** argv) {
   std::unique_ptr<survey::Env> env = survey::makeSystemEnv();
+  const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  int status = 0;
+  if (survey::answerInformationOption(args, env->output(), env->errors(), &status)) return status;
   return survey::runSurvey(*env);
 }

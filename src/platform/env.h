@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace survey {
 
@@ -18,7 +19,8 @@ class Status {
   const std::string& reason() const { return reason_; }
 
  private:
-  explicit Status(std::string reason) : reason_(reason.empty() ? "unknown error" : reason) {}
+  explicit Status(std::string reason)
+      : reason_(reason.empty() ? std::string("unknown error") : std::move(reason)) {}
   std::string reason_;
 };
 
