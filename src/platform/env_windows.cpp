@@ -28,13 +28,15 @@ Status lastErrorStatus() {
                                   : "system error " + std::to_string(code));
 }
 
-// Text with '\n' line ends, as a Windows text file stores it.
+// Text with '\n' line ends, as a Windows text file stores it; a CRLF already there stays one.
 std::string withCrLf(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);
+  char previous = '\0';
   for (char c : text) {
-    if (c == '\n') out.push_back('\r');
+    if (c == '\n' && previous != '\r') out.push_back('\r');
     out.push_back(c);
+    previous = c;
   }
   return out;
 }

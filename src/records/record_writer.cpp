@@ -2,12 +2,13 @@
 // as fields.
 #include "records/record_writer.h"
 
+#include <iterator>
+
 #include "console/texts.h"
+#include "records/record_layout.h"
 
 namespace survey {
-namespace {
 
-// Line 30 carries the start time and date; line 31 is empty.
 const char* const kRecordLines[] = {
     " -->                     {contactName}[{signatureTag}] !!!",
     " -->                     {noticeText} !!!",
@@ -55,6 +56,9 @@ const char* const kRecordLines[] = {
     " --------------------------------------------> {departmentName} "
     "<------------------------------------------------",
 };
+static_assert(std::size(kRecordLines) == kRecordLineCount);
+
+namespace {
 
 FieldLookup clockLookup(const StartClock& clock) {
   return [&clock](std::string_view name, std::string* text) {

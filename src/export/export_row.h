@@ -1,0 +1,55 @@
+// One exported record: the columns of the table, in order, and a row of their values.
+#pragma once
+
+#include <cstddef>
+#include <iterator>
+#include <string_view>
+
+namespace survey {
+
+// "file" and "line" locate the record; "runDate" (YYYY-MM-DD) and "runTime" (HH:MM, 24-hour
+// clock) are the program's start time that the record carries; then the typed answers by their
+// field names; then A and S + A as the record shows them.
+inline constexpr std::string_view kColumnNames[] = {
+    "file",
+    "line",
+    "runDate",
+    "runTime",
+    "entryDate",
+    "entryTime",
+    "firstName",
+    "surname",
+    "placeOfBirth",
+    "dateOfBirth",
+    "ageNowText",
+    "learningCenter",
+    "centerStreet",
+    "coordinatorName",
+    "nearbyBusiness",
+    "productivityCompany",
+    "maintenanceCompany",
+    "zonalLibrary",
+    "libraryFee",
+    "shoppingCenter",
+    "nearestSchool",
+    "stateOrCity",
+    "touristPlace",
+    "tribalLanguage",
+    "country",
+    "anotherYearAge",
+    "sameAgePlusAnotherYearAge",
+};
+inline constexpr size_t kColumnCount = std::size(kColumnNames);
+
+// The columns the record does not hold as such.
+enum FixedColumn : size_t { kFileColumn, kLineColumn, kRunDateColumn, kRunTimeColumn };
+
+// Every value as text: the line number in decimal digits, the rest as the record has them.
+// `plain` marks values known to hold no control character, double quote, comma or backslash,
+// which the writers then copy as they are.
+struct ExportRow {
+  std::string_view fields[kColumnCount];
+  bool plain[kColumnCount] = {};
+};
+
+}  // namespace survey

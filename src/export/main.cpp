@@ -1,0 +1,12 @@
+// survey-export: wires the real platform and the command line to the export.
+#include <string>
+#include <vector>
+
+#include "export/exporter.h"
+#include "platform/env.h"
+
+int main(int argc, char** argv) {
+  std::unique_ptr<survey::Env> env = survey::makeSystemEnv();
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  return survey::runExport(*env, args, SURVEY_VERSION);
+}

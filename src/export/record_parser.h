@@ -1,0 +1,97 @@
+// Reading a record file back: the records, by the fixed texts of the record layout, as rows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/export_row.h"
+
+namespace survey {
+
+// Lines that were not exported: a record that does not match the layout, or lines outside any
+// record. `message` says which ("record skipped: ...", "lines skipped: ...") and why.
+struct SkippedLines {
+  uint64_t firstLine;
+  uint64_t lastLine;
+  std::string_view message;
+};
+
+class RecordSink {
+ public:
+  virtual ~RecordSink() = default;
+  // The row's views last only for the call.
+  virtual void record(const ExportRow& row) = 0;
+  virtual void skipped(const SkippedLines& lines) = 0;
+};
+
+struct RecordPatterns;
+struct TextPattern;
+
+// Reads one file's records: the 35 lines in order, exact but for fields holding what the program
+// writes there, with LF or CRLF line ends. What does not fit is reported and skipped up to the
+// next record. Only the current record and at most one line are kept, however long the file.
+class RecordParser {
+ public:
+  // Lines longer than this cannot be record lines (an answer is at most 4096 bytes).
+  static constexpr size_t kMaxLineLength = 64 * 1024;
+
+  // Throws std::logic_error if the record layout has a field that cannot be read back.
+  RecordParser(std::string_view fileName, RecordSink& sink);
+  RecordParser(const RecordParser&) = delete;
+  RecordParser& operator=(const RecordParser&) = delete;
+
+  // The file's bytes, in pieces of any size.
+  void feed(std::string_view bytes);
+  // The end of the file: reports what is left unfinished.
+  void finish();
+
+ private:
+  enum class State { kBetweenRecords, kInRecord, kSkipping };
+  enum class Fault;
+  static const char* faultText(Fault fault);
+
+  // The usual cases, matched where they stand in the bytes.
+  bool takeWholeRecord(std::string_view bytes, size_t* length);
+  bool takeExpectedLine(std::string_view bytes, size_t* length);
+  // Anything else, one whole line at a time.
+  void takeLine(std::string_view line, bool tooLong);
+  void keepPartialLine(std::string_view piece);
+  bool tryStartRecord(std::string_view bytes, uint64_t lineNumber, size_t* length);
+  Fault matchLine(size_t recordLine, std::string_view bytes, size_t* length);
+  Fault match(const TextPattern& pattern, std::string_view bytes, size_t* length);
+  // `ascii`: the value has no byte of 0x80 and above.
+  Fault takeField(size_t field, std::string_view value, bool ascii);
+  static Fault checkWord(std::string_view value, bool ascii);
+  void completeRecord();
+  void startSkipping(uint64_t firstLine, std::string message);
+  void reportSkipped(uint64_t firstLine, uint64_t lastLine, std::string_view message);
+  void keepFieldTexts();
+
+  const RecordPatterns& patterns_;
+  std::string fileName_;
+  RecordSink& sink_;
+
+  std::string partialLine_;  // a line whose end is in a later piece
+  bool partialTooLong_ = false;
+  uint64_t lineNumber_ = 0;
+  bool crlf_ = false;  // the line end of the line matched last
+
+  State state_ = State::kBetweenRecords;
+  uint64_t firstLine_ = 0;  // of the record being read or of the lines being skipped
+  size_t recordLine_ = 0;   // how many lines of the record have matched
+  std::string skipMessage_;
+
+  // The current record: each field's text and whether it has been read yet. The texts point
+  // into the bytes being fed; keepFieldTexts copies them before those bytes go away.
+  std::vector<std::string_view> fieldTexts_;
+  std::vector<char> fieldSeen_;
+  std::vector<char> fieldPlain_;  // as ExportRow::plain
+  bool fileNamePlain_;
+  std::vector<char> keptTexts_[2];
+  int keptIndex_ = 0;
+  int day_ = 0, month_ = 0, year_ = 0, hour_ = 0, minute_ = 0;
+};
+
+}  // namespace survey

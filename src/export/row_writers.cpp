@@ -1,0 +1,149 @@
+// Writing rows as CSV and as JSON Lines. A row is sized first and then written in place.
+#include "export/row_writers.h"
+
+#include <cstring>
+
+#include "export/utf8.h"
+
+namespace survey {
+namespace {
+
+char* copy(std::string_view text, char* to) {
+  if (!text.empty()) std::memcpy(to, text.data(), text.size());
+  return to + text.size();
+}
+
+bool needsQuotes(std::string_view value) {
+  bool needed = false;
+  for (char c : value) needed |= c == ',' || c == '"' || c == '\r' || c == '\n';
+  return needed;
+}
+
+// At most 2 * size + 2 bytes.
+char* writeCsvField(std::string_view value, char* to) {
+  if (!needsQuotes(value)) return copy(value, to);
+  *to++ = '"';
+  for (char c : value) {
+    *to++ = c;
+    if (c == '"') *to++ = '"';
+  }
+  *to++ = '"';
+  return to;
+}
+
+// At most 6 * size + 2 bytes.
+char* writeJsonString(std::string_view value, char* to) {
+  static const char kHex[] = "0123456789abcdef";
+  *to++ = '"';
+  size_t plainFrom = 0;
+  for (size_t at = 0; at < value.size();) {
+    unsigned char c = static_cast<unsigned char>(value[at]);
+    if (c >= 0x20 && c != '"' && c != '\\' && c < 0x80) {
+      ++at;
+      continue;
+    }
+    size_t length = c < 0x80 ? 1 : utf8SequenceLength(value, at);
+    if (length > 1) {
+      at += length;
+      continue;
+    }
+    to = copy(value.substr(plainFrom, at - plainFrom), to);
+    *to++ = '\\';
+    switch (c) {
+      case '"':
+      case '\\':
+        *to++ = static_cast<char>(c);
+        break;
+      case '\b':
+        *to++ = 'b';
+        break;
+      case '\f':
+        *to++ = 'f';
+        break;
+      case '\n':
+        *to++ = 'n';
+        break;
+      case '\r':
+        *to++ = 'r';
+        break;
+      case '\t':
+        *to++ = 't';
+        break;
+      default:
+        if (c < 0x20) {
+          to = copy({"u00", 3}, to);
+          *to++ = kHex[c >> 4];
+          *to++ = kHex[c & 0xF];
+        } else {
+          to = copy("\xEF\xBF\xBD", to - 1);  // U+FFFD for a byte that is not UTF-8
+        }
+    }
+    plainFrom = ++at;
+  }
+  to = copy(value.substr(plainFrom), to);
+  *to++ = '"';
+  return to;
+}
+
+// Makes room for `bound` more bytes, lets `write` fill some, and keeps what it wrote.
+template <typename Write>
+void appendInPlace(size_t bound, std::string* out, Write write) {
+  size_t start = out->size();
+  out->resize(start + bound);
+  char* end = write(out->data() + start);
+  out->resize(static_cast<size_t>(end - out->data()));
+}
+
+}  // namespace
+
+void appendCsvHeader(std::string* out) {
+  for (size_t column = 0; column < kColumnCount; ++column) {
+    if (column > 0) out->push_back(',');
+    out->append(kColumnNames[column]);
+  }
+  out->append("\r\n");
+}
+
+void appendCsvRow(const ExportRow& row, std::string* out) {
+  size_t bound = 2;
+  for (std::string_view field : row.fields) bound += 2 * field.size() + 3;
+  appendInPlace(bound, out, [&row](char* to) {
+    for (size_t column = 0; column < kColumnCount; ++column) {
+      if (column > 0) *to++ = ',';
+      to = row.plain[column] ? copy(row.fields[column], to) : writeCsvField(row.fields[column], to);
+    }
+    *to++ = '\r';
+    *to++ = '\n';
+    return to;
+  });
+}
+
+void appendJsonLine(const ExportRow& row, std::string* out) {
+  size_t bound = 2;
+  for (size_t column = 0; column < kColumnCount; ++column) {
+    bound += kColumnNames[column].size() + 6 * row.fields[column].size() + 6;
+  }
+  appendInPlace(bound, out, [&row](char* to) {
+    for (size_t column = 0; column < kColumnCount; ++column) {
+      *to++ = column == 0 ? '{' : ',';
+      *to++ = '"';
+      to = copy(kColumnNames[column], to);
+      *to++ = '"';
+      *to++ = ':';
+      if (column == kLineColumn) {
+        to = copy(row.fields[column], to);
+      } else if (row.plain[column]) {
+        *to++ = '"';
+        to = copy(row.fields[column], to);
+        *to++ = '"';
+      } else {
+        to = writeJsonString(row.fields[column], to);
+      }
+    }
+    *to++ = '}';
+    *to++ = '\n';
+    return to;
+  });
+}
+
+}  // namespace survey

@@ -1,0 +1,21 @@
+// The two output formats: CSV (RFC 4180) and JSON Lines.
+#pragma once
+
+#include <string>
+
+#include "export/export_row.h"
+
+namespace survey {
+
+// CSV: the column names, then one row per record; every row ends with CRLF. A value with a
+// comma, a double quote, CR or LF is put in double quotes, its double quotes doubled; all
+// other bytes pass as they are.
+void appendCsvHeader(std::string* out);
+void appendCsvRow(const ExportRow& row, std::string* out);
+
+// JSON Lines: one object per record, keys as the CSV columns, every value a string but "line",
+// a number; each object ends with LF. Strings escape '"', '\' and control characters; bytes
+// that are not UTF-8 (only a file name can have them) become U+FFFD.
+void appendJsonLine(const ExportRow& row, std::string* out);
+
+}  // namespace survey

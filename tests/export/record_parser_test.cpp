@@ -1,0 +1,272 @@
+// Reading records back: records written by the program's record writer, and what breaks them.
+#include "export/record_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "console/number_format.h"
+#include "export/sample_records.h"
+
+namespace survey::testing {
+namespace {
+
+struct Collected : RecordSink {
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::string> skips;  // "first-last: message"
+
+  void record(const ExportRow& row) override {
+    rows.emplace_back(std::begin(row.fields), std::end(row.fields));
+  }
+  void skipped(const SkippedLines& lines) override {
+    skips.push_back(std::to_string(lines.firstLine) + "-" + std::to_string(lines.lastLine) + ": " +
+                    std::string(lines.message));
+  }
+};
+
+constexpr size_t kWhole = std::numeric_limits<size_t>::max();
+
+Collected parse(std::string_view bytes, size_t piece = kWhole) {
+  Collected collected;
+  RecordParser parser("datas.dat", collected);
+  while (!bytes.empty()) {
+    size_t size = std::min(piece, bytes.size());
+    parser.feed(bytes.substr(0, size));
+    bytes.remove_prefix(size);
+  }
+  parser.finish();
+  return collected;
+}
+
+std::string column(const std::vector<std::string>& row, std::string_view name) {
+  auto at = std::find(std::begin(kColumnNames), std::end(kColumnNames), name);
+  EXPECT_NE(at, std::end(kColumnNames)) << name;
+  return at == std::end(kColumnNames) ? "" : row[static_cast<size_t>(at - kColumnNames)];
+}
+
+// The row a record of `answers` made at 21:05 on 7 December 2026 and starting at `line` gives.
+void expectRowOf(const SurveyAnswers& answers, const std::vector<std::string>& row, uint64_t line) {
+  ASSERT_EQ(row.size(), kColumnCount);
+  EXPECT_EQ(column(row, "file"), "datas.dat");
+  EXPECT_EQ(column(row, "line"), std::to_string(line));
+  EXPECT_EQ(column(row, "runDate"), "2026-12-07");
+  EXPECT_EQ(column(row, "runTime"), "21:05");
+  for (const TextAnswer& answer : kTextAnswers) {
+    EXPECT_EQ(column(row, answer.column), answers.*answer.field) << answer.column;
+  }
+  EXPECT_EQ(column(row, "anotherYearAge"), formatReal(answers.anotherYearAge));
+  EXPECT_EQ(column(row, "sameAgePlusAnotherYearAge"),
+            formatReal(answers.sameAge + answers.anotherYearAge));
+}
+
+SurveyAnswers plainAnswers(const std::string& name) {
+  SurveyAnswers answers = trickyAnswers();
+  answers.firstName = name;
+  return answers;
+}
+
+// Three records, of "One", "Two" and "Three", on lines 1, 36 and 71.
+std::string threeRecords() {
+  return recordOf(plainAnswers("One")) + recordOf(plainAnswers("Two")) +
+         recordOf(plainAnswers("Three"));
+}
+
+std::vector<std::string> firstNames(const Collected& collected) {
+  std::vector<std::string> names;
+  for (const auto& row : collected.rows) names.push_back(column(row, "firstName"));
+  return names;
+}
+
+// Where line `line` (from 1) of `text` begins.
+size_t lineStart(const std::string& text, size_t line) {
+  size_t at = 0;
+  while (--line > 0) at = text.find('\n', at) + 1;
+  return at;
+}
+
+// `text` with the first `from` after `at` replaced by `to`.
+std::string edited(std::string text, size_t at, std::string_view from, std::string_view to) {
+  size_t found = text.find(from, at);
+  EXPECT_NE(found, std::string::npos) << from;
+  return found == std::string::npos ? text : text.replace(found, from.size(), to);
+}
+
+TEST(RecordParser, GivesBackTheTypedAnswersInPiecesOfAnySize) {
+  const SurveyAnswers answers = trickyAnswers();
+  const std::string record = recordOf(answers);
+  for (size_t piece : {size_t{1}, size_t{2}, size_t{7}, size_t{100}, size_t{4096}, kWhole}) {
+    SCOPED_TRACE(piece);
+    Collected collected = parse(record + record, piece);
+    EXPECT_EQ(collected.skips, std::vector<std::string>{});
+    ASSERT_EQ(collected.rows.size(), 2u);
+    expectRowOf(answers, collected.rows[0], 1);
+    expectRowOf(answers, collected.rows[1], 36);
+  }
+}
+
+TEST(RecordParser, ReadsFiguresAndStartTimesAsTheProgramWritesThem) {
+  const struct {
+    double sameAge, anotherYearAge;
+    LocalTime time;
+    const char *runDate, *runTime;
+  } cases[] = {
+      {30, 5, {7, 11, 126, 21, 5}, "2026-12-07", "21:05"},
+      {-2.5, 0.125, {1, 0, 100, 0, 0}, "2000-01-01", "00:00"},
+      {1e7, 123456.5, {29, 1, 124, 12, 59}, "2024-02-29", "12:59"},
+      {0.0001, -0.00001, {31, 6, 99, 11, 1}, "1999-07-31", "11:01"},
+      {std::numeric_limits<double>::infinity(),
+       std::numeric_limits<double>::quiet_NaN(),
+       {15, 3, 126, 23, 30},
+       "2026-04-15",
+       "23:30"},
+  };
+  for (const auto& c : cases) {
+    SurveyAnswers answers = trickyAnswers();
+    answers.sameAge = c.sameAge;
+    answers.anotherYearAge = c.anotherYearAge;
+    const std::string record = recordOf(answers, c.time);
+    SCOPED_TRACE(record.substr(record.find(" Your Age In"), 60));
+    Collected collected = parse(record);
+    EXPECT_EQ(collected.skips, std::vector<std::string>{});
+    ASSERT_EQ(collected.rows.size(), 1u);
+    EXPECT_EQ(column(collected.rows[0], "anotherYearAge"), formatReal(c.anotherYearAge));
+    EXPECT_EQ(column(collected.rows[0], "sameAgePlusAnotherYearAge"),
+              formatReal(c.sameAge + c.anotherYearAge));
+    EXPECT_EQ(column(collected.rows[0], "runDate"), c.runDate);
+    EXPECT_EQ(column(collected.rows[0], "runTime"), c.runTime);
+  }
+}
+
+TEST(RecordParser, TakesCrLfLineEndsLineByLine) {
+  const std::string lf = threeRecords();
+  const std::string crlf = withCrLf(lf);
+  // The middle record's lines alternate between the two.
+  std::string mixed = recordOf(plainAnswers("One"));
+  const std::string middle = recordOf(plainAnswers("Two"));
+  for (size_t start = 0, line = 0; start < middle.size(); ++line) {
+    size_t end = middle.find('\n', start) + 1;
+    std::string text = middle.substr(start, end - start);
+    mixed += line % 2 == 0 ? withCrLf(text) : text;
+    start = end;
+  }
+  mixed += withCrLf(recordOf(plainAnswers("Three")));
+  for (const std::string& file : {crlf, mixed}) {
+    for (size_t piece : {size_t{1}, size_t{5}, kWhole}) {
+      Collected collected = parse(file, piece);
+      EXPECT_EQ(collected.skips, std::vector<std::string>{});
+      EXPECT_EQ(firstNames(collected), (std::vector<std::string>{"One", "Two", "Three"}));
+      EXPECT_EQ(collected.rows, parse(lf).rows);
+    }
+  }
+}
+
+TEST(RecordParser, SkipsATruncatedLastRecord) {
+  const std::string file = threeRecords();
+  const struct {
+    size_t keep;
+    const char* skipped;
+  } cases[] = {
+      {file.size() - 1,
+       "71-105: record skipped: line 105 (record line 35) has no line end (the file ends inside "
+       "it)"},
+      {lineStart(file, 90),
+       "71-89: record skipped: cut short after 19 of 35 lines by the end of the file"},
+      {lineStart(file, 90) + 10,
+       "71-90: record skipped: line 90 (record line 20) has no line end (the file ends inside "
+       "it)"},
+  };
+  for (const auto& c : cases) {
+    for (size_t piece : {size_t{3}, kWhole}) {
+      Collected collected = parse(file.substr(0, c.keep), piece);
+      EXPECT_EQ(firstNames(collected), (std::vector<std::string>{"One", "Two"}));
+      EXPECT_EQ(collected.skips, std::vector<std::string>{c.skipped});
+    }
+  }
+}
+
+TEST(RecordParser, SkipsAnEditedRecordAndGoesOn) {
+  const std::string file = threeRecords();
+  const size_t second = lineStart(file, 36);
+  const struct {
+    std::string from, to, skipped;
+  } cases[] = {
+      {" Candidate Name :: ", " Candidate name :: ",
+       "36-70: record skipped: line 43 (record line 8) does not match the layout"},
+      {"Amara N. Okafor", "Amara N Okafor", "36-70: lines skipped: not part of a record"},
+      {"Two O\"Brien,Jr", "Two O\"Brien, Jr",
+       "36-70: record skipped: line 43 (record line 8) has an answer that is not one word"},
+      {"Two O\"Brien,Jr", "Two O\"Brien,\xC3",
+       "36-70: record skipped: line 43 (record line 8) has an answer that is not valid UTF-8"},
+      {"Two O\"Brien,Jr", "Two ",
+       "36-70: record skipped: line 43 (record line 8) has an answer that is not one word"},
+      {"Two O\"Brien,Jr", "Two " + std::string(5000, 'x'),
+       "36-70: record skipped: line 43 (record line 8) has an answer longer than the program "
+       "keeps"},
+      {"Will Be :: 35 .", "Will Be :: 035 .",
+       "36-70: record skipped: line 52 (record line 17) has a figure that the program does not "
+       "write so"},
+      {"Will Be :: 35 .", "Will Be :: 35.0 .",
+       "36-70: record skipped: line 52 (record line 17) has a figure that the program does not "
+       "write so"},
+      {"Is :: 5 x 5 = 25", "Is :: 5 x 6 = 25",
+       "36-70: record skipped: line 62 (record line 27) shows a figure unlike its other lines"},
+      {"09:05 PM", "13:05 PM",
+       "36-70: record skipped: line 65 (record line 30) has a start date or time that the program "
+       "does not write so"},
+      {"Is 7 December", "Is 07 December",
+       "36-70: record skipped: line 65 (record line 30) has a start date or time that the program "
+       "does not write so"},
+      {"Is 7 December", "Is 31 November",
+       "36-70: record skipped: line 65 (record line 30) has a start date that does not exist"},
+      {"\n\n", "\n \n",
+       "36-70: record skipped: line 66 (record line 31) does not match the layout"},
+      {"Country Is :: Nigeria\n", "Country Is :: Nigeria\r\r\n",
+       "36-70: record skipped: line 60 (record line 25) does not match the layout"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.to.substr(0, 40));
+    for (size_t piece : {size_t{3}, kWhole}) {
+      Collected collected = parse(edited(file, second, c.from, c.to), piece);
+      EXPECT_EQ(firstNames(collected), (std::vector<std::string>{"One", "Three"}));
+      EXPECT_EQ(collected.skips, std::vector<std::string>{c.skipped});
+    }
+  }
+}
+
+TEST(RecordParser, ReportsLinesOutsideRecordsTogether) {
+  const std::string one = recordOf(plainAnswers("One"));
+  const std::string two = recordOf(plainAnswers("Two"));
+  const std::string fiveLinesOfTwo = two.substr(0, lineStart(two, 6));
+  Collected collected = parse("junk\n\n" + one + "\n" + fiveLinesOfTwo + one + "tail", 4);
+  EXPECT_EQ(firstNames(collected), (std::vector<std::string>{"One", "One"}));
+  EXPECT_EQ(
+      collected.skips,
+      (std::vector<std::string>{
+          "1-2: lines skipped: not part of a record", "38-38: line skipped: not part of a record",
+          "39-43: record skipped: cut short after 5 of 35 lines by a new record at line 44",
+          "79-79: line skipped: not part of a record"}));
+}
+
+TEST(RecordParser, KeepsNoMoreThanOneLineOfAnOverlongLine) {
+  const std::string one = recordOf(plainAnswers("One"));
+  std::string file = one;
+  file.insert(file.find(" Candidate Name"), std::string(3 * RecordParser::kMaxLineLength, 'x'));
+  file += one;
+  for (size_t piece : {size_t{1000}, kWhole}) {
+    Collected collected = parse(file, piece);
+    EXPECT_EQ(firstNames(collected), (std::vector<std::string>{"One"}));
+    EXPECT_EQ(collected.skips,
+              std::vector<std::string>{"1-35: record skipped: line 8 (record line 8) is too long"});
+  }
+}
+
+TEST(RecordParser, AnEmptyFileHasNothing) {
+  Collected collected = parse("");
+  EXPECT_TRUE(collected.rows.empty());
+  EXPECT_TRUE(collected.skips.empty());
+}
+
+}  // namespace
+}  // namespace survey::testing

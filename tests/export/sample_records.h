@@ -1,0 +1,94 @@
+// Records written by the program's own record writer, for reading back.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "console/start_clock.h"
+#include "questionnaire/survey_answers.h"
+#include "records/record_writer.h"
+#include "support/fakes.h"
+
+namespace survey::testing {
+
+// Answers as a person might type them: commas, double quotes, a backslash, an escape byte,
+// UTF-8 of two, three and four bytes.
+inline SurveyAnswers trickyAnswers() {
+  SurveyAnswers answers;
+  answers.firstName = "Zoë";
+  answers.surname = "O\"Brien,Jr";
+  answers.placeOfBirth = "Lagos,Nigeria";
+  answers.dateOfBirth = "1990-01-02";
+  answers.ageNowText = "36";
+  answers.sameAge = 30;
+  answers.anotherYearAge = 5;
+  answers.learningCenter = "\"Centre\"";
+  answers.centerStreet = "Rue-de-l'Église";
+  answers.coordinatorName = "Back\\slash";
+  answers.nearbyBusiness = "日本語";
+  answers.productivityCompany = "a,b,c";
+  answers.maintenanceCompany = "\xF0\x9F\x98\x80";  // U+1F600
+  answers.zonalLibrary = "Library";
+  answers.libraryFee = "1,000";
+  answers.shoppingCenter = "Mall";
+  answers.nearestSchool = "School";
+  answers.entryDate = "08/12/2026";
+  answers.entryTime = "09:00";
+  answers.stateOrCity = "Enugu";
+  answers.touristPlace = "Obudu";
+  answers.tribalLanguage = "Esc\x1b[1m";
+  answers.country = "Nigeria";
+  return answers;
+}
+
+// The text answers by their export column names.
+struct TextAnswer {
+  std::string_view column;
+  std::string SurveyAnswers::*field;
+};
+
+inline constexpr TextAnswer kTextAnswers[] = {
+    {"entryDate", &SurveyAnswers::entryDate},
+    {"entryTime", &SurveyAnswers::entryTime},
+    {"firstName", &SurveyAnswers::firstName},
+    {"surname", &SurveyAnswers::surname},
+    {"placeOfBirth", &SurveyAnswers::placeOfBirth},
+    {"dateOfBirth", &SurveyAnswers::dateOfBirth},
+    {"ageNowText", &SurveyAnswers::ageNowText},
+    {"learningCenter", &SurveyAnswers::learningCenter},
+    {"centerStreet", &SurveyAnswers::centerStreet},
+    {"coordinatorName", &SurveyAnswers::coordinatorName},
+    {"nearbyBusiness", &SurveyAnswers::nearbyBusiness},
+    {"productivityCompany", &SurveyAnswers::productivityCompany},
+    {"maintenanceCompany", &SurveyAnswers::maintenanceCompany},
+    {"zonalLibrary", &SurveyAnswers::zonalLibrary},
+    {"libraryFee", &SurveyAnswers::libraryFee},
+    {"shoppingCenter", &SurveyAnswers::shoppingCenter},
+    {"nearestSchool", &SurveyAnswers::nearestSchool},
+    {"stateOrCity", &SurveyAnswers::stateOrCity},
+    {"touristPlace", &SurveyAnswers::touristPlace},
+    {"tribalLanguage", &SurveyAnswers::tribalLanguage},
+    {"country", &SurveyAnswers::country},
+};
+
+// The start clock of a program run at `time` (by default 21:05 on 7 December 2026).
+inline StartClock startedAt(LocalTime time = FakeEnv::defaultTime()) {
+  FakeClock clock(time);
+  return takeStartClock(clock);
+}
+
+inline std::string recordOf(const SurveyAnswers& answers, LocalTime time = FakeEnv::defaultTime()) {
+  return buildRecord(answers, startedAt(time));
+}
+
+// Every '\n' as "\r\n".
+inline std::string withCrLf(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out.push_back('\r');
+    out.push_back(c);
+  }
+  return out;
+}
+
+}  // namespace survey::testing

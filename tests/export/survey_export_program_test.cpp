@@ -1,0 +1,75 @@
+// The built program itself: real files, exit status, the version from the build.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "export/sample_records.h"
+
+namespace survey::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SurveyExportProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("survey-export-test-" + std::to_string(std::random_device()()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void write(const std::string& name, const std::string& content) {
+    std::ofstream(dir_ / name, std::ios::binary) << content;
+  }
+  std::string read(const std::string& name) {
+    std::ostringstream content;
+    content << std::ifstream(dir_ / name, std::ios::binary).rdbuf();
+    return content.str();
+  }
+  // Runs the program in the directory, without a controlling terminal; returns its exit status.
+  int run(const std::string& args) {
+    std::string command = "cd '" + dir_.string() + "' && setsid '" SURVEY_EXPORT_EXE "' " + args +
+                          " >out 2>err </dev/null; echo $? >status";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return std::stoi(read("status"));
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(SurveyExportProgram, ExportsRealFilesAndNamesTheOnesItCannotRead) {
+  SurveyAnswers answers = trickyAnswers();
+  write("datas.dat", recordOf(answers));
+  answers.firstName = "Second";
+  write("crlf.dat", withCrLf(recordOf(answers)));
+  fs::create_directory(dir_ / "folder");
+
+  EXPECT_EQ(run(""), 0);
+  EXPECT_EQ(read("out").substr(0, 10), "file,line,");
+  EXPECT_NE(
+      read("out").find("\r\ndatas.dat,1,2026-12-07,21:05,08/12/2026,09:00,Zoë,\"O\"\"Brien,Jr\","),
+      std::string::npos);
+
+  EXPECT_EQ(run("--format jsonl datas.dat crlf.dat folder"), 2);
+  const std::string out = read("out");
+  EXPECT_EQ(out.rfind("{\"file\":\"datas.dat\",\"line\":1,", 0), 0u);
+  EXPECT_NE(out.find("\n{\"file\":\"crlf.dat\",\"line\":1,\"runDate\":\"2026-12-07\",\"runTime\":"
+                     "\"21:05\",\"entryDate\":\"08/12/2026\",\"entryTime\":\"09:00\","
+                     "\"firstName\":\"Second\","),
+            std::string::npos);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
+  EXPECT_EQ(read("err"), "survey-export: folder: Is a directory\n");
+}
+
+TEST_F(SurveyExportProgram, TellsTheVersionOfTheBuild) {
+  EXPECT_EQ(run("--version"), 0);
+  EXPECT_EQ(read("out"), "survey-export (survey) " SURVEY_VERSION "\n");
+}
+
+}  // namespace
+}  // namespace survey::testing
