@@ -82,13 +82,16 @@ class PosixTerminal : public Terminal {
       close(fd);
       return;
     }
-    struct sigaction restore {}, previous[sizeof kEndingSignals / sizeof *kEndingSignals];
+    struct sigaction restore {
+    }, previous[sizeof kEndingSignals / sizeof *kEndingSignals];
     restore.sa_handler = restoreTtyAndReraise;
     sigemptyset(&restore.sa_mask);
     savedTty = original;
     savedTtyFd = fd;
+    // A signal the program was started with ignored (as under nohup) stays ignored.
     for (size_t i = 0; i < sizeof kEndingSignals / sizeof *kEndingSignals; ++i) {
-      sigaction(kEndingSignals[i], &restore, &previous[i]);
+      sigaction(kEndingSignals[i], nullptr, &previous[i]);
+      if (previous[i].sa_handler != SIG_IGN) sigaction(kEndingSignals[i], &restore, nullptr);
     }
 
     struct termios raw = original;
