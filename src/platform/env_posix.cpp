@@ -82,8 +82,8 @@ class PosixTerminal : public Terminal {
       close(fd);
       return;
     }
-    struct sigaction restore {
-    }, previous[sizeof kEndingSignals / sizeof *kEndingSignals];
+    struct sigaction restore = {};
+    struct sigaction previous[sizeof kEndingSignals / sizeof *kEndingSignals];
     restore.sa_handler = restoreTtyAndReraise;
     sigemptyset(&restore.sa_mask);
     savedTty = original;
