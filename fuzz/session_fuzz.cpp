@@ -6,7 +6,6 @@
 // read them, never stale ones), the exit status and the number of passes, without looking at
 // the program's output. The program must agree with it; and the same keys handed out in
 // different read sizes must give the same transcript, record file and status.
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,7 +15,6 @@
 #include "fuzz_check.h"
 #include "questionnaire/survey_answers.h"
 #include "reader_reference.h"
-#include "records/record_file.h"
 #include "records/record_writer.h"
 #include "support/fakes.h"
 
