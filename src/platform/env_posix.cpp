@@ -158,7 +158,8 @@ class FdFile : public SequentialFile {
 class PosixFileSystem : public FileSystem {
  public:
   Status appendDurably(const std::string& path, std::string_view text) override {
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    // O_NONBLOCK: a named pipe with no reader fails at once instead of hanging the program.
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return errnoStatus(errno);
     // One write keeps a record whole against concurrent writers and kills; a short write
     // (a full disk) is reported, never continued, so no second piece lands elsewhere.
@@ -181,7 +182,8 @@ class PosixFileSystem : public FileSystem {
   }
 
   Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a named pipe does not wait for a writer; it is refused below.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errnoStatus(errno);
     struct stat info;
     if (fstat(fd, &info) != 0) {

@@ -116,6 +116,31 @@ TEST(Faults, StandardOutputOnAFullDeviceEndsWithANoticeAndStatusOne) {
   }
 }
 
+TEST(Faults, ARecordFileThatIsAPipeNeitherHangsNorTakesARecord) {
+  const struct {
+    std::string keys;
+    const char* shownAtEnd;
+    const char* notice;
+  } cases[] = {
+      {"7\n2\n", "Cannot open file.", "survey: cannot open datas.dat: "},
+      {"7\n1\n" + std::string(kAnswers) + "\n-1\n", "Press any key to continue...",
+       "survey: cannot save the record to datas.dat: "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("datas.dat").c_str(), 0666), 0);
+    ChildResult ran = Child(dir.path()).run(c.keys);
+    ASSERT_FALSE(ran.hung);
+    ASSERT_TRUE(ran.exited);
+    EXPECT_EQ(ran.status, 1);
+    const std::string tail = c.shownAtEnd;
+    ASSERT_GE(ran.out.size(), tail.size());
+    EXPECT_EQ(ran.out.substr(ran.out.size() - tail.size()), tail);
+    EXPECT_EQ(ran.err.find(c.notice), 0u) << ran.err;
+  }
+}
+
 // A whole session: a questionnaire, the listing, the usage guide, the retrieval guide with a
 // second questionnaire, the clear screen, -1. Every item is one word, so the n-th read takes
 // the n-th word (or what of it the input holds).
