@@ -81,8 +81,7 @@ class FileSystem {
   // Where a kill can cut that write short, the next append or opening for reading completes it.
   virtual Status appendDurably(const std::string& path, std::string_view text) = 0;
   // Opens an existing regular file for reading; anything else (missing, a directory) fails.
-  virtual Status openForReading(const std::string& path,
-                                std::unique_ptr<SequentialFile>* file) = 0;
+  virtual Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) = 0;
 };
 
 class Env {
