@@ -1,5 +1,6 @@
 // The program as a process under faults: killed while saving, standard output on a full
-// device, and the input ending after every prefix of a whole session.
+// device, a named pipe as the record file, and the input ending after every prefix of a
+// whole session.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -31,31 +32,30 @@ std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
-// The records of a file, each checked to be whole: 35 lines, the first and last as every
-// record has them, no line of a record's start anywhere inside. Line 30 (the start time)
-// is blanked, since a process takes the real clock.
-std::vector<std::string> wholeRecords(const std::string& file) {
-  std::vector<std::string> records;
-  const std::vector<std::string> first = splitLines(buildRecord({}, {}));
-  std::vector<std::string> lines = splitLines(file);
-  EXPECT_TRUE(file.empty() || file.back() == '\n') << "the file ends inside a line";
-  EXPECT_EQ(lines.size() % 35, 0u) << "a torn record";
-  for (size_t at = 0; at + 35 <= lines.size(); at += 35) {
-    EXPECT_EQ(lines[at], first[0]) << "record " << at / 35;
-    EXPECT_EQ(lines[at + 34], first[34]) << "record " << at / 35;
-    std::string record;
-    for (size_t i = at; i < at + 35; ++i) record += (i == at + 29 ? "" : lines[i]) + "\n";
-    records.push_back(record);
-  }
-  return records;
-}
-
 std::string withoutStartTime(const std::string& record) {
   std::vector<std::string> lines = splitLines(record);
   lines.at(29).clear();
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
   return text;
+}
+
+// The records of a file, each checked to be whole: 35 lines, the first and the last as every
+// record has them. Line 30 (the start time) is blanked, since a process takes the real clock.
+std::vector<std::string> wholeRecords(const std::string& file) {
+  std::vector<std::string> records;
+  const std::vector<std::string> shape = splitLines(buildRecord({}, {}));
+  std::vector<std::string> lines = splitLines(file);
+  EXPECT_TRUE(file.empty() || file.back() == '\n') << "the file ends inside a line";
+  EXPECT_EQ(lines.size() % 35, 0u) << "a torn record";
+  for (size_t at = 0; at + 35 <= lines.size(); at += 35) {
+    EXPECT_EQ(lines[at], shape[0]) << "record " << at / 35;
+    EXPECT_EQ(lines[at + 34], shape[34]) << "record " << at / 35;
+    std::string record;
+    for (size_t i = at; i < at + 35; ++i) record += lines[i] + "\n";
+    records.push_back(withoutStartTime(record));
+  }
+  return records;
 }
 
 // A kill can cut a write short at a page boundary; what the program guarantees is that the
