@@ -8,6 +8,20 @@
 namespace survey {
 namespace {
 
+// The clear's bytes go out as a direct print of the console stream, so a failed write is a
+// failure of standard output like any other: reported once at the end, status 1.
+class DirectPrint : public ConsoleOutput {
+ public:
+  explicit DirectPrint(ConsoleStream& stream) : stream_(stream) {}
+  Status write(std::string_view bytes) override {
+    stream_.printDirect(bytes);
+    return stream_.status();
+  }
+
+ private:
+  ConsoleStream& stream_;
+};
+
 void writeGuide(ConsoleStream& out, const GuideLines& lines) {
   out.spacer();
   for (const char* line : lines) out.line(line);
@@ -35,8 +49,11 @@ Flow showRetrievalGuide(Session& session) {
 Flow clearScreenOption(Session& session) {
   // Whatever the stream holds reaches the console before it is cleared.
   session.stream().flushAll();
-  Status cleared = session.terminal().clearScreen(session.output());
-  if (!cleared.ok()) session.notice("cannot clear the screen: " + cleared.reason());
+  DirectPrint console(session.stream());
+  Status cleared = session.terminal().clearScreen(console);
+  if (!cleared.ok() && session.stream().status().ok()) {
+    session.notice("cannot clear the screen: " + cleared.reason());
+  }
   printBanner(session.stream(), clearScreenHeading);
   writeGuide(session.stream(), clearScreenNoticeLines);
   printBanner(session.stream(), clearScreenBanner);

@@ -80,6 +80,7 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // Appends `text` (lines ended by '\n', written with the platform's line ends) to `path`,
   // creating it, with one write on an append-mode descriptor, and syncs it to stable storage.
+  // Where a kill can cut that write short, the next append or opening for reading completes it.
   virtual Status appendDurably(const std::string& path, std::string_view text) = 0;
   // Opens an existing regular file for reading; anything else (missing, a directory) fails.
   virtual Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) = 0;

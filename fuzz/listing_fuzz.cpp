@@ -1,0 +1,68 @@
+// Listing an arbitrary record file, read in pieces of any size: every line of the file is
+// shown, in order, with a carriage return before a line end dropped and control characters
+// but tab in caret notation; no other control character reaches the console; one empty line
+// closes the listing.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "console/session.h"
+#include "fuzz_check.h"
+#include "records/record_file.h"
+#include "records/record_listing.h"
+#include "support/fakes.h"
+
+namespace {
+
+// The lines of a file as the listing should show them, written out plainly.
+std::vector<std::string> expectedLines(std::string_view file) {
+  std::vector<std::string> lines;
+  while (!file.empty()) {
+    size_t end = file.find('\n');
+    std::string_view line = file.substr(0, end);
+    file.remove_prefix(end == std::string_view::npos ? file.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::string shown;
+    for (char c : line) {
+      unsigned char byte = static_cast<unsigned char>(c);
+      if (byte == 0x7f) {
+        shown += "^?";
+      } else if (byte < 0x20 && byte != '\t') {
+        shown += '^';
+        shown += static_cast<char>(byte + 64);
+      } else {
+        shown += c;
+      }
+    }
+    lines.push_back(shown);
+  }
+  return lines;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace survey;
+  using namespace survey::fuzzing;
+  Feed feed = splitFeed(data, size);
+  testing::FakeEnv env("");
+  env.fakeTerminal().isTerminal = feed.flag;
+  env.memoryFiles().files[kRecordFileName] = std::string(feed.bytes);
+  env.memoryFiles().readChunk = feed.chunk;
+  {
+    Session session(env);
+    FUZZ_CHECK(listRecords(session) == Flow::kContinue, "the listing of an existing file");
+    session.stream().flushAll();
+  }
+  const std::string& shown = env.fakeOutput().text;
+  for (char c : shown) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    FUZZ_CHECK(byte >= 0x20 ? byte != 0x7f : byte == '\t' || byte == '\n', "a control byte shown");
+  }
+  std::string expected;
+  for (const std::string& line : expectedLines(feed.bytes)) expected += line + "\n";
+  expected += "\n";
+  FUZZ_CHECK(shown == expected, "the listing differs from the file's lines");
+  FUZZ_CHECK(env.fakeErrors().text.empty(), env.fakeErrors().text);
+  return 0;
+}
