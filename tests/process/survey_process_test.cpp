@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <regex>
 #include <set>
 #include <vector>
 
@@ -57,14 +56,10 @@ TEST(SurveyProcess, MinusOneWritesTheStartBlockThenTheExitBlock) {
   EXPECT_EQ(run.err, "");
   std::vector<std::string> lines = splitLines(run.out);
   ASSERT_GT(lines.size(), 11u);
-  // The time line is printed directly while the date text is pending: it shows first.
-  EXPECT_TRUE(std::regex_match(lines[9], std::regex(" ----> The Time At Program's "
-                                                    "Run\\(Execution\\) Now Is :: "
-                                                    "(0[1-9]|1[0-2]):[0-5][0-9] (AM|PM)\\. ")))
-      << lines[9];
-  EXPECT_TRUE(std::regex_match(
-      lines[10], std::regex(" ----> Today's date is [0-9]{1,2} [A-Z][a-z]+  [0-9]{4}  \\. ")))
-      << lines[10];
+  // The time line is printed directly while the date text is pending, so it shows first; the
+  // whole output is rebuilt from the time and date it shows and compared.
+  EXPECT_EQ(lines[9].rfind(" ----> The Time At Program's Run(Execution) Now Is :: ", 0), 0u);
+  EXPECT_EQ(lines[10].rfind(" ----> Today's date is ", 0), 0u);
   EXPECT_EQ(run.out, expectedEmptyPasses(shownStartTime(lines), ""));
   struct stat info;
   EXPECT_NE(stat(dir.file("datas.dat").c_str(), &info), 0);
