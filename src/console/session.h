@@ -24,7 +24,6 @@ class Session {
   InputReader& reader() { return reader_; }
   FileSystem& files() { return env_.files(); }
   Terminal& terminal() { return env_.terminal(); }
-  ConsoleOutput& output() { return env_.output(); }
   const StartClock& startClock() const { return startClock_; }
 
   // Writes one line to standard error, after the console lines written so far.
