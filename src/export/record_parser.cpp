@@ -2,42 +2,12 @@
 #include "export/record_parser.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
-#include <iterator>
 
-#include "console/input_reader.h"
 #include "export/field_values.h"
 #include "export/record_patterns.h"
-#include "export/utf8.h"
 
 namespace survey {
-namespace {
-
-// Writes `value` with at least `width` digits, zeros in front; returns the end.
-char* writePadded(int value, int width, char* to) {
-  char digits[16];
-  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  for (int pad = width - static_cast<int>(end - digits); pad > 0; --pad) *to++ = '0';
-  return std::copy(digits, end, to);
-}
-
-}  // namespace
-
-enum class RecordParser::Fault {
-  kNone,
-  kIncomplete,  // the bytes end before the match is decided
-  kLayout,
-  kNotAWord,
-  kLongWord,
-  kNotUtf8,
-  kFigure,
-  kRepeated,
-  kClock,
-  kNoDate,
-  kTooLong,
-  kNoLineEnd,
-};
 
 const char* RecordParser::faultText(Fault fault) {
   switch (fault) {
@@ -264,151 +234,6 @@ void RecordParser::reportSkipped(uint64_t firstLine, uint64_t lastLine, std::str
     message = notPartOfARecord;
   }
   sink_.skipped(SkippedLines{firstLine, lastLine, message});
-}
-
-// Matches the pattern at the start of `bytes`, which may go on past it; `*length` is then the
-// length matched.
-RecordParser::Fault RecordParser::match(const TextPattern& pattern, std::string_view bytes,
-                                        size_t* length) {
-  size_t at = 0;
-  auto expect = [&bytes, &at](const std::string& text) {
-    size_t available = std::min(text.size(), bytes.size() - at);
-    if (std::memcmp(bytes.data() + at, text.data(), available) != 0) return Fault::kLayout;
-    if (available < text.size()) return Fault::kIncomplete;
-    at += text.size();
-    return Fault::kNone;
-  };
-  Fault fault = expect(pattern.head);
-  if (fault != Fault::kNone) return fault;
-  for (const TextPattern::Segment& segment : pattern.segments) {
-    // A field ends at the first byte that it cannot hold (white space, or anything but a digit
-    // in the day and the year), which must begin the text after it; the time line has a fixed
-    // length.
-    FieldKind kind = segment.kind;
-    size_t end = at;
-    unsigned char classes = 0;
-    if (kind == FieldKind::kTimeLine) {
-      end += patterns_.timeLineLength;
-      if (end > bytes.size()) return Fault::kIncomplete;
-    } else {
-      if (kind == FieldKind::kDay || kind == FieldKind::kYear) {
-        while (end < bytes.size() && isDigit(bytes[end])) ++end;
-      } else {
-        for (; end < bytes.size(); ++end) {
-          unsigned char byteClass = kByteClasses[bytes[end]];
-          if (byteClass & kEndsField) break;
-          classes |= byteClass;
-        }
-      }
-      if (end == bytes.size()) return Fault::kIncomplete;
-      if (bytes[end] != segment.tail[0]) {
-        return kind == FieldKind::kWord     ? Fault::kNotAWord
-               : kind == FieldKind::kFigure ? Fault::kFigure
-                                            : Fault::kClock;
-      }
-    }
-    std::string_view value = bytes.substr(at, end - at);
-    bool ascii = !(classes & kNotAscii);
-    if (kind == FieldKind::kWord && !fieldSeen_[segment.field]) {
-      // The most common field, taken here.
-      fault = checkWord(value, ascii);
-      fieldTexts_[segment.field] = value;
-      fieldSeen_[segment.field] = fault == Fault::kNone;
-    } else {
-      fault = takeField(segment.field, value, ascii);
-    }
-    fieldPlain_[segment.field] = !(classes & kNotPlain);
-    if (fault != Fault::kNone) return fault;
-    at = end;
-    fault = expect(segment.tail);
-    if (fault != Fault::kNone) return fault;
-  }
-  *length = at;
-  return Fault::kNone;
-}
-
-RecordParser::Fault RecordParser::checkWord(std::string_view value, bool ascii) {
-  if (value.empty()) return Fault::kNotAWord;
-  if (value.size() > InputReader::kWordLimit) return Fault::kLongWord;
-  if (!ascii && !isValidUtf8(value)) return Fault::kNotUtf8;
-  return Fault::kNone;
-}
-
-RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value, bool ascii) {
-  if (fieldSeen_[field]) return value == fieldTexts_[field] ? Fault::kNone : Fault::kRepeated;
-  switch (patterns_.fields[field].kind) {
-    case FieldKind::kWord: {
-      Fault fault = checkWord(value, ascii);
-      if (fault != Fault::kNone) return fault;
-      break;
-    }
-    case FieldKind::kFigure:
-      if (!isFormattedReal(value)) return Fault::kFigure;
-      break;
-    case FieldKind::kTimeLine: {
-      // The prefix, "hh:mm AM" or "hh:mm PM", the suffix; the value has their length.
-      const std::string& prefix = patterns_.timePrefix;
-      if (value.substr(0, prefix.size()) != prefix ||
-          value.substr(prefix.size() + 8) != patterns_.timeSuffix ||
-          !parseTwelveHourTime(value.substr(prefix.size(), 8), &hour_, &minute_)) {
-        return Fault::kClock;
-      }
-      break;
-    }
-    case FieldKind::kDay:
-      if (!parseWhole(value, &day_) || day_ < 1 || day_ > 31) return Fault::kClock;
-      break;
-    case FieldKind::kMonthName:
-      month_ = -1;
-      for (int month = 0; month < 12; ++month) {
-        if (value == patterns_.monthNames[month]) month_ = month;
-      }
-      if (month_ < 0) return Fault::kClock;
-      break;
-    case FieldKind::kYear:
-      if (!parseWhole(value, &year_)) return Fault::kClock;
-      break;
-  }
-  fieldTexts_[field] = value;
-  fieldSeen_[field] = 1;
-  return Fault::kNone;
-}
-
-void RecordParser::completeRecord() {
-  state_ = State::kBetweenRecords;
-  if (day_ > daysInMonth(month_, year_)) {
-    uint64_t dateLine = firstLine_ + patterns_.dayLine;
-    reportSkipped(firstLine_, lineNumber_,
-                  "record skipped: line " + std::to_string(dateLine) + " (record line " +
-                      std::to_string(patterns_.dayLine + 1) + ") " + faultText(Fault::kNoDate));
-    return;
-  }
-  char lineText[24];
-  char runDate[32];  // YYYY-MM-DD, the year in at least four digits
-  char runTime[5];   // HH:MM
-  char* lineEnd = std::to_chars(lineText, lineText + sizeof lineText, firstLine_).ptr;
-  char* dateEnd = writePadded(year_, 4, runDate);
-  *dateEnd++ = '-';
-  dateEnd = writePadded(month_ + 1, 2, dateEnd);
-  *dateEnd++ = '-';
-  dateEnd = writePadded(day_, 2, dateEnd);
-  writePadded(hour_, 2, runTime);
-  runTime[2] = ':';
-  writePadded(minute_, 2, runTime + 3);
-
-  ExportRow row;
-  std::fill(std::begin(row.plain), std::end(row.plain), true);
-  row.plain[kFileColumn] = fileNamePlain_;
-  row.fields[kFileColumn] = fileName_;
-  row.fields[kLineColumn] = std::string_view(lineText, static_cast<size_t>(lineEnd - lineText));
-  row.fields[kRunDateColumn] = std::string_view(runDate, static_cast<size_t>(dateEnd - runDate));
-  row.fields[kRunTimeColumn] = std::string_view(runTime, sizeof runTime);
-  for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
-    size_t field = static_cast<size_t>(patterns_.fieldOfColumn[column]);
-    row.fields[column] = fieldTexts_[field];
-    row.plain[column] = fieldPlain_[field];
-  }
-  sink_.record(row);
 }
 
 }  // namespace survey

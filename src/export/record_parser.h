@@ -49,7 +49,21 @@ class RecordParser {
 
  private:
   enum class State { kBetweenRecords, kInRecord, kSkipping };
-  enum class Fault;
+  enum class Fault {
+    kNone,
+    kIncomplete,  // the bytes end before the match is decided
+    kLayout,
+    kNotAWord,
+    kLongWord,
+    kNotUtf8,
+    kFigure,
+    kRepeated,
+    kClock,
+    kNoDate,
+    kTooLong,
+    kNoLineEnd,
+  };
+
   static const char* faultText(Fault fault);
 
   // The usual cases, matched where they stand in the bytes.
@@ -92,6 +106,19 @@ class RecordParser {
   std::vector<char> keptTexts_[2];
   int keptIndex_ = 0;
   int day_ = 0, month_ = 0, year_ = 0, hour_ = 0, minute_ = 0;
+
+  // The start time of the record handed out last, and its texts in the row.
+  struct RunClock {
+    int year, month, day, hour, minute;
+    bool operator==(const RunClock& other) const {
+      return year == other.year && month == other.month && day == other.day && hour == other.hour &&
+             minute == other.minute;
+    }
+  };
+  RunClock runClock_{-1, -1, -1, -1, -1};
+  char runDate_[32] = {};  // YYYY-MM-DD, the year in at least four digits
+  size_t runDateSize_ = 0;
+  char runTime_[5] = {};  // HH:MM
 };
 
 }  // namespace survey

@@ -3,15 +3,13 @@
 
 #include <cstring>
 
+#include "export/short_bytes.h"
 #include "export/utf8.h"
 
 namespace survey {
 namespace {
 
-char* copy(std::string_view text, char* to) {
-  if (!text.empty()) std::memcpy(to, text.data(), text.size());
-  return to + text.size();
-}
+char* copy(std::string_view text, char* to) { return copyBytes(text.data(), text.size(), to); }
 
 bool needsQuotes(std::string_view value) {
   bool needed = false;
