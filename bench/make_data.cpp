@@ -110,7 +110,7 @@ std::string withCarriageReturns(const std::string& text) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: survey_make_data records MIB FILE [--crlf]\n"
+               "usage: survey_make_data records MIB FILE [--crlf] [--whole]\n"
                "       survey_make_data answers COUNT FILE\n");
   return 2;
 }
@@ -126,22 +126,31 @@ int main(int argc, char** argv) {
   AnswerMaker maker(20261207);
   std::string chunk;
   if (mode == "records") {
-    const bool crlf = argc > 4 && std::strcmp(argv[4], "--crlf") == 0;
+    bool crlf = false;
+    bool whole = false;  // stop at the last whole record rather than cut one short
+    for (int i = 4; i < argc; ++i) {
+      crlf |= std::strcmp(argv[i], "--crlf") == 0;
+      whole |= std::strcmp(argv[i], "--whole") == 0;
+    }
     survey::LocalTime time{7, 11, 126, 21, 5};
     survey::StartClock clock{time, survey::formatTimeLine(time)};
     const long long target = amount << 20;
     long long written = 0;
     while (written < target) {
       chunk.clear();
+      size_t wholeRecords = 0;  // the bytes of the chunk's whole records within the target
       while (chunk.size() < (1u << 20)) {
         std::string record = survey::buildRecord(maker.next(), clock);
         chunk += crlf ? withCarriageReturns(record) : record;
+        if (written + static_cast<long long>(chunk.size()) <= target) wholeRecords = chunk.size();
       }
-      if (written + static_cast<long long>(chunk.size()) > target) {
-        chunk.resize(static_cast<size_t>(target - written));  // cut the last record short
+      const bool last = written + static_cast<long long>(chunk.size()) >= target;
+      if (last) {  // the last record cut short, or left out
+        chunk.resize(whole ? wholeRecords : static_cast<size_t>(target - written));
       }
       std::fwrite(chunk.data(), 1, chunk.size(), out);
       written += static_cast<long long>(chunk.size());
+      if (last) break;
     }
   } else if (mode == "answers") {
     for (long long i = 0; i < amount; ++i) {

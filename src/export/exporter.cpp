@@ -1,9 +1,11 @@
 // The command line, the files read in turn, and the rows written in large blocks.
 #include "export/exporter.h"
 
+#include <algorithm>
 #include <memory>
+#include <thread>
 
-#include "export/record_parser.h"
+#include "export/file_export.h"
 #include "export/row_writers.h"
 #include "records/record_file.h"
 
@@ -11,8 +13,8 @@ namespace survey {
 namespace {
 
 constexpr const char* kProgram = "survey-export";
-constexpr size_t kReadBlock = 256 * 1024;
-constexpr size_t kWriteBlock = 1 << 20;
+constexpr size_t kReadBlock = 1024 * 1024;
+constexpr size_t kMostWorkers = 4;
 constexpr const char* kStandardInputName = "(standard input)";
 
 const char kHelp[] =
@@ -36,8 +38,6 @@ const char kHelp[] =
     "Exit status: 0 if every record was exported, 1 if anything was skipped,\n"
     "2 if a file could not be read, output failed or the arguments were wrong.\n";
 
-enum class Format { kCsv, kJsonLines };
-
 // Standard input as a file; the console input does not tell an error from the end.
 class StandardInputFile : public SequentialFile {
  public:
@@ -51,87 +51,57 @@ class StandardInputFile : public SequentialFile {
   ConsoleInput& input_;
 };
 
-class Exporter : public RecordSink {
+// Up to four workers, one to a processor.
+size_t workerCount() {
+  return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kMostWorkers);
+}
+
+class Exporter {
  public:
-  Exporter(Env& env, Format format) : env_(env), format_(format) {
-    out_.reserve(kWriteBlock + 64 * 1024);
-    if (format_ == Format::kCsv) appendCsvHeader(&out_);
+  Exporter(Env& env, ExportFormat format) : env_(env), format_(format), rows_(env.output()) {
+    if (format_ == ExportFormat::kCsv) {
+      std::string header;
+      appendCsvHeader(&header);
+      rows_.append(header);
+    }
   }
 
   void exportFile(const std::string& path) {
-    name_ = path == "-" ? kStandardInputName : path;
+    std::string name = path == "-" ? kStandardInputName : path;
     std::unique_ptr<SequentialFile> file;
+    // Standard input may be a terminal, whose reads wait for the user: one worker reads it.
+    size_t workers = workerCount();
     if (path == "-") {
       file = std::make_unique<StandardInputFile>(env_.input());
+      workers = 1;
     } else if (Status opened = env_.files().openForReading(path, &file); !opened.ok()) {
-      fileFailed(opened);
+      env_.errors().write(std::string(kProgram) + ": " + name + ": " + opened.reason() + "\n");
+      status_ = 2;
       return;
     }
-    if (!block_) block_ = std::make_unique<char[]>(kReadBlock);
-    RecordParser parser(name_, *this);
-    for (;;) {
-      size_t count = 0;
-      if (Status read = file->read(block_.get(), kReadBlock, &count); !read.ok()) {
-        fileFailed(read);
-        return;
-      }
-      if (count == 0) break;
-      parser.feed(std::string_view(block_.get(), count));
-      if (!output_.ok()) return;
-    }
-    parser.finish();
+    FileExport fileExport(*file, name, format_, rows_, env_.errors(), kReadBlock);
+    fileExport.run(workers);
+    status_ = std::max(status_, fileExport.status());
   }
 
   // Writes what is left and gives the exit status.
   int finish() {
-    flush();
-    if (!output_.ok()) {
-      report(std::string("standard output: ") + output_.reason());
+    rows_.flush();
+    if (!rows_.status().ok()) {
+      env_.errors().write(std::string(kProgram) + ": standard output: " + rows_.status().reason() +
+                          "\n");
       return 2;
     }
     return status_;
   }
 
-  bool outputFailed() const { return !output_.ok(); }
-
-  void record(const ExportRow& row) override {
-    if (format_ == Format::kCsv) {
-      appendCsvRow(row, &out_);
-    } else {
-      appendJsonLine(row, &out_);
-    }
-    if (out_.size() >= kWriteBlock) flush();
-  }
-
-  void skipped(const SkippedLines& lines) override {
-    std::string where = std::to_string(lines.firstLine);
-    if (lines.lastLine != lines.firstLine) where += "-" + std::to_string(lines.lastLine);
-    report(name_ + ":" + where + ": " + std::string(lines.message));
-    if (status_ < 1) status_ = 1;
-  }
+  bool outputFailed() const { return !rows_.status().ok(); }
 
  private:
-  void fileFailed(const Status& status) {
-    report(name_ + ": " + status.reason());
-    status_ = 2;
-  }
-
-  void report(const std::string& message) {
-    env_.errors().write(std::string(kProgram) + ": " + message + "\n");
-  }
-
-  void flush() {
-    if (output_.ok() && !out_.empty()) output_ = env_.output().write(out_);
-    out_.clear();
-  }
-
   Env& env_;
-  Format format_;
-  std::string out_;
-  Status output_;
+  ExportFormat format_;
+  BlockWriter rows_;
   int status_ = 0;
-  std::string name_;  // of the file being read
-  std::unique_ptr<char[]> block_;
 };
 
 int usageError(Env& env, const std::string& message) {
@@ -150,7 +120,7 @@ int writeAndExit(Env& env, std::string_view text) {
 }  // namespace
 
 int runExport(Env& env, const std::vector<std::string>& args, std::string_view version) {
-  Format format = Format::kCsv;
+  ExportFormat format = ExportFormat::kCsv;
   std::vector<std::string> paths;
   bool options = true;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -173,9 +143,9 @@ int runExport(Env& env, const std::vector<std::string>& args, std::string_view v
         return usageError(env, "option '--format' requires an argument");
       }
       if (value == "csv") {
-        format = Format::kCsv;
+        format = ExportFormat::kCsv;
       } else if (value == "jsonl") {
-        format = Format::kJsonLines;
+        format = ExportFormat::kJsonLines;
       } else {
         return usageError(env, "invalid format '" + value + "' (csv or jsonl)");
       }

@@ -69,11 +69,11 @@ RecordParser::Fault RecordParser::match(const TextPattern& pattern, std::string_
     }
     std::string_view value = bytes.substr(at, end - at);
     bool ascii = !(classes & kNotAscii);
-    if (kind == FieldKind::kWord && !fieldSeen_[segment.field]) {
+    if (kind == FieldKind::kWord && !seen(segment.field)) {
       // The most common field, taken here.
       fault = checkWord(value, ascii);
       fieldTexts_[segment.field] = value;
-      fieldSeen_[segment.field] = fault == Fault::kNone;
+      if (fault == Fault::kNone) markSeen(segment.field);
     } else {
       fault = takeField(segment.field, value, ascii);
     }
@@ -95,7 +95,12 @@ RecordParser::Fault RecordParser::checkWord(std::string_view value, bool ascii) 
 }
 
 RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value, bool ascii) {
-  if (fieldSeen_[field]) return value == fieldTexts_[field] ? Fault::kNone : Fault::kRepeated;
+  if (seen(field)) {
+    std::string_view before = fieldTexts_[field];
+    return value.size() == before.size() && sameBytes(value.data(), before.data(), value.size())
+               ? Fault::kNone
+               : Fault::kRepeated;
+  }
   switch (patterns_.fields[field].kind) {
     case FieldKind::kWord: {
       Fault fault = checkWord(value, ascii);
@@ -130,7 +135,7 @@ RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value
       break;
   }
   fieldTexts_[field] = value;
-  fieldSeen_[field] = 1;
+  markSeen(field);
   return Fault::kNone;
 }
 

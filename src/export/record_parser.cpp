@@ -38,10 +38,29 @@ const char* RecordParser::faultText(Fault fault) {
   return "";
 }
 
-RecordParser::RecordParser(std::string_view fileName, RecordSink& sink)
+size_t findLastRecordStart(std::string_view bytes) {
+  const RecordPatterns& patterns = recordPatterns();
+  const TextPattern& withLf = patterns.lines[0][0];
+  const TextPattern& withCrLf = patterns.lines[1][0];
+  if (!withLf.segments.empty()) return std::string_view::npos;  // not a fixed text
+  for (size_t end = bytes.size(); end > 0;) {
+    size_t newline = bytes.rfind('\n', end - 1);
+    if (newline == std::string_view::npos) break;
+    std::string_view line = bytes.substr(newline + 1);
+    if (line.substr(0, withLf.head.size()) == withLf.head ||
+        line.substr(0, withCrLf.head.size()) == withCrLf.head) {
+      return newline + 1;
+    }
+    end = newline;
+  }
+  return std::string_view::npos;
+}
+
+RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, uint64_t linesBefore)
     : patterns_(recordPatterns()),
       fileName_(fileName),
       sink_(sink),
+      lineNumber_(linesBefore),
       fieldTexts_(patterns_.fields.size()),
       fieldSeen_(patterns_.fields.size()),
       fieldPlain_(patterns_.fields.size()),
@@ -98,13 +117,13 @@ void RecordParser::keepFieldTexts() {
   std::vector<char>& kept = keptTexts_[keptIndex_];
   size_t total = 0;
   for (size_t field = 0; field < fieldTexts_.size(); ++field) {
-    if (fieldSeen_[field]) total += fieldTexts_[field].size();
+    if (seen(field)) total += fieldTexts_[field].size();
   }
   kept.resize(total);
   char* to = kept.data();
   for (size_t field = 0; field < fieldTexts_.size(); ++field) {
     std::string_view& text = fieldTexts_[field];
-    if (!fieldSeen_[field] || text.empty()) continue;
+    if (!seen(field) || text.empty()) continue;
     std::memcpy(to, text.data(), text.size());
     text = std::string_view(to, text.size());
     to += text.size();
@@ -117,22 +136,34 @@ void RecordParser::finish() {
     partialLine_.clear();
     partialTooLong_ = false;
   }
+  reportUnfinished("by the end of the file");
+}
+
+void RecordParser::finishBeforeRecord() {
+  reportUnfinished("by a new record at line " + std::to_string(lineNumber_ + 1));
+}
+
+// What is left when the lines end `cause` (or a new record begins), up to the current line.
+void RecordParser::reportUnfinished(const std::string& cause) {
   if (state_ == State::kInRecord) {
-    reportSkipped(firstLine_, lineNumber_,
-                  "record skipped: cut short after " + std::to_string(recordLine_) + " of " +
-                      std::to_string(kRecordLineCount) + " lines by the end of the file");
+    reportSkipped(firstLine_, lineNumber_, cutShortText(recordLine_, cause));
   } else if (state_ == State::kSkipping) {
     reportSkipped(firstLine_, lineNumber_, skipMessage_);
   }
   state_ = State::kBetweenRecords;
 }
 
+std::string RecordParser::cutShortText(size_t linesRead, const std::string& cause) {
+  return "record skipped: cut short after " + std::to_string(linesRead) + " of " +
+         std::to_string(kRecordLineCount) + " lines " + cause;
+}
+
 // A whole record at once, all its lines ending alike.
 bool RecordParser::takeWholeRecord(std::string_view bytes, size_t* length) {
   if (state_ == State::kInRecord) return false;
-  std::fill(fieldSeen_.begin(), fieldSeen_.end(), 0);
+  forgetFields();
   if (match(patterns_.records[crlf_], bytes, length) != Fault::kNone) {
-    std::fill(fieldSeen_.begin(), fieldSeen_.end(), 0);
+    forgetFields();
     if (match(patterns_.records[!crlf_], bytes, length) != Fault::kNone) return false;
     crlf_ = !crlf_;
   }
@@ -180,10 +211,9 @@ void RecordParser::takeLine(std::string_view line, bool tooLong) {
                           std::to_string(recordLine_ + 1) + ") " + faultText(fault);
     size_t linesRead = recordLine_;
     if (!tooLong && tryStartRecord(line, lineNumber_, &length)) {
-      reportSkipped(recordStart, lineNumber_ - 1,
-                    "record skipped: cut short after " + std::to_string(linesRead) + " of " +
-                        std::to_string(kRecordLineCount) + " lines by a new record at line " +
-                        std::to_string(lineNumber_));
+      reportSkipped(
+          recordStart, lineNumber_ - 1,
+          cutShortText(linesRead, "by a new record at line " + std::to_string(lineNumber_)));
     } else {
       startSkipping(recordStart, std::move(message));
     }
@@ -200,7 +230,7 @@ void RecordParser::takeLine(std::string_view line, bool tooLong) {
 }
 
 bool RecordParser::tryStartRecord(std::string_view bytes, uint64_t lineNumber, size_t* length) {
-  std::fill(fieldSeen_.begin(), fieldSeen_.end(), 0);
+  forgetFields();
   if (matchLine(0, bytes, length) != Fault::kNone) return false;
   state_ = State::kInRecord;
   firstLine_ = lineNumber;

@@ -32,13 +32,19 @@ struct TextPattern;
 // Reads one file's records: the 35 lines in order, exact but for fields holding what the program
 // writes there, with LF or CRLF line ends. What does not fit is reported and skipped up to the
 // next record. Only the current record and at most one line are kept, however long the file.
+// Where the last record in `bytes` begins after their first byte: a line that is a record's
+// first line, whole and with its line end. The parser starts a record at every such line,
+// whatever came before. Returns std::string_view::npos if there is none.
+size_t findLastRecordStart(std::string_view bytes);
+
 class RecordParser {
  public:
   // Lines longer than this cannot be record lines (an answer is at most 4096 bytes).
   static constexpr size_t kMaxLineLength = 64 * 1024;
 
   // Throws std::logic_error if the record layout has a field that cannot be read back.
-  RecordParser(std::string_view fileName, RecordSink& sink);
+  // `linesBefore`: the lines of the file before the first byte fed.
+  RecordParser(std::string_view fileName, RecordSink& sink, uint64_t linesBefore = 0);
   RecordParser(const RecordParser&) = delete;
   RecordParser& operator=(const RecordParser&) = delete;
 
@@ -46,6 +52,9 @@ class RecordParser {
   void feed(std::string_view bytes);
   // The end of the file: reports what is left unfinished.
   void finish();
+  // The bytes fed end with a whole line, and a record begins after them: reports what is left
+  // unfinished as that record's first line would have it reported.
+  void finishBeforeRecord();
 
  private:
   enum class State { kBetweenRecords, kInRecord, kSkipping };
@@ -81,6 +90,8 @@ class RecordParser {
   void completeRecord();
   void startSkipping(uint64_t firstLine, std::string message);
   void reportSkipped(uint64_t firstLine, uint64_t lastLine, std::string_view message);
+  void reportUnfinished(const std::string& cause);
+  static std::string cutShortText(size_t linesRead, const std::string& cause);
   void keepFieldTexts();
 
   const RecordPatterns& patterns_;
@@ -100,7 +111,11 @@ class RecordParser {
   // The current record: each field's text and whether it has been read yet. The texts point
   // into the bytes being fed; keepFieldTexts copies them before those bytes go away.
   std::vector<std::string_view> fieldTexts_;
-  std::vector<char> fieldSeen_;
+  std::vector<uint64_t> fieldSeen_;  // the attempt in which each field was read last
+  uint64_t attempt_ = 1;             // to match a record, counted
+  bool seen(size_t field) const { return fieldSeen_[field] == attempt_; }
+  void markSeen(size_t field) { fieldSeen_[field] = attempt_; }
+  void forgetFields() { ++attempt_; }
   std::vector<char> fieldPlain_;  // as ExportRow::plain
   bool fileNamePlain_;
   std::vector<char> keptTexts_[2];

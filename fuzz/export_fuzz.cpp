@@ -1,0 +1,64 @@
+// Exporting an arbitrary record file in chunks, by one worker or several, with reads and
+// blocks of any size: the rows, the reports and the status are what one parser reading the
+// whole file at once gives.
+#include <cstdint>
+#include <string>
+
+#include "export/file_export.h"
+#include "export/record_parser.h"
+#include "export/row_writers.h"
+#include "fuzz_check.h"
+#include "support/fakes.h"
+
+namespace {
+
+using namespace survey;
+
+struct Result {
+  std::string rows;
+  std::string reports;
+  int status = 0;
+};
+
+Result readWhole(std::string_view bytes) {
+  struct Sink : RecordSink {
+    void record(const ExportRow& row) override { appendCsvRow(row, &result.rows); }
+    void skipped(const SkippedLines& lines) override {
+      std::string where = std::to_string(lines.firstLine);
+      if (lines.lastLine != lines.firstLine) where += "-" + std::to_string(lines.lastLine);
+      result.reports += "survey-export: f.dat:" + where + ": " + std::string(lines.message) + "\n";
+      result.status = 1;
+    }
+    Result result;
+  } sink;
+  RecordParser parser("f.dat", sink);
+  parser.feed(bytes);
+  parser.finish();
+  return sink.result;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace survey::fuzzing;
+  Feed feed = splitFeed(data, size);
+  testing::MemoryFileSystem files;
+  files.files["f.dat"] = std::string(feed.bytes);
+  files.readChunk = feed.chunk;
+  std::unique_ptr<SequentialFile> file;
+  FUZZ_CHECK(files.openForReading("f.dat", &file).ok(), "opening the file");
+  testing::FakeOutput output;
+  testing::FakeOutput errors;
+  BlockWriter rows(output);
+  // Blocks from a few bytes, so that chunks end at every kind of place.
+  const size_t blockSize = feed.chunk > 16 ? feed.chunk : 7 * feed.chunk + 50;
+  FileExport fileExport(*file, "f.dat", ExportFormat::kCsv, rows, errors, blockSize);
+  fileExport.run(feed.flag ? 3 : 1);
+  rows.flush();
+
+  const Result whole = readWhole(feed.bytes);
+  FUZZ_CHECK(output.text == whole.rows, "the rows");
+  FUZZ_CHECK(errors.text == whole.reports, "the reports");
+  FUZZ_CHECK(fileExport.status() == whole.status, "the status");
+  return 0;
+}

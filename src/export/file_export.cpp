@@ -1,0 +1,201 @@
+// The workers of one file's export and the turns they take: reading, numbering lines, handing
+// a parser over, and writing.
+#include "export/file_export.h"
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "export/record_parser.h"
+#include "export/record_patterns.h"
+#include "export/row_writers.h"
+
+namespace survey {
+
+// What one chunk gives: its rows as text, its reports, and the status they call for.
+struct FileExport::ChunkOutput : RecordSink {
+  ChunkOutput(const std::string& name, ExportFormat format) : name(name), format(format) {}
+
+  void clear() {
+    rows.clear();
+    reports.clear();
+    status = 0;
+  }
+
+  void record(const ExportRow& row) override {
+    if (format == ExportFormat::kCsv) {
+      appendCsvRow(row, &rows);
+    } else {
+      appendJsonLine(row, &rows);
+    }
+  }
+
+  void skipped(const SkippedLines& lines) override {
+    std::string where = std::to_string(lines.firstLine);
+    if (lines.lastLine != lines.firstLine) where += "-" + std::to_string(lines.lastLine);
+    report(":" + where + ": " + std::string(lines.message));
+    status = std::max(status, 1);
+  }
+
+  // `text` follows the file name: ":LINES: WHAT" or ": REASON".
+  void report(const std::string& text) { reports += "survey-export: " + name + text + "\n"; }
+
+  const std::string& name;
+  const ExportFormat format;
+  std::string rows;
+  std::string reports;
+  int status = 0;
+};
+
+// A parser with the chunk output it writes to, which changes as it passes between workers.
+struct FileExport::ParserRun : RecordSink {
+  ParserRun(const std::string& name, uint64_t linesBefore) : parser(name, *this, linesBefore) {}
+  void record(const ExportRow& row) override { out->record(row); }
+  void skipped(const SkippedLines& lines) override { out->skipped(lines); }
+
+  ChunkOutput* out = nullptr;
+  RecordParser parser;
+};
+
+BlockWriter::BlockWriter(ConsoleOutput& output) : output_(output) { pending_.reserve(2 * kBlock); }
+
+void BlockWriter::append(std::string_view bytes) {
+  pending_.append(bytes);
+  if (pending_.size() >= kBlock) flush();
+}
+
+void BlockWriter::flush() {
+  if (status_.ok() && !pending_.empty()) status_ = output_.write(pending_);
+  pending_.clear();
+}
+
+FileExport::FileExport(SequentialFile& file, std::string name, ExportFormat format,
+                       BlockWriter& rows, ConsoleOutput& errors, size_t blockSize)
+    : reader_(file),
+      name_(std::move(name)),
+      format_(format),
+      rows_(rows),
+      errors_(errors),
+      blockSize_(blockSize) {}
+
+FileExport::~FileExport() = default;
+
+void FileExport::run(size_t workers) {
+  recordPatterns();  // a fault in the layout throws here, not on a worker's thread
+  std::vector<std::thread> threads;
+  for (size_t i = 1; i < workers; ++i) {
+    try {
+      threads.emplace_back([this] { workOrStop(); });
+    } catch (const std::system_error&) {
+      break;  // the workers there are do it all
+    }
+  }
+  workOrStop();
+  for (std::thread& thread : threads) thread.join();
+  if (failure_) std::rethrow_exception(failure_);
+}
+
+// What a worker throws stops them all, and is thrown again once they are done.
+void FileExport::workOrStop() {
+  try {
+    work();
+  } catch (...) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!failure_) failure_ = std::current_exception();
+    stopping_ = true;
+    changed_.notify_all();
+  }
+}
+
+void FileExport::work() {
+  ChunkBuffer buffer(blockSize_);
+  ChunkOutput out(name_, format_);
+  Chunk chunk;
+  while (takeChunk(buffer, &chunk)) {
+    out.clear();
+    uint64_t linesBefore = 0;
+    if (!takeLineTurn(chunk, &linesBefore)) return;
+    std::unique_ptr<ParserRun> run =
+        chunk.continues ? takeParser(chunk.index) : std::make_unique<ParserRun>(name_, linesBefore);
+    if (!run) return;
+    run->out = &out;
+    run->parser.feed(chunk.bytes);
+    switch (chunk.end) {
+      case Chunk::End::kRecordStart:
+        run->parser.finishBeforeRecord();
+        break;
+      case Chunk::End::kContinued:
+        handOver(chunk.index + 1, std::move(run));
+        break;
+      case Chunk::End::kFileEnd:
+        run->parser.finish();
+        break;
+      case Chunk::End::kReadFailed:
+        out.report(": " + chunk.failure.reason());
+        out.status = 2;
+        break;
+    }
+    writeInTurn(chunk.index, out);
+  }
+}
+
+bool FileExport::takeChunk(ChunkBuffer& buffer, Chunk* chunk) {
+  std::lock_guard<std::mutex> lock(readMutex_);
+  {
+    std::lock_guard<std::mutex> state(mutex_);
+    if (stopping_) return false;
+  }
+  return reader_.next(buffer, chunk);
+}
+
+// Waits for the chunks before to be counted, then counts this one's lines.
+bool FileExport::takeLineTurn(const Chunk& chunk, uint64_t* linesBefore) {
+  uint64_t lines = countLineEnds(chunk.bytes);
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [&] { return stopping_ || lineTurn_ == chunk.index; });
+  if (stopping_) return false;
+  *linesBefore = linesBefore_;
+  linesBefore_ += lines;
+  ++lineTurn_;
+  changed_.notify_all();
+  return true;
+}
+
+std::unique_ptr<FileExport::ParserRun> FileExport::takeParser(uint64_t index) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  auto handed = handedOver_.end();
+  changed_.wait(lock, [&] {
+    handed = handedOver_.find(index);
+    return stopping_ || handed != handedOver_.end();
+  });
+  if (stopping_) return nullptr;
+  std::unique_ptr<ParserRun> run = std::move(handed->second);
+  handedOver_.erase(handed);
+  return run;
+}
+
+void FileExport::handOver(uint64_t index, std::unique_ptr<ParserRun> run) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  handedOver_[index] = std::move(run);
+  changed_.notify_all();
+}
+
+// The turn's holder alone writes, without holding the lock. Reports go first, as they would
+// have gone out the moment they were found.
+void FileExport::writeInTurn(uint64_t index, const ChunkOutput& out) {
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return stopping_ || writeTurn_ == index; });
+    if (stopping_) return;
+  }
+  if (!out.reports.empty()) errors_.write(out.reports);
+  rows_.append(out.rows);
+  std::lock_guard<std::mutex> lock(mutex_);
+  status_ = std::max(status_, out.status);
+  ++writeTurn_;
+  if (!rows_.status().ok()) stopping_ = true;
+  changed_.notify_all();
+}
+
+}  // namespace survey

@@ -1,0 +1,175 @@
+// One file exported in chunks by several workers gives what one parser reading it whole gives.
+#include "export/file_export.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "export/chunk_reader.h"
+#include "export/record_parser.h"
+#include "export/row_writers.h"
+#include "export/sample_records.h"
+#include "records/record_layout.h"
+
+namespace survey::testing {
+namespace {
+
+struct Result {
+  std::string rows;
+  std::string reports;
+  int status = 0;
+};
+
+// The whole file fed to one parser at once: what every way of cutting it must give.
+Result readWhole(const std::string& bytes) {
+  struct Sink : RecordSink {
+    void record(const ExportRow& row) override { appendCsvRow(row, &result.rows); }
+    void skipped(const SkippedLines& lines) override {
+      std::string where = std::to_string(lines.firstLine);
+      if (lines.lastLine != lines.firstLine) where += "-" + std::to_string(lines.lastLine);
+      result.reports += "survey-export: f.dat:" + where + ": " + std::string(lines.message) + "\n";
+      result.status = 1;
+    }
+    Result result;
+  } sink;
+  RecordParser parser("f.dat", sink);
+  parser.feed(bytes);
+  parser.finish();
+  return sink.result;
+}
+
+Result exportInChunks(const std::string& bytes, size_t blockSize, size_t readSize, size_t workers) {
+  MemoryFileSystem files;
+  files.files["f.dat"] = bytes;
+  files.readChunk = readSize;
+  std::unique_ptr<SequentialFile> file;
+  EXPECT_TRUE(files.openForReading("f.dat", &file).ok());
+  FakeOutput output;
+  FakeOutput errors;
+  BlockWriter rows(output);
+  FileExport fileExport(*file, "f.dat", ExportFormat::kCsv, rows, errors, blockSize);
+  fileExport.run(workers);
+  rows.flush();
+  return Result{output.text, errors.text, fileExport.status()};
+}
+
+SurveyAnswers answersNamed(const std::string& name) {
+  SurveyAnswers answers = trickyAnswers();
+  answers.firstName = name;
+  return answers;
+}
+
+// Stretches of record files, good and bad, to be strung together.
+std::vector<std::string> pieces() {
+  const std::string record = recordOf(answersNamed("Ada"));
+  const size_t firstLineEnd = record.find('\n') + 1;
+  std::string edited = recordOf(answersNamed("Bo"));
+  edited.replace(edited.find("Candidate Name"), 9, "Kandidate");
+  std::string badDate = recordOf(answersNamed("Cy"), LocalTime{31, 10, 126, 9, 30});
+  std::string longLine = recordOf(answersNamed("Di"));
+  longLine.insert(longLine.find("Candidate Name"), std::string(70000, 'x'));
+  return {
+      record,
+      withCrLf(recordOf(answersNamed("Eve"))),
+      record.substr(0, firstLineEnd),             // a first line alone
+      record.substr(0, record.find("Your Age")),  // cut short
+      "junk\n\n",
+      edited,
+      badDate,
+      longLine,
+      std::string(70000, 'y') + "\n",
+      withCrLf(record.substr(0, firstLineEnd)) + record.substr(firstLineEnd),
+  };
+}
+
+// Files of the pieces in many orders, some ending inside a line.
+std::vector<std::string> files() {
+  const std::vector<std::string> all = pieces();
+  std::vector<std::string> files;
+  std::mt19937 random(20261208);
+  for (int i = 0; i < 12; ++i) {
+    std::string file;
+    for (int n = 0; n < 14; ++n) file += all[random() % all.size()];
+    if (i % 3 == 1) file.resize(file.size() - 1 - random() % 200);
+    files.push_back(file);
+  }
+  std::string plain;
+  for (int n = 0; n < 60; ++n) plain += all[0];
+  files.push_back(plain);
+  return files;
+}
+
+TEST(FileExport, GivesWhatOneParserReadingTheWholeFileGives) {
+  const struct {
+    size_t blockSize, readSize, workers;
+  } ways[] = {
+      {1, 1, 1},      {97, 1 << 20, 1},    {97, 13, 3},           {3000, 1 << 20, 2},
+      {4096, 700, 4}, {65536, 1 << 20, 2}, {1 << 20, 1 << 20, 4},
+  };
+  for (const std::string& file : files()) {
+    const Result whole = readWhole(file);
+    for (const auto& way : ways) {
+      if (way.blockSize == 1 && file.size() > 200000) continue;  // one read a byte: too slow
+      Result chunked = exportInChunks(file, way.blockSize, way.readSize, way.workers);
+      SCOPED_TRACE("block " + std::to_string(way.blockSize) + ", reads of " +
+                   std::to_string(way.readSize) + ", " + std::to_string(way.workers) + " workers");
+      EXPECT_EQ(chunked.rows, whole.rows);
+      EXPECT_EQ(chunked.reports, whole.reports);
+      EXPECT_EQ(chunked.status, whole.status);
+    }
+  }
+}
+
+// Chunks are cut at record starts, which is sound only if a record's first line starts a
+// record wherever it turns up, even inside another record.
+TEST(FileExport, AFirstLineStartsARecordAfterAnyLineOfAnother) {
+  const std::string record = recordOf(answersNamed("Ada"));
+  const std::string firstLine = record.substr(0, record.find('\n') + 1);
+  size_t lineEnd = 0;
+  for (size_t lines = 1; lines < kRecordLineCount; ++lines) {
+    lineEnd = record.find('\n', lineEnd) + 1;
+    const Result result = readWhole(record.substr(0, lineEnd) + record);
+    const std::string where = lines == 1 ? "1" : "1-" + std::to_string(lines);
+    EXPECT_EQ(result.reports, "survey-export: f.dat:" + where +
+                                  ": record skipped: cut short after " + std::to_string(lines) +
+                                  " of 35 lines by a new record at line " +
+                                  std::to_string(lines + 1) + "\n");
+    EXPECT_EQ(result.rows.find("f.dat," + std::to_string(lines + 1) + ","), 0u) << lines;
+  }
+  EXPECT_EQ(findLastRecordStart(firstLine), std::string_view::npos);
+}
+
+TEST(FileExport, FindsTheLastWholeRecordStartAfterTheFirstByte) {
+  const std::string record = recordOf(answersNamed("Ada"));
+  const std::string firstLine = record.substr(0, record.find('\n') + 1);
+  const struct {
+    std::string bytes;
+    size_t start;
+  } cases[] = {
+      {"", std::string_view::npos},
+      {record, std::string_view::npos},
+      {record + record, record.size()},
+      {record + record + firstLine.substr(0, 20), record.size()},
+      {record + firstLine.substr(0, firstLine.size() - 1), std::string_view::npos},
+      {"x\n" + withCrLf(firstLine) + "y", 2},
+      {"x" + firstLine, std::string_view::npos},
+  };
+  for (const auto& c : cases) EXPECT_EQ(findLastRecordStart(c.bytes), c.start) << c.bytes.size();
+}
+
+TEST(FileExport, CountsLineEndsInEveryStretch) {
+  for (size_t size : {0, 1, 239, 240, 241, 1000}) {
+    std::string bytes(size, 'a');
+    uint64_t expected = 0;
+    for (size_t at = 0; at < size; at += 3) {
+      bytes[at] = '\n';
+      ++expected;
+    }
+    EXPECT_EQ(countLineEnds(bytes), expected) << size;
+  }
+  EXPECT_EQ(countLineEnds(std::string(1000, '\n')), 1000u);
+}
+
+}  // namespace
+}  // namespace survey::testing
