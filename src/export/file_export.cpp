@@ -18,18 +18,31 @@ struct FileExport::ChunkOutput : RecordSink {
   ChunkOutput(const std::string& name, ExportFormat format) : name(name), format(format) {}
 
   void clear() {
-    rows.clear();
+    rowsSize = 0;
     reports.clear();
     status = 0;
   }
 
   void record(const ExportRow& row) override {
-    if (format == ExportFormat::kCsv) {
-      appendCsvRow(row, &rows);
-    } else {
-      appendJsonLine(row, &rows);
-    }
+    bool csv = format == ExportFormat::kCsv;
+    char* to = room(csv ? csvRowBound(row) : jsonLineBound(row));
+    rowsSize =
+        static_cast<size_t>((csv ? writeCsvRow(row, to) : writeJsonLine(row, to)) - rows.get());
   }
+
+  // Room for `size` more bytes of rows; what is written stays.
+  char* room(size_t size) {
+    if (rowsSize + size > rowsCapacity) {
+      size_t capacity = std::max(2 * rowsCapacity, rowsSize + size);
+      auto grown = std::make_unique<char[]>(capacity);
+      std::copy(rows.get(), rows.get() + rowsSize, grown.get());
+      rows = std::move(grown);
+      rowsCapacity = capacity;
+    }
+    return rows.get() + rowsSize;
+  }
+
+  std::string_view rowsText() const { return std::string_view(rows.get(), rowsSize); }
 
   void skipped(const SkippedLines& lines) override {
     std::string where = std::to_string(lines.firstLine);
@@ -43,7 +56,9 @@ struct FileExport::ChunkOutput : RecordSink {
 
   const std::string& name;
   const ExportFormat format;
-  std::string rows;
+  std::unique_ptr<char[]> rows;  // written in place, never cleared
+  size_t rowsSize = 0;
+  size_t rowsCapacity = 0;
   std::string reports;
   int status = 0;
 };
@@ -190,7 +205,7 @@ void FileExport::writeInTurn(uint64_t index, const ChunkOutput& out) {
     if (stopping_) return;
   }
   if (!out.reports.empty()) errors_.write(out.reports);
-  rows_.append(out.rows);
+  rows_.append(out.rowsText());
   std::lock_guard<std::mutex> lock(mutex_);
   status_ = std::max(status_, out.status);
   ++writeTurn_;

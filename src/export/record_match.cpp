@@ -95,12 +95,7 @@ RecordParser::Fault RecordParser::checkWord(std::string_view value, bool ascii) 
 }
 
 RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value, bool ascii) {
-  if (seen(field)) {
-    std::string_view before = fieldTexts_[field];
-    return value.size() == before.size() && sameBytes(value.data(), before.data(), value.size())
-               ? Fault::kNone
-               : Fault::kRepeated;
-  }
+  if (seen(field)) return sameText(value, fieldTexts_[field]) ? Fault::kNone : Fault::kRepeated;
   switch (patterns_.fields[field].kind) {
     case FieldKind::kWord: {
       Fault fault = checkWord(value, ascii);
@@ -111,6 +106,12 @@ RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value
       if (!isFormattedReal(value)) return Fault::kFigure;
       break;
     case FieldKind::kTimeLine: {
+      // Records of one run share it: a time line read before is not read again.
+      if (sameText(value, timeLine_.text)) {
+        hour_ = timeLine_.hour;
+        minute_ = timeLine_.minute;
+        break;
+      }
       // The prefix, "hh:mm AM" or "hh:mm PM", the suffix; the value has their length.
       const std::string& prefix = patterns_.timePrefix;
       if (value.substr(0, prefix.size()) != prefix ||
@@ -118,6 +119,7 @@ RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value
           !parseTwelveHourTime(value.substr(prefix.size(), 8), &hour_, &minute_)) {
         return Fault::kClock;
       }
+      timeLine_ = {std::string(value), hour_, minute_};
       break;
     }
     case FieldKind::kDay:
@@ -125,8 +127,8 @@ RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value
       break;
     case FieldKind::kMonthName:
       month_ = -1;
-      for (int month = 0; month < 12; ++month) {
-        if (value == patterns_.monthNames[month]) month_ = month;
+      for (int month = 0; month < 12 && month_ < 0; ++month) {
+        if (sameText(value, patterns_.monthNames[month])) month_ = month;
       }
       if (month_ < 0) return Fault::kClock;
       break;

@@ -121,6 +121,11 @@ class RecordParser {
   std::vector<char> keptTexts_[2];
   int keptIndex_ = 0;
   int day_ = 0, month_ = 0, year_ = 0, hour_ = 0, minute_ = 0;
+  struct TimeLine {
+    std::string text;
+    int hour, minute;
+  };
+  TimeLine timeLine_{"", 0, 0};  // the last one read
 
   // The start time of the record handed out last, and its texts in the row.
   struct RunClock {

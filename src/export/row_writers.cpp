@@ -102,46 +102,58 @@ void appendCsvHeader(std::string* out) {
   out->append("\r\n");
 }
 
-void appendCsvRow(const ExportRow& row, std::string* out) {
+size_t csvRowBound(const ExportRow& row) {
   size_t bound = 2;
   for (std::string_view field : row.fields) bound += 2 * field.size() + 3;
-  appendInPlace(bound, out, [&row](char* to) {
-    for (size_t column = 0; column < kColumnCount; ++column) {
-      if (column > 0) *to++ = ',';
-      to = row.plain[column] ? copy(row.fields[column], to) : writeCsvField(row.fields[column], to);
-    }
-    *to++ = '\r';
-    *to++ = '\n';
-    return to;
-  });
+  return bound;
 }
 
-void appendJsonLine(const ExportRow& row, std::string* out) {
+char* writeCsvRow(const ExportRow& row, char* to) {
+  for (size_t column = 0; column < kColumnCount; ++column) {
+    if (column > 0) *to++ = ',';
+    to = row.plain[column] ? copy(row.fields[column], to) : writeCsvField(row.fields[column], to);
+  }
+  *to++ = '\r';
+  *to++ = '\n';
+  return to;
+}
+
+size_t jsonLineBound(const ExportRow& row) {
   size_t bound = 2;
   for (size_t column = 0; column < kColumnCount; ++column) {
     bound += kColumnNames[column].size() + 6 * row.fields[column].size() + 6;
   }
-  appendInPlace(bound, out, [&row](char* to) {
-    for (size_t column = 0; column < kColumnCount; ++column) {
-      *to++ = column == 0 ? '{' : ',';
+  return bound;
+}
+
+char* writeJsonLine(const ExportRow& row, char* to) {
+  for (size_t column = 0; column < kColumnCount; ++column) {
+    *to++ = column == 0 ? '{' : ',';
+    *to++ = '"';
+    to = copy(kColumnNames[column], to);
+    *to++ = '"';
+    *to++ = ':';
+    if (column == kLineColumn) {
+      to = copy(row.fields[column], to);
+    } else if (row.plain[column]) {
       *to++ = '"';
-      to = copy(kColumnNames[column], to);
+      to = copy(row.fields[column], to);
       *to++ = '"';
-      *to++ = ':';
-      if (column == kLineColumn) {
-        to = copy(row.fields[column], to);
-      } else if (row.plain[column]) {
-        *to++ = '"';
-        to = copy(row.fields[column], to);
-        *to++ = '"';
-      } else {
-        to = writeJsonString(row.fields[column], to);
-      }
+    } else {
+      to = writeJsonString(row.fields[column], to);
     }
-    *to++ = '}';
-    *to++ = '\n';
-    return to;
-  });
+  }
+  *to++ = '}';
+  *to++ = '\n';
+  return to;
+}
+
+void appendCsvRow(const ExportRow& row, std::string* out) {
+  appendInPlace(csvRowBound(row), out, [&row](char* to) { return writeCsvRow(row, to); });
+}
+
+void appendJsonLine(const ExportRow& row, std::string* out) {
+  appendInPlace(jsonLineBound(row), out, [&row](char* to) { return writeJsonLine(row, to); });
 }
 
 }  // namespace survey

@@ -18,4 +18,10 @@ void appendCsvRow(const ExportRow& row, std::string* out);
 // that are not UTF-8 (only a file name can have them) become U+FFFD.
 void appendJsonLine(const ExportRow& row, std::string* out);
 
+// The same rows written at `to`, which has room for the bound's bytes; each returns the end.
+size_t csvRowBound(const ExportRow& row);
+char* writeCsvRow(const ExportRow& row, char* to);
+size_t jsonLineBound(const ExportRow& row);
+char* writeJsonLine(const ExportRow& row, char* to);
+
 }  // namespace survey

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace survey {
 namespace short_bytes_detail {
@@ -33,6 +34,10 @@ inline bool sameBytes(const char* a, const char* b, size_t size) {
     if (a[at] != b[at]) return false;
   }
   return true;
+}
+
+inline bool sameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && sameBytes(a.data(), b.data(), a.size());
 }
 
 // Copies `size` bytes from `from` to `to` (which do not overlap); returns the end at `to`.
