@@ -76,6 +76,10 @@ struct FileExport::ParserRun : RecordSink {
 BlockWriter::BlockWriter(ConsoleOutput& output) : output_(output) { pending_.reserve(2 * kBlock); }
 
 void BlockWriter::append(std::string_view bytes) {
+  if (pending_.empty() && bytes.size() >= kLargeEnough) {
+    if (status_.ok()) status_ = output_.write(bytes);
+    return;
+  }
   pending_.append(bytes);
   if (pending_.size() >= kBlock) flush();
 }

@@ -20,13 +20,15 @@ enum class ExportFormat { kCsv, kJsonLines };
 class BlockWriter {
  public:
   explicit BlockWriter(ConsoleOutput& output);
-  // Writes what is pending once it comes to a block.
+  // Writes what is pending once it comes to a block; bytes enough for a write of their own,
+  // with nothing pending, go out as they are.
   void append(std::string_view bytes);
   void flush();
   const Status& status() const { return status_; }
 
  private:
   static constexpr size_t kBlock = 1 << 20;
+  static constexpr size_t kLargeEnough = 64 * 1024;
   ConsoleOutput& output_;
   std::string pending_;
   Status status_;

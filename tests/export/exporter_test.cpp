@@ -274,7 +274,8 @@ TEST(Exporter, WritesInLargeBlocksAndReportsAFailedOutput) {
   env.memoryFiles().files["datas.dat"] = file;
   EXPECT_EQ(run(env, {}), 0);
   EXPECT_EQ(decodeCsv(env.fakeOutput().text).size(), 5000u);
-  EXPECT_LE(env.fakeOutput().writes, 3);
+  // Every write but the last carries at least 64 KiB.
+  EXPECT_LE(env.fakeOutput().writes, env.fakeOutput().text.size() / (64 * 1024) + 1);
 
   FakeEnv full("");
   full.memoryFiles().files["datas.dat"] = file;
