@@ -5,41 +5,12 @@
 #include <string>
 
 #include "export/file_export.h"
-#include "export/record_parser.h"
-#include "export/row_writers.h"
+#include "export/read_whole.h"
 #include "fuzz_check.h"
 #include "support/fakes.h"
 
-namespace {
-
-using namespace survey;
-
-struct Result {
-  std::string rows;
-  std::string reports;
-  int status = 0;
-};
-
-Result readWhole(std::string_view bytes) {
-  struct Sink : RecordSink {
-    void record(const ExportRow& row) override { appendCsvRow(row, &result.rows); }
-    void skipped(const SkippedLines& lines) override {
-      std::string where = std::to_string(lines.firstLine);
-      if (lines.lastLine != lines.firstLine) where += "-" + std::to_string(lines.lastLine);
-      result.reports += "survey-export: f.dat:" + where + ": " + std::string(lines.message) + "\n";
-      result.status = 1;
-    }
-    Result result;
-  } sink;
-  RecordParser parser("f.dat", sink);
-  parser.feed(bytes);
-  parser.finish();
-  return sink.result;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace survey;
   using namespace survey::fuzzing;
   Feed feed = splitFeed(data, size);
   testing::MemoryFileSystem files;
@@ -56,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fileExport.run(feed.flag ? 3 : 1);
   rows.flush();
 
-  const Result whole = readWhole(feed.bytes);
+  const testing::ExportResult whole = testing::readWhole(feed.bytes, "f.dat");
   FUZZ_CHECK(output.text == whole.rows, "the rows");
   FUZZ_CHECK(errors.text == whole.reports, "the reports");
   FUZZ_CHECK(fileExport.status() == whole.status, "the status");

@@ -7,39 +7,16 @@
 #include <vector>
 
 #include "export/chunk_reader.h"
+#include "export/read_whole.h"
 #include "export/record_parser.h"
-#include "export/row_writers.h"
 #include "export/sample_records.h"
 #include "records/record_layout.h"
 
 namespace survey::testing {
 namespace {
 
-struct Result {
-  std::string rows;
-  std::string reports;
-  int status = 0;
-};
-
-// The whole file fed to one parser at once: what every way of cutting it must give.
-Result readWhole(const std::string& bytes) {
-  struct Sink : RecordSink {
-    void record(const ExportRow& row) override { appendCsvRow(row, &result.rows); }
-    void skipped(const SkippedLines& lines) override {
-      std::string where = std::to_string(lines.firstLine);
-      if (lines.lastLine != lines.firstLine) where += "-" + std::to_string(lines.lastLine);
-      result.reports += "survey-export: f.dat:" + where + ": " + std::string(lines.message) + "\n";
-      result.status = 1;
-    }
-    Result result;
-  } sink;
-  RecordParser parser("f.dat", sink);
-  parser.feed(bytes);
-  parser.finish();
-  return sink.result;
-}
-
-Result exportInChunks(const std::string& bytes, size_t blockSize, size_t readSize, size_t workers) {
+ExportResult exportInChunks(const std::string& bytes, size_t blockSize, size_t readSize,
+                            size_t workers) {
   MemoryFileSystem files;
   files.files["f.dat"] = bytes;
   files.readChunk = readSize;
@@ -51,7 +28,7 @@ Result exportInChunks(const std::string& bytes, size_t blockSize, size_t readSiz
   FileExport fileExport(*file, "f.dat", ExportFormat::kCsv, rows, errors, blockSize);
   fileExport.run(workers);
   rows.flush();
-  return Result{output.text, errors.text, fileExport.status()};
+  return ExportResult{output.text, errors.text, fileExport.status()};
 }
 
 SurveyAnswers answersNamed(const std::string& name) {
@@ -108,10 +85,10 @@ TEST(FileExport, GivesWhatOneParserReadingTheWholeFileGives) {
       {4096, 700, 4}, {65536, 1 << 20, 2}, {1 << 20, 1 << 20, 4},
   };
   for (const std::string& file : files()) {
-    const Result whole = readWhole(file);
+    const ExportResult whole = readWhole(file, "f.dat");
     for (const auto& way : ways) {
       if (way.blockSize == 1 && file.size() > 200000) continue;  // one read a byte: too slow
-      Result chunked = exportInChunks(file, way.blockSize, way.readSize, way.workers);
+      ExportResult chunked = exportInChunks(file, way.blockSize, way.readSize, way.workers);
       SCOPED_TRACE("block " + std::to_string(way.blockSize) + ", reads of " +
                    std::to_string(way.readSize) + ", " + std::to_string(way.workers) + " workers");
       EXPECT_EQ(chunked.rows, whole.rows);
@@ -129,7 +106,7 @@ TEST(FileExport, AFirstLineStartsARecordAfterAnyLineOfAnother) {
   size_t lineEnd = 0;
   for (size_t lines = 1; lines < kRecordLineCount; ++lines) {
     lineEnd = record.find('\n', lineEnd) + 1;
-    const Result result = readWhole(record.substr(0, lineEnd) + record);
+    const ExportResult result = readWhole(record.substr(0, lineEnd) + record, "f.dat");
     const std::string where = lines == 1 ? "1" : "1-" + std::to_string(lines);
     EXPECT_EQ(result.reports, "survey-export: f.dat:" + where +
                                   ": record skipped: cut short after " + std::to_string(lines) +
