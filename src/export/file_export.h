@@ -47,7 +47,8 @@ class FileExport {
   ~FileExport();
 
   // Exports the file with up to `workers` workers, the calling thread being one of them; with
-  // one, or where no thread can be started, the calling thread does it all.
+  // one, or where no thread can be started, the calling thread does it all. What a worker
+  // throws stops the others and is thrown here once they have all stopped.
   void run(size_t workers);
 
   // 0: every record exported; 1: lines skipped; 2: a read failed. Once writing the rows

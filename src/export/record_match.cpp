@@ -166,10 +166,9 @@ void RecordParser::completeRecord() {
     writePadded(minute_, 2, runTime_ + 3);
   }
 
-  ExportRow row;
-  std::fill(std::begin(row.plain), std::end(row.plain), true);
-  row.plain[kFileColumn] = fileNamePlain_;
-  row.fields[kFileColumn] = fileName_;
+  // The file, its plainness and the plainness of the line and the start time stay as the
+  // constructor set them.
+  ExportRow& row = row_;
   row.fields[kLineColumn] = std::string_view(lineText, static_cast<size_t>(lineEnd - lineText));
   row.fields[kRunDateColumn] = std::string_view(runDate_, runDateSize_);
   row.fields[kRunTimeColumn] = std::string_view(runTime_, sizeof runTime_);

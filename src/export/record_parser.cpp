@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "export/field_values.h"
 #include "export/record_patterns.h"
@@ -65,7 +66,11 @@ RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, uint64_t
       fieldSeen_(patterns_.fields.size()),
       fieldPlain_(patterns_.fields.size()),
       fileNamePlain_(std::none_of(fileName_.begin(), fileName_.end(),
-                                  [](char c) { return kByteClasses[c] & kNotPlain; })) {}
+                                  [](char c) { return kByteClasses[c] & kNotPlain; })) {
+  std::fill(std::begin(row_.plain), std::end(row_.plain), true);
+  row_.plain[kFileColumn] = fileNamePlain_;
+  row_.fields[kFileColumn] = fileName_;
+}
 
 void RecordParser::feed(std::string_view bytes) {
   if (!partialLine_.empty() || partialTooLong_) {

@@ -139,6 +139,7 @@ class RecordParser {
   char runDate_[32] = {};  // YYYY-MM-DD, the year in at least four digits
   size_t runDateSize_ = 0;
   char runTime_[5] = {};  // HH:MM
+  ExportRow row_;         // the row handed out, its views filled in for each record
 };
 
 }  // namespace survey

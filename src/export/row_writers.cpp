@@ -2,6 +2,7 @@
 #include "export/row_writers.h"
 
 #include <cstring>
+#include <string>
 
 #include "export/short_bytes.h"
 #include "export/utf8.h"
@@ -92,6 +93,21 @@ void appendInPlace(size_t bound, std::string* out, Write write) {
   out->resize(static_cast<size_t>(end - out->data()));
 }
 
+// Each column's key as it opens its member: {"file": ,"line": ,"runDate": and so on.
+struct JsonKeys {
+  JsonKeys() {
+    for (size_t column = 0; column < kColumnCount; ++column) {
+      keys[column] = (column == 0 ? "{\"" : ",\"") + std::string(kColumnNames[column]) + "\":";
+    }
+  }
+  std::string keys[kColumnCount];
+};
+
+const JsonKeys& jsonKeys() {
+  static const JsonKeys keys;
+  return keys;
+}
+
 }  // namespace
 
 void appendCsvHeader(std::string* out) {
@@ -121,18 +137,15 @@ char* writeCsvRow(const ExportRow& row, char* to) {
 size_t jsonLineBound(const ExportRow& row) {
   size_t bound = 2;
   for (size_t column = 0; column < kColumnCount; ++column) {
-    bound += kColumnNames[column].size() + 6 * row.fields[column].size() + 6;
+    bound += jsonKeys().keys[column].size() + 6 * row.fields[column].size() + 2;
   }
   return bound;
 }
 
 char* writeJsonLine(const ExportRow& row, char* to) {
+  const JsonKeys& keys = jsonKeys();
   for (size_t column = 0; column < kColumnCount; ++column) {
-    *to++ = column == 0 ? '{' : ',';
-    *to++ = '"';
-    to = copy(kColumnNames[column], to);
-    *to++ = '"';
-    *to++ = ':';
+    to = copy(keys.keys[column], to);
     if (column == kLineColumn) {
       to = copy(row.fields[column], to);
     } else if (row.plain[column]) {
