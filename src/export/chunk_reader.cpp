@@ -9,7 +9,7 @@ namespace survey {
 
 void ChunkBuffer::reserve(size_t size) {
   if (size <= capacity_) return;
-  bytes_ = std::make_unique<char[]>(size);
+  bytes_.reset(new char[size]);  // not filled: reads fill what is used
   capacity_ = size;
 }
 

@@ -34,7 +34,7 @@ struct FileExport::ChunkOutput : RecordSink {
   char* room(size_t size) {
     if (rowsSize + size > rowsCapacity) {
       size_t capacity = std::max(2 * rowsCapacity, rowsSize + size);
-      auto grown = std::make_unique<char[]>(capacity);
+      std::unique_ptr<char[]> grown(new char[capacity]);
       std::copy(rows.get(), rows.get() + rowsSize, grown.get());
       rows = std::move(grown);
       rowsCapacity = capacity;
