@@ -84,15 +84,6 @@ char* writeJsonString(std::string_view value, char* to) {
   return to;
 }
 
-// Makes room for `bound` more bytes, lets `write` fill some, and keeps what it wrote.
-template <typename Write>
-void appendInPlace(size_t bound, std::string* out, Write write) {
-  size_t start = out->size();
-  out->resize(start + bound);
-  char* end = write(out->data() + start);
-  out->resize(static_cast<size_t>(end - out->data()));
-}
-
 // Each column's key as it opens its member: {"file": ,"line": ,"runDate": and so on.
 struct JsonKeys {
   JsonKeys() {
@@ -159,14 +150,6 @@ char* writeJsonLine(const ExportRow& row, char* to) {
   *to++ = '}';
   *to++ = '\n';
   return to;
-}
-
-void appendCsvRow(const ExportRow& row, std::string* out) {
-  appendInPlace(csvRowBound(row), out, [&row](char* to) { return writeCsvRow(row, to); });
-}
-
-void appendJsonLine(const ExportRow& row, std::string* out) {
-  appendInPlace(jsonLineBound(row), out, [&row](char* to) { return writeJsonLine(row, to); });
 }
 
 }  // namespace survey

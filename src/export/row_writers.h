@@ -11,16 +11,13 @@ namespace survey {
 // comma, a double quote, CR or LF is put in double quotes, its double quotes doubled; all
 // other bytes pass as they are.
 void appendCsvHeader(std::string* out);
-void appendCsvRow(const ExportRow& row, std::string* out);
+// A row is written at `to`, which has room for the bound's bytes; it returns the end.
+size_t csvRowBound(const ExportRow& row);
+char* writeCsvRow(const ExportRow& row, char* to);
 
 // JSON Lines: one object per record, keys as the CSV columns, every value a string but "line",
 // a number; each object ends with LF. Strings escape '"', '\' and control characters; bytes
 // that are not UTF-8 (only a file name can have them) become U+FFFD.
-void appendJsonLine(const ExportRow& row, std::string* out);
-
-// The same rows written at `to`, which has room for the bound's bytes; each returns the end.
-size_t csvRowBound(const ExportRow& row);
-char* writeCsvRow(const ExportRow& row, char* to);
 size_t jsonLineBound(const ExportRow& row);
 char* writeJsonLine(const ExportRow& row, char* to);
 

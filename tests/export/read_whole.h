@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "export/record_parser.h"
-#include "export/row_writers.h"
+#include "export/row_text.h"
 
 namespace survey::testing {
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "export/row_text.h"
+
 namespace survey {
 namespace {
 
