@@ -46,8 +46,10 @@ class ChunkBuffer {
   std::unique_ptr<char[]> bytes_;
 };
 
-// How many line ends (LF) `bytes` hold.
+// How many line ends (LF) `bytes` hold: with AVX2 where the processor has it.
 uint64_t countLineEnds(std::string_view bytes);
+// The same without AVX2, as on other processors.
+uint64_t countLineEndsPlain(std::string_view bytes);
 
 // Reads a file in turn into the buffers of whoever asks, carrying the bytes after the last
 // record start of each read over to the next chunk. Not thread-safe: callers take turns.

@@ -12,8 +12,40 @@
 #include "export/short_bytes.h"
 #include "export/utf8.h"
 
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define SURVEY_MATCH_AVX2 1
+#endif
+
 namespace survey {
 namespace {
+
+#ifdef SURVEY_MATCH_AVX2
+
+__attribute__((target("avx2"))) inline __m256i load32(const char* at) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+}
+
+// sameBytes for 32 bytes and more, 32 at a time with one test at the end.
+__attribute__((target("avx2"))) bool sameLongBytesAvx2(const char* a, const char* b, size_t size) {
+  __m256i differ = _mm256_xor_si256(load32(a + size - 32), load32(b + size - 32));
+  for (size_t at = 0; at + 32 < size; at += 32) {
+    differ = _mm256_or_si256(differ, _mm256_xor_si256(load32(a + at), load32(b + at)));
+  }
+  return _mm256_testz_si256(differ, differ) != 0;
+}
+
+const bool kHasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+
+#endif
+
+// The fixed texts between fields, with AVX2 where the processor has it.
+inline bool sameFixedText(const char* a, const char* b, size_t size) {
+#ifdef SURVEY_MATCH_AVX2
+  if (size >= 32 && kHasAvx2) return sameLongBytesAvx2(a, b, size);
+#endif
+  return sameBytes(a, b, size);
+}
 
 // Writes `value` with at least `width` digits, zeros in front; returns the end.
 char* writePadded(int value, int width, char* to) {
@@ -32,7 +64,7 @@ RecordParser::Fault RecordParser::match(const TextPattern& pattern, std::string_
   size_t at = 0;
   auto expect = [&bytes, &at](const std::string& text) {
     if (text.size() <= bytes.size() - at) {
-      if (!sameBytes(bytes.data() + at, text.data(), text.size())) return Fault::kLayout;
+      if (!sameFixedText(bytes.data() + at, text.data(), text.size())) return Fault::kLayout;
       at += text.size();
       return Fault::kNone;
     }
