@@ -1,10 +1,11 @@
-// Exporting an arbitrary record file in chunks, by one worker or several, with reads and
-// blocks of any size: the rows, the reports and the status are what one parser reading the
-// whole file at once gives.
+// Exporting an arbitrary record file in chunks, by one worker or several, read from start to
+// end or at offsets, with reads and blocks of any size: the rows, the reports and the status are
+// what one parser reading the whole file at once gives.
 #include <cstdint>
 #include <string>
 
 #include "export/file_export.h"
+#include "export/memory_blocks.h"
 #include "export/read_whole.h"
 #include "fuzz_check.h"
 #include "support/fakes.h"
@@ -16,14 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   testing::MemoryFileSystem files;
   files.files["f.dat"] = std::string(feed.bytes);
   files.readChunk = feed.chunk;
-  std::unique_ptr<SequentialFile> file;
-  FUZZ_CHECK(files.openForReading("f.dat", &file).ok(), "opening the file");
+  // Blocks from a few bytes, so that chunks end at every kind of place.
+  const size_t blockSize = feed.chunk > 16 ? feed.chunk : 7 * feed.chunk + 50;
+  testing::MemoryBlocks blocks(files, "f.dat", blockSize, size > 0 && (data[0] & 0x20) != 0);
   testing::FakeOutput output;
   testing::FakeOutput errors;
   BlockWriter rows(output);
-  // Blocks from a few bytes, so that chunks end at every kind of place.
-  const size_t blockSize = feed.chunk > 16 ? feed.chunk : 7 * feed.chunk + 50;
-  FileExport fileExport(*file, "f.dat", ExportFormat::kCsv, rows, errors, blockSize);
+  FileExport fileExport(*blocks.source, "f.dat", ExportFormat::kCsv, rows, errors);
   fileExport.run(feed.flag ? 3 : 1);
   rows.flush();
 

@@ -1,4 +1,5 @@
-// Reading chunks in turn, each ending at the last record start that its bytes hold.
+// Reading a file in blocks, and cutting them into chunks that end at the last record start
+// that their bytes hold.
 #include "export/chunk_reader.h"
 
 #include <algorithm>
@@ -66,12 +67,6 @@ bool hasAvx2() {
 
 }  // namespace
 
-void ChunkBuffer::reserve(size_t size) {
-  if (size <= capacity_) return;
-  bytes_.reset(new char[size]);  // not filled: reads fill what is used
-  capacity_ = size;
-}
-
 uint64_t countLineEnds(std::string_view bytes) {
 #ifdef SURVEY_COUNT_AVX2
   if (hasAvx2()) return countLineEndsAvx2(bytes.data(), bytes.size());
@@ -83,25 +78,65 @@ uint64_t countLineEndsPlain(std::string_view bytes) {
   return countInStretches(bytes.data(), bytes.size());
 }
 
-bool ChunkReader::next(ChunkBuffer& buffer, Chunk* chunk) {
-  if (done_) return false;
-  size_t carried = carried_.size();
-  buffer.reserve(carried + buffer.blockSize());
-  std::copy(carried_.begin(), carried_.end(), buffer.data());
-  carried_.clear();
-  size_t count = 0;
-  Status read = file_.read(buffer.data() + carried, buffer.blockSize(), &count);
-  if (!read.ok()) count = 0;
-  std::string_view bytes(buffer.data(), carried + count);
+Block SequentialBlocks::take(char* to) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Block block;
+  block.index = next_++;
+  if (ended_) return block;
+  block.status = file_.read(to, blockSize(), &block.count);
+  if (!block.status.ok()) block.count = 0;
+  ended_ = block.count == 0;
+  return block;
+}
 
+Block PositionalBlocks::take(char* to) {
+  Block block;
+  block.index = next_++;
+  uint64_t offset = block.index * blockSize();
+  while (block.count < blockSize()) {
+    size_t count = 0;
+    block.status =
+        file_.readAt(offset + block.count, to + block.count, blockSize() - block.count, &count);
+    if (!block.status.ok()) return block;  // with the bytes before the failure
+    if (count == 0) {
+      block.last = true;
+      break;
+    }
+    block.count += count;
+  }
+  return block;
+}
+
+ChunkBuffer::ChunkBuffer(size_t blockSize)
+    : blockSize_(blockSize),
+      front_(kUsualCarry),
+      bytes_(new char[kUsualCarry + blockSize]) {}  // not filled: reads fill what is used
+
+std::string_view ChunkBuffer::join(std::string_view carried, size_t count) {
+  if (carried.size() > front_) {
+    std::unique_ptr<char[]> grown(new char[carried.size() + blockSize_]);
+    std::copy(block(), block() + count, grown.get() + carried.size());
+    bytes_ = std::move(grown);
+    front_ = carried.size();
+  }
+  char* start = block() - carried.size();
+  std::copy(carried.begin(), carried.end(), start);
+  return std::string_view(start, carried.size() + count);
+}
+
+bool ChunkCutter::cut(const Block& block, ChunkBuffer& buffer, Chunk* chunk) {
+  if (done_) return false;
+  std::string_view bytes = buffer.join(carried_, block.count);
   *chunk = Chunk();
-  chunk->index = index_++;
+  chunk->index = block.index;
   chunk->continues = continues_;
   chunk->bytes = bytes;
-  if (!read.ok() || count == 0) {
+  carried_.clear();
+  carriedLines_ = 0;
+  if (!block.status.ok() || block.count == 0 || block.last) {
     done_ = true;
-    chunk->end = read.ok() ? Chunk::End::kFileEnd : Chunk::End::kReadFailed;
-    chunk->failure = read;
+    chunk->end = block.status.ok() ? Chunk::End::kFileEnd : Chunk::End::kReadFailed;
+    chunk->failure = block.status;
     return true;
   }
   size_t recordStart = findLastRecordStart(bytes);
@@ -112,6 +147,7 @@ bool ChunkReader::next(ChunkBuffer& buffer, Chunk* chunk) {
     chunk->bytes = bytes.substr(0, recordStart);
     chunk->end = Chunk::End::kRecordStart;
     carried_.assign(bytes.substr(recordStart));
+    carriedLines_ = countLineEnds(carried_);
   }
   return true;
 }

@@ -68,18 +68,24 @@ class Exporter {
 
   void exportFile(const std::string& path) {
     std::string name = path == "-" ? kStandardInputName : path;
-    std::unique_ptr<SequentialFile> file;
     // Standard input may be a terminal, whose reads wait for the user: one worker reads it.
+    // A file is read at offsets, by all the workers at once.
+    std::unique_ptr<SequentialFile> input;
+    std::unique_ptr<RandomAccessFile> file;
+    std::unique_ptr<BlockSource> blocks;
     size_t workers = workerCount();
     if (path == "-") {
-      file = std::make_unique<StandardInputFile>(env_.input());
+      input = std::make_unique<StandardInputFile>(env_.input());
+      blocks = std::make_unique<SequentialBlocks>(*input, kReadBlock);
       workers = 1;
-    } else if (Status opened = env_.files().openForReading(path, &file); !opened.ok()) {
+    } else if (Status opened = env_.files().openForRandomReading(path, &file); opened.ok()) {
+      blocks = std::make_unique<PositionalBlocks>(*file, kReadBlock);
+    } else {
       env_.errors().write(std::string(kProgram) + ": " + name + ": " + opened.reason() + "\n");
       status_ = 2;
       return;
     }
-    FileExport fileExport(*file, name, format_, rows_, env_.errors(), kReadBlock);
+    FileExport fileExport(*blocks, name, format_, rows_, env_.errors());
     fileExport.run(workers);
     status_ = std::max(status_, fileExport.status());
   }

@@ -1,5 +1,5 @@
-// The workers of one file's export and the turns they take: reading, numbering lines, handing
-// a parser over, and writing.
+// The workers of one file's export and the turns they take: cutting blocks into chunks and
+// numbering their lines, handing a parser over, and writing.
 #include "export/file_export.h"
 
 #include <algorithm>
@@ -89,14 +89,9 @@ void BlockWriter::flush() {
   pending_.clear();
 }
 
-FileExport::FileExport(SequentialFile& file, std::string name, ExportFormat format,
-                       BlockWriter& rows, ConsoleOutput& errors, size_t blockSize)
-    : reader_(file),
-      name_(std::move(name)),
-      format_(format),
-      rows_(rows),
-      errors_(errors),
-      blockSize_(blockSize) {}
+FileExport::FileExport(BlockSource& blocks, std::string name, ExportFormat format,
+                       BlockWriter& rows, ConsoleOutput& errors)
+    : blocks_(blocks), name_(std::move(name)), format_(format), rows_(rows), errors_(errors) {}
 
 FileExport::~FileExport() = default;
 
@@ -128,13 +123,14 @@ void FileExport::workOrStop() {
 }
 
 void FileExport::work() {
-  ChunkBuffer buffer(blockSize_);
+  ChunkBuffer buffer(blocks_.blockSize());
   ChunkOutput out(name_, format_);
   Chunk chunk;
-  while (takeChunk(buffer, &chunk)) {
-    out.clear();
+  while (!stopping()) {
+    Block block = blocks_.take(buffer.block());
     uint64_t linesBefore = 0;
-    if (!takeLineTurn(chunk, &linesBefore)) return;
+    if (!cutInTurn(block, buffer, &chunk, &linesBefore)) return;
+    out.clear();
     std::unique_ptr<ParserRun> run =
         chunk.continues ? takeParser(chunk.index) : std::make_unique<ParserRun>(name_, linesBefore);
     if (!run) return;
@@ -159,25 +155,26 @@ void FileExport::work() {
   }
 }
 
-bool FileExport::takeChunk(ChunkBuffer& buffer, Chunk* chunk) {
-  std::lock_guard<std::mutex> lock(readMutex_);
-  {
-    std::lock_guard<std::mutex> state(mutex_);
-    if (stopping_) return false;
-  }
-  return reader_.next(buffer, chunk);
+bool FileExport::stopping() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return stopping_;
 }
 
-// Waits for the chunks before to be counted, then counts this one's lines.
-bool FileExport::takeLineTurn(const Chunk& chunk, uint64_t* linesBefore) {
-  uint64_t lines = countLineEnds(chunk.bytes);
+// Waits for the blocks before to be cut, then cuts this one into its chunk and numbers the
+// chunk's lines: the block's, counted before the turn, with those carried over into it and
+// without those it carries over to the next.
+bool FileExport::cutInTurn(const Block& block, ChunkBuffer& buffer, Chunk* chunk,
+                           uint64_t* linesBefore) {
+  uint64_t blockLines = countLineEnds(std::string_view(buffer.block(), block.count));
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [&] { return stopping_ || lineTurn_ == chunk.index; });
+  changed_.wait(lock, [&] { return stopping_ || cutTurn_ == block.index; });
   if (stopping_) return false;
-  *linesBefore = linesBefore_;
-  linesBefore_ += lines;
-  ++lineTurn_;
+  ++cutTurn_;
   changed_.notify_all();
+  uint64_t carriedIn = cutter_.carriedLines();
+  if (!cutter_.cut(block, buffer, chunk)) return false;
+  *linesBefore = linesBefore_;
+  linesBefore_ += carriedIn + blockLines - cutter_.carriedLines();
   return true;
 }
 

@@ -34,14 +34,15 @@ class BlockWriter {
   Status status_;
 };
 
-// Each worker takes the next chunk of the file in turn, parses it with a parser of its own (or
-// the one the chunk before hands over), and writes its rows and reports once those of every
-// chunk before are written. Lines are numbered across chunks by counting each chunk's lines.
+// Each worker takes the next block of the file (several read at once where the file allows
+// it), cuts it into a chunk in its turn, parses the chunk with a parser of its own (or the one
+// the chunk before hands over), and writes its rows and reports once those of every chunk
+// before are written. Lines are numbered across chunks by counting each chunk's lines.
 class FileExport {
  public:
-  // `rows` takes the rows, `errors` the reports; `blockSize` is the size of each read.
-  FileExport(SequentialFile& file, std::string name, ExportFormat format, BlockWriter& rows,
-             ConsoleOutput& errors, size_t blockSize);
+  // `rows` takes the rows, `errors` the reports.
+  FileExport(BlockSource& blocks, std::string name, ExportFormat format, BlockWriter& rows,
+             ConsoleOutput& errors);
   FileExport(const FileExport&) = delete;
   FileExport& operator=(const FileExport&) = delete;
   ~FileExport();
@@ -61,25 +62,24 @@ class FileExport {
 
   void workOrStop();
   void work();
-  bool takeChunk(ChunkBuffer& buffer, Chunk* chunk);
-  bool takeLineTurn(const Chunk& chunk, uint64_t* linesBefore);
+  bool stopping();
+  bool cutInTurn(const Block& block, ChunkBuffer& buffer, Chunk* chunk, uint64_t* linesBefore);
   std::unique_ptr<ParserRun> takeParser(uint64_t index);
   void handOver(uint64_t index, std::unique_ptr<ParserRun> run);
   void writeInTurn(uint64_t index, const ChunkOutput& out);
 
-  ChunkReader reader_;
+  BlockSource& blocks_;
   const std::string name_;
   const ExportFormat format_;
   BlockWriter& rows_;
   ConsoleOutput& errors_;
-  const size_t blockSize_;
 
-  std::mutex readMutex_;  // one reader at a time
-  std::mutex mutex_;      // everything below
+  std::mutex mutex_;  // everything below
   std::condition_variable changed_;
   bool stopping_ = false;
-  uint64_t lineTurn_ = 0;     // the chunk whose lines are counted next
-  uint64_t linesBefore_ = 0;  // the lines before that chunk
+  ChunkCutter cutter_;
+  uint64_t cutTurn_ = 0;      // the block cut next
+  uint64_t linesBefore_ = 0;  // the lines before its chunk
   // Parsers handed over, by the chunk they are for: at most one a worker.
   std::map<uint64_t, std::unique_ptr<ParserRun>> handedOver_;
   uint64_t writeTurn_ = 0;  // the chunk written next

@@ -135,22 +135,41 @@ class PosixTerminal : public Terminal {
   }
 };
 
+// Runs `read` (a read call) again while a signal interrupts it.
+template <typename Read>
+Status readRetrying(Read read, size_t* count) {
+  for (;;) {
+    ssize_t got = read();
+    if (got >= 0) {
+      *count = static_cast<size_t>(got);
+      return Status();
+    }
+    if (errno != EINTR) {
+      *count = 0;
+      return errnoStatus(errno);
+    }
+  }
+}
+
 class FdFile : public SequentialFile {
  public:
   explicit FdFile(int fd) : fd_(fd) {}
   ~FdFile() override { close(fd_); }
   Status read(char* buffer, size_t capacity, size_t* count) override {
-    for (;;) {
-      ssize_t got = ::read(fd_, buffer, capacity);
-      if (got >= 0) {
-        *count = static_cast<size_t>(got);
-        return Status();
-      }
-      if (errno != EINTR) {
-        *count = 0;
-        return errnoStatus(errno);
-      }
-    }
+    return readRetrying([&] { return ::read(fd_, buffer, capacity); }, count);
+  }
+
+ private:
+  int fd_;
+};
+
+class PreadFile : public RandomAccessFile {
+ public:
+  explicit PreadFile(int fd) : fd_(fd) {}
+  ~PreadFile() override { close(fd_); }
+  Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
+    return readRetrying([&] { return pread(fd_, buffer, capacity, static_cast<off_t>(offset)); },
+                        count);
   }
 
  private:
@@ -265,6 +284,23 @@ class PosixFileSystem : public FileSystem {
   }
 
   Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override {
+    int fd = -1;
+    Status opened = openRegularFile(path, &fd);
+    if (opened.ok()) *file = std::make_unique<FdFile>(fd);
+    return opened;
+  }
+
+  Status openForRandomReading(const std::string& path,
+                              std::unique_ptr<RandomAccessFile>* file) override {
+    int fd = -1;
+    Status opened = openRegularFile(path, &fd);
+    if (opened.ok()) *file = std::make_unique<PreadFile>(fd);
+    return opened;
+  }
+
+ private:
+  // Opens a regular file for reading, once a record a killed writer left cut short is complete.
+  static Status openRegularFile(const std::string& path, int* fdOut) {
     // O_NONBLOCK: opening a named pipe does not wait for a writer; it is refused below.
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errnoStatus(errno);
@@ -279,11 +315,10 @@ class PosixFileSystem : public FileSystem {
       return errnoStatus(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     }
     completePendingAppend(path);
-    *file = std::make_unique<FdFile>(fd);
+    *fdOut = fd;
     return Status();
   }
 
- private:
   // Before a listing: completes a record a killed writer left cut short, if it can.
   static void completePendingAppend(const std::string& path) {
     if (access(journalPath(path).c_str(), F_OK) != 0) return;

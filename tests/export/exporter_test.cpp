@@ -212,28 +212,32 @@ TEST(Exporter, NamesAFileThatCannotBeReadAndGoesOnWithTheRest) {
   EXPECT_EQ(table[0]["file"], "good.dat");
 }
 
-// Files whose reads fail after `failAt` bytes; everything else as FakeEnv has it.
+// Files whose reads fail at `failAt` bytes, read 100 bytes at a time before; everything else
+// as FakeEnv has it.
 class FailingReadsEnv : public FakeEnv, public FileSystem {
  public:
   FailingReadsEnv(std::string content, size_t failAt)
       : FakeEnv(""), content_(std::move(content)), failAt_(failAt) {}
   FileSystem& files() override { return *this; }
   Status appendDurably(const std::string&, std::string_view) override { return Status(); }
-  Status openForReading(const std::string&, std::unique_ptr<SequentialFile>* file) override {
-    class FailingFile : public SequentialFile {
+  Status openForReading(const std::string&, std::unique_ptr<SequentialFile>*) override {
+    return Status::error("not read from start to end");
+  }
+  Status openForRandomReading(const std::string&,
+                              std::unique_ptr<RandomAccessFile>* file) override {
+    class FailingFile : public RandomAccessFile {
      public:
       explicit FailingFile(const FailingReadsEnv& env) : env_(env) {}
-      Status read(char* buffer, size_t capacity, size_t* count) override {
-        *count = std::min({capacity, size_t{100}, env_.failAt_ - position_});
+      Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
+        *count =
+            offset >= env_.failAt_ ? 0 : std::min<size_t>({capacity, 100, env_.failAt_ - offset});
         if (*count == 0) return Status::error("Input/output error");
-        std::copy_n(env_.content_.data() + position_, *count, buffer);
-        position_ += *count;
+        std::copy_n(env_.content_.data() + offset, *count, buffer);
         return Status();
       }
 
      private:
       const FailingReadsEnv& env_;
-      size_t position_ = 0;
     };
     *file = std::make_unique<FailingFile>(*this);
     return Status();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "export/chunk_reader.h"
+#include "export/memory_blocks.h"
 #include "export/read_whole.h"
 #include "export/record_parser.h"
 #include "export/sample_records.h"
@@ -15,17 +16,17 @@
 namespace survey::testing {
 namespace {
 
+// The file read from start to end, or at offsets; each read gives at most `readSize` bytes.
 ExportResult exportInChunks(const std::string& bytes, size_t blockSize, size_t readSize,
-                            size_t workers) {
+                            size_t workers, bool atOffsets) {
   MemoryFileSystem files;
   files.files["f.dat"] = bytes;
   files.readChunk = readSize;
-  std::unique_ptr<SequentialFile> file;
-  EXPECT_TRUE(files.openForReading("f.dat", &file).ok());
+  MemoryBlocks blocks(files, "f.dat", blockSize, atOffsets);
   FakeOutput output;
   FakeOutput errors;
   BlockWriter rows(output);
-  FileExport fileExport(*file, "f.dat", ExportFormat::kCsv, rows, errors, blockSize);
+  FileExport fileExport(*blocks.source, "f.dat", ExportFormat::kCsv, rows, errors);
   fileExport.run(workers);
   rows.flush();
   return ExportResult{output.text, errors.text, fileExport.status()};
@@ -88,12 +89,16 @@ TEST(FileExport, GivesWhatOneParserReadingTheWholeFileGives) {
     const ExportResult whole = readWhole(file, "f.dat");
     for (const auto& way : ways) {
       if (way.blockSize == 1 && file.size() > 200000) continue;  // one read a byte: too slow
-      ExportResult chunked = exportInChunks(file, way.blockSize, way.readSize, way.workers);
-      SCOPED_TRACE("block " + std::to_string(way.blockSize) + ", reads of " +
-                   std::to_string(way.readSize) + ", " + std::to_string(way.workers) + " workers");
-      EXPECT_EQ(chunked.rows, whole.rows);
-      EXPECT_EQ(chunked.reports, whole.reports);
-      EXPECT_EQ(chunked.status, whole.status);
+      for (bool atOffsets : {false, true}) {
+        ExportResult chunked =
+            exportInChunks(file, way.blockSize, way.readSize, way.workers, atOffsets);
+        SCOPED_TRACE("block " + std::to_string(way.blockSize) + ", reads of " +
+                     std::to_string(way.readSize) + ", " + std::to_string(way.workers) +
+                     " workers" + (atOffsets ? ", at offsets" : ""));
+        EXPECT_EQ(chunked.rows, whole.rows);
+        EXPECT_EQ(chunked.reports, whole.reports);
+        EXPECT_EQ(chunked.status, whole.status);
+      }
     }
   }
 }

@@ -60,15 +60,46 @@ class MemoryFile : public SequentialFile {
   size_t position_ = 0;
 };
 
+class MemoryRandomFile : public RandomAccessFile {
+ public:
+  MemoryRandomFile(std::string content, size_t chunk)
+      : content_(std::move(content)), chunk_(chunk) {}
+  Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
+    size_t from = static_cast<size_t>(std::min<uint64_t>(offset, content_.size()));
+    *count = std::min({capacity, chunk_, content_.size() - from});
+    std::memcpy(buffer, content_.data() + from, *count);
+    return Status();
+  }
+
+ private:
+  std::string content_;
+  size_t chunk_;
+};
+
 }  // namespace
 
-Status MemoryFileSystem::openForReading(const std::string& path,
-                                        std::unique_ptr<SequentialFile>* file) {
+Status MemoryFileSystem::lookUp(const std::string& path, const std::string** content) const {
   if (directories.count(path) != 0) return Status::error("Is a directory");
   auto found = files.find(path);
   if (found == files.end()) return Status::error("No such file or directory");
-  *file = std::make_unique<MemoryFile>(found->second, readChunk);
+  *content = &found->second;
   return Status();
+}
+
+Status MemoryFileSystem::openForReading(const std::string& path,
+                                        std::unique_ptr<SequentialFile>* file) {
+  const std::string* content = nullptr;
+  Status found = lookUp(path, &content);
+  if (found.ok()) *file = std::make_unique<MemoryFile>(*content, readChunk);
+  return found;
+}
+
+Status MemoryFileSystem::openForRandomReading(const std::string& path,
+                                              std::unique_ptr<RandomAccessFile>* file) {
+  const std::string* content = nullptr;
+  Status found = lookUp(path, &content);
+  if (found.ok()) *file = std::make_unique<MemoryRandomFile>(*content, readChunk);
+  return found;
 }
 
 std::string FakeEnv::recordFile() const {

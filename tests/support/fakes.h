@@ -67,12 +67,17 @@ class MemoryFileSystem : public FileSystem {
  public:
   Status appendDurably(const std::string& path, std::string_view text) override;
   Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override;
+  Status openForRandomReading(const std::string& path,
+                              std::unique_ptr<RandomAccessFile>* file) override;
 
   std::map<std::string, std::string> files;
   std::set<std::string> directories;
   std::string failAppends;
   int appends = 0;
-  size_t readChunk = 1 << 20;  // bytes handed out per read of an open file
+  size_t readChunk = 1 << 20;  // the most bytes handed out by a read of an open file
+
+ private:
+  Status lookUp(const std::string& path, const std::string** content) const;
 };
 
 class FakeEnv : public Env {
