@@ -7,6 +7,8 @@
 #include <random>
 #include <sstream>
 
+#include "export/read_whole.h"
+#include "export/row_writers.h"
 #include "export/sample_records.h"
 
 namespace survey::testing {
@@ -64,6 +66,28 @@ TEST_F(SurveyExportProgram, ExportsRealFilesAndNamesTheOnesItCannotRead) {
             std::string::npos);
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
   EXPECT_EQ(read("err"), "survey-export: folder: Is a directory\n");
+}
+
+// Several blocks, read at offsets by several workers: the same as one parser reading it whole.
+TEST_F(SurveyExportProgram, ReadsALargeFileAsOneParserWould) {
+  std::string file;
+  for (int i = 0; file.size() < 3 * 1024 * 1024 + 1000; ++i) {
+    SurveyAnswers answers = trickyAnswers();
+    answers.firstName = "N" + std::to_string(i);
+    std::string record = recordOf(answers);
+    if (i % 97 == 5) record.replace(record.find("Candidate Name"), 9, "Kandidate");
+    file += i % 13 == 0 ? withCrLf(record) : record;
+    if (i % 211 == 7) file += "junk\n";
+  }
+  file.resize(file.size() - 10);  // the last record cut short
+  write("big.dat", file);
+  const ExportResult whole = readWhole(file, "big.dat");
+  std::string header;
+  appendCsvHeader(&header);
+
+  EXPECT_EQ(run("big.dat"), 1);
+  EXPECT_EQ(read("out"), header + whole.rows);
+  EXPECT_EQ(read("err"), whole.reports);
 }
 
 TEST_F(SurveyExportProgram, TellsTheVersionOfTheBuild) {
