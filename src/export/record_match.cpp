@@ -75,6 +75,19 @@ RecordParser::Fault RecordParser::match(const TextPattern& pattern, std::string_
   Fault fault = expect(pattern.head);
   if (fault != Fault::kNone) return fault;
   for (const TextPattern::Segment& segment : pattern.segments) {
+    // A field shown before in the record (a figure on several lines): its text again, then the
+    // first byte after it. Anything else takes the way below, which says what is wrong.
+    if (seen(segment.field)) {
+      std::string_view known = fieldTexts_[segment.field];
+      if (known.size() < bytes.size() - at &&
+          sameBytes(bytes.data() + at, known.data(), known.size()) &&
+          bytes[at + known.size()] == segment.tail[0]) {
+        at += known.size();
+        fault = expect(segment.tail);
+        if (fault != Fault::kNone) return fault;
+        continue;
+      }
+    }
     // A field ends at the first byte that it cannot hold (white space, or anything but a digit
     // in the day and the year), which must begin the text after it; the time line has a fixed
     // length.

@@ -212,6 +212,8 @@ TEST(RecordParser, SkipsAnEditedRecordAndGoesOn) {
        "write so"},
       {"Is :: 5 x 5 = 25", "Is :: 5 x 6 = 25",
        "36-70: record skipped: line 62 (record line 27) shows a figure unlike its other lines"},
+      {"Is :: 5 x 5 = 25", "Is :: 5 x 55 = 25",
+       "36-70: record skipped: line 62 (record line 27) shows a figure unlike its other lines"},
       {"09:05 PM", "13:05 PM",
        "36-70: record skipped: line 65 (record line 30) has a start date or time that the program "
        "does not write so"},
