@@ -77,7 +77,8 @@ RecordParser::Fault RecordParser::match(const TextPattern& pattern, std::string_
   for (const TextPattern::Segment& segment : pattern.segments) {
     // A field shown before in the record (a figure on several lines): its text again, then the
     // first byte after it. Anything else takes the way below, which says what is wrong.
-    if (seen(segment.field)) {
+    const bool shownBefore = seen(segment.field);
+    if (shownBefore) {
       std::string_view known = fieldTexts_[segment.field];
       if (known.size() < bytes.size() - at &&
           sameBytes(bytes.data() + at, known.data(), known.size()) &&
@@ -112,9 +113,9 @@ RecordParser::Fault RecordParser::match(const TextPattern& pattern, std::string_
                                             : Fault::kClock;
       }
     }
-    std::string_view value = bytes.substr(at, end - at);
+    std::string_view value(bytes.data() + at, end - at);
     bool ascii = !(classes & kNotAscii);
-    if (kind == FieldKind::kWord && !seen(segment.field)) {
+    if (kind == FieldKind::kWord && !shownBefore) {
       // The most common field, taken here.
       fault = checkWord(value, ascii);
       fieldTexts_[segment.field] = value;
@@ -137,6 +138,19 @@ RecordParser::Fault RecordParser::checkWord(std::string_view value, bool ascii) 
   if (value.size() > InputReader::kWordLimit) return Fault::kLongWord;
   if (!ascii && !isValidUtf8(value)) return Fault::kNotUtf8;
   return Fault::kNone;
+}
+
+template <typename Read>
+bool RecordParser::readRemembered(std::string_view text, RememberedNumber* known, Read read,
+                                  int* number) {
+  if (!sameText(text, known->text)) {
+    int value = 0;
+    if (!read(text, &value)) return false;
+    known->text.assign(text);
+    known->value = value;
+  }
+  *number = known->value;
+  return true;
 }
 
 RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value, bool ascii) {
@@ -167,18 +181,25 @@ RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value
       timeLine_ = {std::string(value), hour_, minute_};
       break;
     }
-    case FieldKind::kDay:
-      if (!parseWhole(value, &day_) || day_ < 1 || day_ > 31) return Fault::kClock;
+    // Records of one run share their start date too.
+    case FieldKind::kDay: {
+      auto readDay = [](std::string_view text, int* day) {
+        return parseWhole(text, day) && *day >= 1 && *day <= 31;
+      };
+      if (!readRemembered(value, &knownDay_, readDay, &day_)) return Fault::kClock;
       break;
-    case FieldKind::kMonthName:
-      month_ = -1;
-      for (int month = 0; month < 12 && month_ < 0; ++month) {
-        if (sameText(value, patterns_.monthNames[month])) month_ = month;
-      }
-      if (month_ < 0) return Fault::kClock;
+    }
+    case FieldKind::kMonthName: {
+      auto readMonth = [this](std::string_view text, int* month) {
+        const auto* names = patterns_.monthNames;
+        *month = static_cast<int>(std::find(names, names + 12, text) - names);
+        return *month < 12;
+      };
+      if (!readRemembered(value, &knownMonth_, readMonth, &month_)) return Fault::kClock;
       break;
+    }
     case FieldKind::kYear:
-      if (!parseWhole(value, &year_)) return Fault::kClock;
+      if (!readRemembered(value, &knownYear_, parseWhole, &year_)) return Fault::kClock;
       break;
   }
   fieldTexts_[field] = value;

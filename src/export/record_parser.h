@@ -126,6 +126,16 @@ class RecordParser {
     int hour, minute;
   };
   TimeLine timeLine_{"", 0, 0};  // the last one read
+  // The start date's fields as read last, with their values.
+  struct RememberedNumber {
+    std::string text;
+    int value = 0;
+  };
+  RememberedNumber knownDay_, knownMonth_, knownYear_;
+  // `*number` is the value of `text`: read with `read` unless it is `known`'s text.
+  template <typename Read>
+  static bool readRemembered(std::string_view text, RememberedNumber* known, Read read,
+                             int* number);
 
   // The start time of the record handed out last, and its texts in the row.
   struct RunClock {

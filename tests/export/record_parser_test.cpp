@@ -137,6 +137,17 @@ TEST(RecordParser, ReadsFiguresAndStartTimesAsTheProgramWritesThem) {
     EXPECT_EQ(column(collected.rows[0], "runDate"), c.runDate);
     EXPECT_EQ(column(collected.rows[0], "runTime"), c.runTime);
   }
+  // One file, each start time twice in a row: a parser reading one record after another,
+  // remembering what the records of a run share, still reads each.
+  std::string file;
+  for (const auto& c : cases)
+    file += recordOf(trickyAnswers(), c.time) + recordOf(trickyAnswers(), c.time);
+  Collected collected = parse(file);
+  ASSERT_EQ(collected.rows.size(), 2 * std::size(cases));
+  for (size_t i = 0; i < collected.rows.size(); ++i) {
+    EXPECT_EQ(column(collected.rows[i], "runDate"), cases[i / 2].runDate) << i;
+    EXPECT_EQ(column(collected.rows[i], "runTime"), cases[i / 2].runTime) << i;
+  }
 }
 
 TEST(RecordParser, TakesCrLfLineEndsLineByLine) {
