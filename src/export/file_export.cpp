@@ -124,17 +124,17 @@ void FileExport::workOrStop() {
 
 void FileExport::work() {
   ChunkBuffer buffer(blocks_.blockSize());
-  ChunkOutput out(name_, format_);
+  std::unique_ptr<ChunkOutput> out = std::make_unique<ChunkOutput>(name_, format_);
   Chunk chunk;
   while (!stopping()) {
     Block block = blocks_.take(buffer.block());
     uint64_t linesBefore = 0;
     if (!cutInTurn(block, buffer, &chunk, &linesBefore)) return;
-    out.clear();
+    out->clear();
     std::unique_ptr<ParserRun> run =
         chunk.continues ? takeParser(chunk.index) : std::make_unique<ParserRun>(name_, linesBefore);
     if (!run) return;
-    run->out = &out;
+    run->out = out.get();
     run->parser.feed(chunk.bytes);
     switch (chunk.end) {
       case Chunk::End::kRecordStart:
@@ -147,11 +147,11 @@ void FileExport::work() {
         run->parser.finish();
         break;
       case Chunk::End::kReadFailed:
-        out.report(": " + chunk.failure.reason());
-        out.status = 2;
+        out->report(": " + chunk.failure.reason());
+        out->status = 2;
         break;
     }
-    writeInTurn(chunk.index, out);
+    writeInTurn(chunk.index, &out);
   }
 }
 
@@ -197,20 +197,42 @@ void FileExport::handOver(uint64_t index, std::unique_ptr<ParserRun> run) {
   changed_.notify_all();
 }
 
-// The turn's holder alone writes, without holding the lock. Reports go first, as they would
-// have gone out the moment they were found.
-void FileExport::writeInTurn(uint64_t index, const ChunkOutput& out) {
-  {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return stopping_ || writeTurn_ == index; });
-    if (stopping_) return;
+// Writes a chunk's output in its turn, then the outputs queued for the turns after it. Before
+// its turn, the output is queued, if there is room, and the worker takes another, so that a
+// worker held up does not hold the others up. The turn's holder alone writes, without holding
+// the lock. Reports go first, as they would have gone out the moment they were found.
+void FileExport::writeInTurn(uint64_t index, std::unique_ptr<ChunkOutput>* out) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock,
+                [&] { return stopping_ || writeTurn_ == index || queued_.size() < kMostQueued; });
+  if (stopping_) return;
+  if (writeTurn_ != index) {
+    queued_[index] = std::move(*out);
+    if (spare_.empty()) {
+      *out = std::make_unique<ChunkOutput>(name_, format_);
+    } else {
+      *out = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    return;
   }
-  if (!out.reports.empty()) errors_.write(out.reports);
-  rows_.append(out.rowsText());
-  std::lock_guard<std::mutex> lock(mutex_);
-  status_ = std::max(status_, out.status);
-  ++writeTurn_;
-  if (!rows_.status().ok()) stopping_ = true;
+  ChunkOutput* writing = out->get();
+  std::unique_ptr<ChunkOutput> wasQueued;
+  for (;;) {
+    lock.unlock();
+    if (!writing->reports.empty()) errors_.write(writing->reports);
+    rows_.append(writing->rowsText());
+    lock.lock();
+    status_ = std::max(status_, writing->status);
+    ++writeTurn_;
+    if (wasQueued) spare_.push_back(std::move(wasQueued));
+    if (!rows_.status().ok()) stopping_ = true;
+    auto next = queued_.find(writeTurn_);
+    if (stopping_ || next == queued_.end()) break;
+    wasQueued = std::move(next->second);
+    queued_.erase(next);
+    writing = wasQueued.get();
+  }
   changed_.notify_all();
 }
 

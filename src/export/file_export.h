@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "export/chunk_reader.h"
 #include "platform/env.h"
@@ -37,7 +38,8 @@ class BlockWriter {
 // Each worker takes the next block of the file (several read at once where the file allows
 // it), cuts it into a chunk in its turn, parses the chunk with a parser of its own (or the one
 // the chunk before hands over), and writes its rows and reports once those of every chunk
-// before are written. Lines are numbered across chunks by counting each chunk's lines.
+// before are written, or leaves them for whoever writes the chunk before. Lines are numbered
+// across chunks by counting each chunk's lines.
 class FileExport {
  public:
   // `rows` takes the rows, `errors` the reports.
@@ -66,7 +68,7 @@ class FileExport {
   bool cutInTurn(const Block& block, ChunkBuffer& buffer, Chunk* chunk, uint64_t* linesBefore);
   std::unique_ptr<ParserRun> takeParser(uint64_t index);
   void handOver(uint64_t index, std::unique_ptr<ParserRun> run);
-  void writeInTurn(uint64_t index, const ChunkOutput& out);
+  void writeInTurn(uint64_t index, std::unique_ptr<ChunkOutput>* out);
 
   BlockSource& blocks_;
   const std::string name_;
@@ -83,6 +85,10 @@ class FileExport {
   // Parsers handed over, by the chunk they are for: at most one a worker.
   std::map<uint64_t, std::unique_ptr<ParserRun>> handedOver_;
   uint64_t writeTurn_ = 0;  // the chunk written next
+  // Outputs of chunks done before their turn, by chunk, and outputs free for reuse.
+  static constexpr size_t kMostQueued = 2;
+  std::map<uint64_t, std::unique_ptr<ChunkOutput>> queued_;
+  std::vector<std::unique_ptr<ChunkOutput>> spare_;
   int status_ = 0;
   std::exception_ptr failure_;
 };
