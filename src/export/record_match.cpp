@@ -143,7 +143,8 @@ RecordParser::Fault RecordParser::checkWord(std::string_view value, bool ascii) 
 template <typename Read>
 bool RecordParser::readRemembered(std::string_view text, RememberedNumber* known, Read read,
                                   int* number) {
-  if (!sameText(text, known->text)) {
+  // Only a text read well is kept, and none is empty.
+  if (known->text.empty() || !sameText(text, known->text)) {
     int value = 0;
     if (!read(text, &value)) return false;
     known->text.assign(text);

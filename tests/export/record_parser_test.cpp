@@ -248,6 +248,16 @@ TEST(RecordParser, SkipsAnEditedRecordAndGoesOn) {
   }
 }
 
+// A start date with no day, in the first record a parser reads: nothing read before stands in.
+TEST(RecordParser, SkipsAStartDateWithoutADay) {
+  const std::string file = threeRecords();
+  Collected collected = parse(edited(file, 0, "Is 7 December", "Is  December"));
+  EXPECT_EQ(firstNames(collected), (std::vector<std::string>{"Two", "Three"}));
+  EXPECT_EQ(collected.skips,
+            std::vector<std::string>{"1-35: record skipped: line 30 (record line 30) has a start "
+                                     "date or time that the program does not write so"});
+}
+
 // Every byte of the middle record changed in turn, fixed texts and values alike: the record is
 // skipped or its row shows the change. Only the products and sums (record lines 27 and 28 after
 // " = "), which are checked as figures but not exported, may change unseen. The last line end
