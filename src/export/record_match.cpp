@@ -166,23 +166,24 @@ RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value
       if (!isFormattedReal(value)) return Fault::kFigure;
       break;
     case FieldKind::kTimeLine: {
-      // Records of one run share it: a time line read before is not read again.
-      if (sameText(value, timeLine_.text)) {
-        hour_ = timeLine_.hour;
-        minute_ = timeLine_.minute;
-        break;
-      }
       // The prefix, "hh:mm AM" or "hh:mm PM", the suffix; the value has their length.
-      const std::string& prefix = patterns_.timePrefix;
-      if (value.substr(0, prefix.size()) != prefix ||
-          value.substr(prefix.size() + 8) != patterns_.timeSuffix ||
-          !parseTwelveHourTime(value.substr(prefix.size(), 8), &hour_, &minute_)) {
-        return Fault::kClock;
-      }
-      timeLine_ = {std::string(value), hour_, minute_};
+      auto readTime = [this](std::string_view text, int* minutes) {
+        const std::string& prefix = patterns_.timePrefix;
+        int hour = 0, minute = 0;
+        if (text.substr(0, prefix.size()) != prefix ||
+            text.substr(prefix.size() + 8) != patterns_.timeSuffix ||
+            !parseTwelveHourTime(text.substr(prefix.size(), 8), &hour, &minute)) {
+          return false;
+        }
+        *minutes = hour * 60 + minute;
+        return true;
+      };
+      int minutes = 0;
+      if (!readRemembered(value, &knownTime_, readTime, &minutes)) return Fault::kClock;
+      hour_ = minutes / 60;
+      minute_ = minutes % 60;
       break;
     }
-    // Records of one run share their start date too.
     case FieldKind::kDay: {
       auto readDay = [](std::string_view text, int* day) {
         return parseWhole(text, day) && *day >= 1 && *day <= 31;

@@ -64,11 +64,10 @@ RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, uint64_t
       lineNumber_(linesBefore),
       fieldTexts_(patterns_.fields.size()),
       fieldSeen_(patterns_.fields.size()),
-      fieldPlain_(patterns_.fields.size()),
-      fileNamePlain_(std::none_of(fileName_.begin(), fileName_.end(),
-                                  [](char c) { return kByteClasses[c] & kNotPlain; })) {
+      fieldPlain_(patterns_.fields.size()) {
   std::fill(std::begin(row_.plain), std::end(row_.plain), true);
-  row_.plain[kFileColumn] = fileNamePlain_;
+  row_.plain[kFileColumn] = std::none_of(fileName_.begin(), fileName_.end(),
+                                         [](char c) { return kByteClasses[c] & kNotPlain; });
   row_.fields[kFileColumn] = fileName_;
 }
 

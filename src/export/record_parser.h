@@ -29,14 +29,14 @@ class RecordSink {
 struct RecordPatterns;
 struct TextPattern;
 
-// Reads one file's records: the 35 lines in order, exact but for fields holding what the program
-// writes there, with LF or CRLF line ends. What does not fit is reported and skipped up to the
-// next record. Only the current record and at most one line are kept, however long the file.
 // Where the last record in `bytes` begins after their first byte: a line that is a record's
 // first line, whole and with its line end. The parser starts a record at every such line,
 // whatever came before. Returns std::string_view::npos if there is none.
 size_t findLastRecordStart(std::string_view bytes);
 
+// Reads one file's records: the 35 lines in order, exact but for fields holding what the program
+// writes there, with LF or CRLF line ends. What does not fit is reported and skipped up to the
+// next record. Only the current record and at most one line are kept, however long the file.
 class RecordParser {
  public:
   // Lines longer than this cannot be record lines (an answer is at most 4096 bytes).
@@ -117,21 +117,16 @@ class RecordParser {
   void markSeen(size_t field) { fieldSeen_[field] = attempt_; }
   void forgetFields() { ++attempt_; }
   std::vector<char> fieldPlain_;  // as ExportRow::plain
-  bool fileNamePlain_;
   std::vector<char> keptTexts_[2];
   int keptIndex_ = 0;
   int day_ = 0, month_ = 0, year_ = 0, hour_ = 0, minute_ = 0;
-  struct TimeLine {
-    std::string text;
-    int hour, minute;
-  };
-  TimeLine timeLine_{"", 0, 0};  // the last one read
-  // The start date's fields as read last, with their values.
+  // The start time's fields as read last, with their values (the time line's in minutes
+  // after midnight): records of one run share them.
   struct RememberedNumber {
     std::string text;
     int value = 0;
   };
-  RememberedNumber knownDay_, knownMonth_, knownYear_;
+  RememberedNumber knownTime_, knownDay_, knownMonth_, knownYear_;
   // `*number` is the value of `text`: read with `read` unless it is `known`'s text.
   template <typename Read>
   static bool readRemembered(std::string_view text, RememberedNumber* known, Read read,

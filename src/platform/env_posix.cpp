@@ -284,23 +284,19 @@ class PosixFileSystem : public FileSystem {
   }
 
   Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override {
-    int fd = -1;
-    Status opened = openRegularFile(path, &fd);
-    if (opened.ok()) *file = std::make_unique<FdFile>(fd);
-    return opened;
+    return openRegularFile<FdFile>(path, file);
   }
 
   Status openForRandomReading(const std::string& path,
                               std::unique_ptr<RandomAccessFile>* file) override {
-    int fd = -1;
-    Status opened = openRegularFile(path, &fd);
-    if (opened.ok()) *file = std::make_unique<PreadFile>(fd);
-    return opened;
+    return openRegularFile<PreadFile>(path, file);
   }
 
  private:
-  // Opens a regular file for reading, once a record a killed writer left cut short is complete.
-  static Status openRegularFile(const std::string& path, int* fdOut) {
+  // Opens a regular file for reading as a `File` on its descriptor, once a record a killed
+  // writer left cut short is complete.
+  template <typename File, typename Interface>
+  static Status openRegularFile(const std::string& path, std::unique_ptr<Interface>* file) {
     // O_NONBLOCK: opening a named pipe does not wait for a writer; it is refused below.
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errnoStatus(errno);
@@ -315,7 +311,7 @@ class PosixFileSystem : public FileSystem {
       return errnoStatus(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     }
     completePendingAppend(path);
-    *fdOut = fd;
+    *file = std::make_unique<File>(fd);
     return Status();
   }
 

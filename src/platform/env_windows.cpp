@@ -162,22 +162,18 @@ class WindowsFileSystem : public FileSystem {
   }
 
   Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override {
-    int fd = -1;
-    Status opened = openRegularFile(path, &fd);
-    if (opened.ok()) *file = std::make_unique<CrtFile>(fd);
-    return opened;
+    return openRegularFile<CrtFile>(path, file);
   }
 
   Status openForRandomReading(const std::string& path,
                               std::unique_ptr<RandomAccessFile>* file) override {
-    int fd = -1;
-    Status opened = openRegularFile(path, &fd);
-    if (opened.ok()) *file = std::make_unique<CrtRandomFile>(fd);
-    return opened;
+    return openRegularFile<CrtRandomFile>(path, file);
   }
 
  private:
-  static Status openRegularFile(const std::string& path, int* fdOut) {
+  // Opens a regular file for reading as a `File` on its descriptor.
+  template <typename File, typename Interface>
+  static Status openRegularFile(const std::string& path, std::unique_ptr<Interface>* file) {
     int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
     if (fd < 0) return errnoStatus(errno);
     struct _stat64 info;
@@ -185,7 +181,7 @@ class WindowsFileSystem : public FileSystem {
       _close(fd);
       return errnoStatus(EACCES);
     }
-    *fdOut = fd;
+    *file = std::make_unique<File>(fd);
     return Status();
   }
 };

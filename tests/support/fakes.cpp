@@ -78,28 +78,23 @@ class MemoryRandomFile : public RandomAccessFile {
 
 }  // namespace
 
-Status MemoryFileSystem::lookUp(const std::string& path, const std::string** content) const {
+template <typename File, typename Interface>
+Status MemoryFileSystem::open(const std::string& path, std::unique_ptr<Interface>* file) {
   if (directories.count(path) != 0) return Status::error("Is a directory");
   auto found = files.find(path);
   if (found == files.end()) return Status::error("No such file or directory");
-  *content = &found->second;
+  *file = std::make_unique<File>(found->second, readChunk);
   return Status();
 }
 
 Status MemoryFileSystem::openForReading(const std::string& path,
                                         std::unique_ptr<SequentialFile>* file) {
-  const std::string* content = nullptr;
-  Status found = lookUp(path, &content);
-  if (found.ok()) *file = std::make_unique<MemoryFile>(*content, readChunk);
-  return found;
+  return open<MemoryFile>(path, file);
 }
 
 Status MemoryFileSystem::openForRandomReading(const std::string& path,
                                               std::unique_ptr<RandomAccessFile>* file) {
-  const std::string* content = nullptr;
-  Status found = lookUp(path, &content);
-  if (found.ok()) *file = std::make_unique<MemoryRandomFile>(*content, readChunk);
-  return found;
+  return open<MemoryRandomFile>(path, file);
 }
 
 std::string FakeEnv::recordFile() const {

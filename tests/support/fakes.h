@@ -77,7 +77,9 @@ class MemoryFileSystem : public FileSystem {
   size_t readChunk = 1 << 20;  // the most bytes handed out by a read of an open file
 
  private:
-  Status lookUp(const std::string& path, const std::string** content) const;
+  // Opens `path` as a `File` over its content.
+  template <typename File, typename Interface>
+  Status open(const std::string& path, std::unique_ptr<Interface>* file);
 };
 
 class FakeEnv : public Env {
