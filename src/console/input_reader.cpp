@@ -7,17 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/characters.h"
+
 namespace survey {
 namespace {
 
 constexpr size_t kBufferSize = 64 * 1024;
 constexpr size_t kExcerptLimit = 40;
-
-bool isWhiteSpace(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool isDecimal(int c) { return c >= '0' && c <= '9'; }
 
 // The value of `c` as a digit of `base`, or -1.
 int digitValue(int c, int base) {
@@ -115,16 +111,16 @@ ReadResult InputReader::readReal(double* value, std::string* rejected) {
   size_t length = 0;
   size_t digits = 0;
   if (peek() == '+' || peek() == '-') ++length;
-  for (; length < scanLimit && isDecimal(peek(length)); ++length) ++digits;
+  for (; length < scanLimit && isDigit(peek(length)); ++length) ++digits;
   if (length < scanLimit && peek(length) == '.') {
     ++length;
-    for (; length < scanLimit && isDecimal(peek(length)); ++length) ++digits;
+    for (; length < scanLimit && isDigit(peek(length)); ++length) ++digits;
   }
   if (digits > 0 && length < scanLimit && (peek(length) == 'e' || peek(length) == 'E')) {
     size_t exponent = length + 1;
     if (peek(exponent) == '+' || peek(exponent) == '-') ++exponent;
-    if (isDecimal(peek(exponent))) {
-      while (exponent < scanLimit && isDecimal(peek(exponent))) ++exponent;
+    if (isDigit(peek(exponent))) {
+      while (exponent < scanLimit && isDigit(peek(exponent))) ++exponent;
       length = exponent;
     }
   }
