@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
       chunk.clear();
       size_t wholeRecords = 0;  // the bytes of the chunk's whole records within the target
       while (chunk.size() < (1u << 20)) {
-        std::string record = survey::buildRecord(maker.next(), clock);
+        std::string record = survey::buildRecord(survey::answerLookup(maker.next()), clock);
         chunk += crlf ? withCarriageReturns(record) : record;
         if (written + static_cast<long long>(chunk.size()) <= target) wholeRecords = chunk.size();
       }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "console/run_driver.h"
+#include "app/run_driver.h"
 #include "console/start_clock.h"
 #include "fuzz_check.h"
 #include "questionnaire/survey_answers.h"
@@ -127,7 +127,7 @@ void checkAgainstPrediction(const Outcome& outcome, const Prediction& prediction
   const StartClock start = takeStartClock(clock);
   std::string expectedFile;
   for (const SurveyAnswers& answers : prediction.records)
-    expectedFile += buildRecord(answers, start);
+    expectedFile += buildRecord(answerLookup(answers), start);
   FUZZ_CHECK(outcome.recordFile == expectedFile,
              std::to_string(prediction.records.size()) + " records predicted");
   FUZZ_CHECK(countOf(outcome.recordFile, "\n") == 35 * prediction.records.size(),

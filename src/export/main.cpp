@@ -2,11 +2,12 @@
 #include <string>
 #include <vector>
 
+#include "console/program_info.h"
 #include "export/exporter.h"
 #include "platform/env.h"
 
 int main(int argc, char** argv) {
   std::unique_ptr<survey::Env> env = survey::makeSystemEnv();
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return survey::runExport(*env, args, SURVEY_VERSION);
+  return survey::runExport(*env, args, survey::programVersion());
 }

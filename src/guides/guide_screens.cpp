@@ -1,7 +1,6 @@
 // The guide screens and the clear-screen option.
 #include "guides/guide_screens.h"
 
-#include "console/actions.h"
 #include "console/banners.h"
 #include "guides/guide_texts.h"
 
@@ -30,34 +29,28 @@ void writeGuide(ConsoleStream& out, const GuideLines& lines) {
 
 }  // namespace
 
-Flow showUsageGuide(Session& session) {
-  writeGuide(session.stream(), usageGuideLines);
-  printBanner(session.stream(), usageGuideBanner);
-  return Flow::kContinue;
+void showUsageGuide(ConsoleStream& stream) {
+  writeGuide(stream, usageGuideLines);
+  printBanner(stream, usageGuideBanner);
 }
 
-Flow showRetrievalGuide(Session& session) {
-  writeGuide(session.stream(), retrievalGuideLines);
-  session.stream().line(retrievalChoicePrompt);
-  if (!session.readWholeNumber("guide choice", &session.guideChoice)) return Flow::kInputEnded;
-  Flow flow = Flow::kContinue;
-  if (session.guideChoice == 1) flow = runQuestionnaireAction(session);
-  if (flow == Flow::kContinue && session.guideChoice == 2) flow = runListingAction(session);
-  return flow;
+bool askRetrievalChoice(Console& console, int* choice) {
+  writeGuide(console.stream, retrievalGuideLines);
+  console.stream.line(retrievalChoicePrompt);
+  return readWholeNumber(console, "guide choice", choice);
 }
 
-Flow clearScreenOption(Session& session) {
+void clearScreenOption(ConsoleStream& stream, Terminal& terminal, Notices& notices) {
   // Whatever the stream holds reaches the console before it is cleared.
-  session.stream().flushAll();
-  DirectPrint console(session.stream());
-  Status cleared = session.terminal().clearScreen(console);
-  if (!cleared.ok() && session.stream().status().ok()) {
-    session.notice("cannot clear the screen: " + cleared.reason());
+  stream.flushAll();
+  DirectPrint console(stream);
+  Status cleared = terminal.clearScreen(console);
+  if (!cleared.ok() && stream.status().ok()) {
+    notices.notice("cannot clear the screen: " + cleared.reason());
   }
-  printBanner(session.stream(), clearScreenHeading);
-  writeGuide(session.stream(), clearScreenNoticeLines);
-  printBanner(session.stream(), clearScreenBanner);
-  return Flow::kContinue;
+  printBanner(stream, clearScreenHeading);
+  writeGuide(stream, clearScreenNoticeLines);
+  printBanner(stream, clearScreenBanner);
 }
 
 }  // namespace survey

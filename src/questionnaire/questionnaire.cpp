@@ -70,37 +70,38 @@ const Question kQuestions[] = {
 };
 
 // Reads one answer into its field; false at the end of input.
-bool readAnswer(Session& session, const Question& question, SurveyAnswers& answers) {
+bool readAnswer(Console& console, const Question& question, SurveyAnswers& answers) {
   if (question.real != nullptr) {
     std::string rejected;
-    switch (session.reader().readReal(&(answers.*question.real), &rejected)) {
+    switch (console.reader.readReal(&(answers.*question.real), &rejected)) {
       case ReadResult::kEnd:
         return false;
       case ReadResult::kNoNumber:
-        session.notice("\"" + printableExcerpt(rejected) + "\" is not a number; 0 is stored");
+        console.notices.notice("\"" + printableExcerpt(rejected) +
+                               "\" is not a number; 0 is stored");
         return true;
       case ReadResult::kValue:
         return true;
     }
   }
   bool cut = false;
-  if (session.reader().readWord(&(answers.*question.text), &cut) == ReadResult::kEnd) {
+  if (console.reader.readWord(&(answers.*question.text), &cut) == ReadResult::kEnd) {
     return false;
   }
   if (cut) {
-    session.notice("an answer longer than " + std::to_string(InputReader::kWordLimit) +
-                   " bytes was cut there");
+    console.notices.notice("an answer longer than " + std::to_string(InputReader::kWordLimit) +
+                           " bytes was cut there");
   }
   return true;
 }
 
 }  // namespace
 
-bool askQuestionnaire(Session& session, SurveyAnswers& answers) {
+bool askQuestionnaire(Console& console, SurveyAnswers& answers) {
   for (const Question& question : kQuestions) {
-    if (question.leadIn != nullptr) session.stream().line(question.leadIn);
-    session.stream().line(question.prompt);
-    if (!readAnswer(session, question, answers)) return false;
+    if (question.leadIn != nullptr) console.stream.line(question.leadIn);
+    console.stream.line(question.prompt);
+    if (!readAnswer(console, question, answers)) return false;
   }
   return true;
 }

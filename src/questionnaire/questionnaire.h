@@ -1,7 +1,7 @@
 // The 23 questions and the reading of their answers.
 #pragma once
 
-#include "console/session.h"
+#include "console/prompt.h"
 #include "questionnaire/survey_answers.h"
 
 namespace survey {
@@ -9,6 +9,6 @@ namespace survey {
 // Asks the questions in order and stores each answer into `answers`. A real answer that is
 // not a number stores 0, an overlong word is cut, each with a notice. Returns false when the
 // input ends: no further question is asked and `answers` must not be stored.
-bool askQuestionnaire(Session& session, SurveyAnswers& answers);
+bool askQuestionnaire(Console& console, SurveyAnswers& answers);
 
 }  // namespace survey

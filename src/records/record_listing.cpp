@@ -83,31 +83,23 @@ void ListingFilter::finish(std::string* out) {
   atLineStart_ = true;
 }
 
-Flow listRecords(Session& session) {
+ListingOutcome listRecords(FileSystem& files, ConsoleStream& stream) {
+  ListingOutcome outcome;
   std::unique_ptr<SequentialFile> file;
-  Status opened = session.files().openForReading(kRecordFileName, &file);
-  if (!opened.ok()) {
-    session.notice(std::string("cannot open ") + kRecordFileName + ": " + opened.reason());
-    session.stream().write("Cannot open file.");
-    return Flow::kAbort;
-  }
+  outcome.opened = files.openForReading(kRecordFileName, &file);
+  if (!outcome.opened.ok()) return outcome;
   ListingFilter filter;
   std::vector<char> block(kReadBlock);
   for (;;) {
     size_t count = 0;
-    Status read = file->read(block.data(), block.size(), &count);
-    if (!read.ok()) {
-      session.notice(std::string("reading ") + kRecordFileName + " failed: " + read.reason() +
-                     "; the listing stops there");
-      session.markFailed();
-    }
-    if (count == 0) break;
-    session.stream().writeLines(filter.filter(std::string_view(block.data(), count)));
+    outcome.read = file->read(block.data(), block.size(), &count);
+    if (count == 0 || !outcome.read.ok()) break;
+    stream.writeLines(filter.filter(std::string_view(block.data(), count)));
   }
   std::string end;
   filter.finish(&end);
-  session.stream().writeLines(end);
-  return Flow::kContinue;
+  stream.writeLines(end);
+  return outcome;
 }
 
 }  // namespace survey

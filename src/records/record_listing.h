@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "console/session.h"
+#include "console/console_stream.h"
+#include "platform/env.h"
 
 namespace survey {
 
@@ -34,8 +35,14 @@ class ListingFilter {
   bool atLineStart_ = true;
 };
 
-// Lists the whole record file and then one empty line. When the file cannot be opened, writes
-// "Cannot open file." and ends the run (kAbort).
-Flow listRecords(Session& session);
+// How a listing went: whether the record file opened, and whether a read failed on the way.
+struct ListingOutcome {
+  Status opened;
+  Status read;
+};
+
+// Lists the whole record file on `stream` and then one empty line; lists nothing when the file
+// cannot be opened, and stops at a read that fails.
+ListingOutcome listRecords(FileSystem& files, ConsoleStream& stream);
 
 }  // namespace survey

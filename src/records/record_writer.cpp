@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "console/texts.h"
+#include "records/record_file.h"
 #include "records/record_layout.h"
 
 namespace survey {
@@ -79,9 +80,8 @@ FieldLookup clockLookup(const StartClock& clock) {
 
 }  // namespace
 
-std::string buildRecord(const SurveyAnswers& answers, const StartClock& clock) {
-  FieldLookup fields =
-      chainLookups({answerLookup(answers), lookupContactText, lookupRule, clockLookup(clock)});
+std::string buildRecord(const FieldLookup& answers, const StartClock& clock) {
+  FieldLookup fields = chainLookups({answers, lookupContactText, lookupRule, clockLookup(clock)});
   std::string record;
   record.reserve(4096);
   for (const char* line : kRecordLines) {
@@ -91,8 +91,8 @@ std::string buildRecord(const SurveyAnswers& answers, const StartClock& clock) {
   return record;
 }
 
-Status appendRecord(FileSystem& files, const SurveyAnswers& answers, const StartClock& clock) {
-  return files.appendDurably(kRecordFileName, buildRecord(answers, clock));
+Status appendRecord(FileSystem& files, std::string_view record) {
+  return files.appendDurably(kRecordFileName, record);
 }
 
 }  // namespace survey

@@ -78,7 +78,7 @@ inline StartClock startedAt(LocalTime time = FakeEnv::defaultTime()) {
 }
 
 inline std::string recordOf(const SurveyAnswers& answers, LocalTime time = FakeEnv::defaultTime()) {
-  return buildRecord(answers, startedAt(time));
+  return buildRecord(answerLookup(answers), startedAt(time));
 }
 
 // Every '\n' as "\r\n".

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "console/run_driver.h"
+#include "app/run_driver.h"
 #include "support/fakes.h"
 
 namespace survey::testing {

@@ -44,7 +44,7 @@ std::string withoutStartTime(const std::string& record) {
 // record has them. Line 30 (the start time) is blanked, since a process takes the real clock.
 std::vector<std::string> wholeRecords(const std::string& file) {
   std::vector<std::string> records;
-  const std::vector<std::string> shape = splitLines(buildRecord({}, {}));
+  const std::vector<std::string> shape = splitLines(buildRecord(answerLookup({}), {}));
   std::vector<std::string> lines = splitLines(file);
   EXPECT_TRUE(file.empty() || file.back() == '\n') << "the file ends inside a line";
   EXPECT_EQ(lines.size() % 35, 0u) << "a torn record";
@@ -67,7 +67,7 @@ TEST(Faults, AKillWhileSavingNeverLeavesATornRecord) {
   FakeClock clock(FakeEnv::defaultTime());
   SurveyAnswers answers;
   answers.firstName = "Ada";  // only its size matters here
-  const size_t recordSize = buildRecord(answers, takeStartClock(clock)).size();
+  const size_t recordSize = buildRecord(answerLookup(answers), takeStartClock(clock)).size();
 
   std::random_device seedSource;
   const unsigned seed = seedSource();
@@ -220,7 +220,8 @@ TEST(Faults, InputEndingAfterAnyPrefixOfASession) {
         if (script.questionnaire[i] == q) last = i;
       }
       if (last < begun) {
-        expected.push_back(withoutStartTime(buildRecord(answersRead(script, q, size), start)));
+        expected.push_back(
+            withoutStartTime(buildRecord(answerLookup(answersRead(script, q, size)), start)));
       }
     }
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "console/run_driver.h"
+#include "app/run_driver.h"
 #include "support/expected_screens.h"
 #include "support/fakes.h"
 #include "support/sample_questionnaire.h"

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "console/run_driver.h"
+#include "app/run_driver.h"
 #include "records/record_listing.h"
 #include "support/expected_screens.h"
 #include "support/fakes.h"

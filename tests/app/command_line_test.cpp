@@ -1,8 +1,7 @@
 // --help and --version end the run with their text; other arguments leave the run to go on.
-#include "console/command_line.h"
-
 #include <gtest/gtest.h>
 
+#include "app/survey_program.h"
 #include "support/fakes.h"
 
 namespace survey::testing {
@@ -21,7 +20,7 @@ TEST_P(CommandLineTest, AnswersOnlyHelpAndVersion) {
   FakeOutput output;
   FakeOutput errors;
   int status = -1;
-  const bool answered = answerInformationOption(c.args, output, errors, &status);
+  const bool answered = answerInformationOption(c.args, kSurveyProgram, output, errors, &status);
   if (c.firstLine == nullptr) {
     EXPECT_FALSE(answered);
     EXPECT_EQ(output.text, "");
@@ -54,7 +53,7 @@ TEST(CommandLine, HelpNamesBothOptions) {
   FakeOutput output;
   FakeOutput errors;
   int status = -1;
-  answerInformationOption({"--help"}, output, errors, &status);
+  answerInformationOption({"--help"}, kSurveyProgram, output, errors, &status);
   EXPECT_NE(output.text.find("--help"), std::string::npos);
   EXPECT_NE(output.text.find("--version"), std::string::npos);
 }
@@ -64,7 +63,7 @@ TEST(CommandLine, AFailedWriteEndsWithStatusOneAndANotice) {
   output.failAfter = 0;
   FakeOutput errors;
   int status = -1;
-  EXPECT_TRUE(answerInformationOption({"--version"}, output, errors, &status));
+  EXPECT_TRUE(answerInformationOption({"--version"}, kSurveyProgram, output, errors, &status));
   EXPECT_EQ(status, 1);
   EXPECT_EQ(errors.text, "survey: cannot write to standard output: No space left on device\n");
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "console/run_driver.h"
+#include "app/run_driver.h"
 #include "support/fakes.h"
 
 namespace survey::testing {

@@ -1,13 +1,12 @@
 // The main loop and the fixed screens around it.
-#include "console/run_driver.h"
+#include "app/run_driver.h"
 
 #include <string>
 
-#include "console/actions.h"
+#include "app/actions.h"
+#include "app/session.h"
 #include "console/banners.h"
-#include "console/session.h"
 #include "console/texts.h"
-#include "guides/guide_screens.h"
 
 namespace survey {
 namespace {
@@ -47,8 +46,8 @@ struct MenuOption {
 };
 
 const MenuOption kMenu[] = {
-    {1, runQuestionnaireAction}, {2, runListingAction},  {3, showUsageGuide},
-    {4, showRetrievalGuide},     {5, clearScreenOption},
+    {1, runQuestionnaireAction}, {2, runListingAction}, {3, runUsageGuide},
+    {4, runRetrievalGuide},      {5, runClearScreen},
 };
 
 void writeStartBlock(Session& session) {
@@ -107,12 +106,12 @@ bool runPass(Session& session, int* runCount, Flow* flow) {
   for (const char* line : kNumberPrompt) out.line(line);
   out.line(RuleEquals);
   int loopValue = kExitValue;
-  bool gotNumber = session.readWholeNumber("number prompt", &loopValue);
+  bool gotNumber = readWholeNumber(session.console(), "number prompt", &loopValue);
   out.line(RuleDashShort);
   if (!gotNumber || loopValue == kExitValue) return false;  // the end of input counts as -1
 
   writeMenu(out, loopValue);
-  if (!session.readWholeNumber("option prompt", &session.menuOption)) {
+  if (!readWholeNumber(session.console(), "option prompt", &session.menuOption)) {
     *flow = Flow::kInputEnded;
     return false;
   }

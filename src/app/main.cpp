@@ -2,14 +2,17 @@
 #include <string_view>
 #include <vector>
 
-#include "console/command_line.h"
-#include "console/run_driver.h"
+#include "app/run_driver.h"
+#include "app/survey_program.h"
 #include "platform/env.h"
 
 int main(int argc, char** argv) {
   std::unique_ptr<survey::Env> env = survey::makeSystemEnv();
   const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   int status = 0;
-  if (survey::answerInformationOption(args, env->output(), env->errors(), &status)) return status;
+  if (survey::answerInformationOption(args, survey::kSurveyProgram, env->output(), env->errors(),
+                                      &status)) {
+    return status;
+  }
   return survey::runSurvey(*env);
 }

@@ -1,5 +1,5 @@
 // Whole sessions of the main loop compared byte for byte with the expected screens.
-#include "console/run_driver.h"
+#include "app/run_driver.h"
 
 #include <gtest/gtest.h>
 

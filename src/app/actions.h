@@ -1,7 +1,7 @@
-// The two actions that the menu and the retrieval guide's sub-choice both run.
+// The menu's options as actions on the run's session.
 #pragma once
 
-#include "console/session.h"
+#include "app/session.h"
 
 namespace survey {
 
@@ -11,5 +11,14 @@ Flow runQuestionnaireAction(Session& session);
 
 // Lists the record file, or ends the run when it cannot be opened.
 Flow runListingAction(Session& session);
+
+// The usage guide.
+Flow runUsageGuide(Session& session);
+
+// The retrieval guide, then the action its sub-choice names: 1 the questionnaire, 2 the listing.
+Flow runRetrievalGuide(Session& session);
+
+// Clears the screen and shows a short notice.
+Flow runClearScreen(Session& session);
 
 }  // namespace survey
