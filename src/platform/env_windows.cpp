@@ -1,4 +1,4 @@
-// The Windows platform: CRT descriptors in text mode, the console keyboard and "cls".
+// The Windows platform: the console on CRT descriptors, the console keyboard and "cls".
 #include <conio.h>
 #include <fcntl.h>
 #include <io.h>
@@ -12,34 +12,11 @@
 #include <ctime>
 
 #include "platform/env.h"
+#include "platform/line_ends.h"
+#include "platform/windows_support.h"
 
 namespace survey {
 namespace {
-
-Status errnoStatus(int error) { return Status::error(std::strerror(error)); }
-
-Status lastErrorStatus() {
-  char text[256] = {};
-  DWORD code = GetLastError();
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                code, 0, text, sizeof text, nullptr);
-  while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) --length;
-  return Status::error(length > 0 ? std::string(text, length)
-                                  : "system error " + std::to_string(code));
-}
-
-// Text with '\n' line ends, as a Windows text file stores it; a CRLF already there stays one.
-std::string withCrLf(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  char previous = '\0';
-  for (char c : text) {
-    if (c == '\n' && previous != '\r') out.push_back('\r');
-    out.push_back(c);
-    previous = c;
-  }
-  return out;
-}
 
 class CrtInput : public ConsoleInput {
  public:
@@ -95,97 +72,6 @@ class ConsoleTerminal : public Terminal {
   }
 };
 
-class CrtFile : public SequentialFile {
- public:
-  explicit CrtFile(int fd) : fd_(fd) {}
-  ~CrtFile() override { _close(fd_); }
-  Status read(char* buffer, size_t capacity, size_t* count) override {
-    unsigned int chunk = capacity > (1u << 20) ? (1u << 20) : static_cast<unsigned int>(capacity);
-    int got = _read(fd_, buffer, chunk);
-    if (got < 0) {
-      *count = 0;
-      return errnoStatus(errno);
-    }
-    *count = static_cast<size_t>(got);
-    return Status();
-  }
-
- private:
-  int fd_;
-};
-
-// Positional reads on the descriptor's handle: an OVERLAPPED offset on a handle opened for
-// synchronous reads reads there and waits, whatever other threads read meanwhile.
-class CrtRandomFile : public RandomAccessFile {
- public:
-  explicit CrtRandomFile(int fd) : fd_(fd) {}
-  ~CrtRandomFile() override { _close(fd_); }
-  Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
-    *count = 0;
-    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd_));
-    OVERLAPPED at = {};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD chunk = capacity > (1u << 20) ? (1u << 20) : static_cast<DWORD>(capacity);
-    DWORD got = 0;
-    if (!ReadFile(handle, buffer, chunk, &got, &at)) {
-      if (GetLastError() == ERROR_HANDLE_EOF) return Status();
-      return lastErrorStatus();
-    }
-    *count = got;
-    return Status();
-  }
-
- private:
-  int fd_;
-};
-
-class WindowsFileSystem : public FileSystem {
- public:
-  Status appendDurably(const std::string& path, std::string_view text) override {
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lastErrorStatus();
-    std::string bytes = withCrLf(text);
-    DWORD written = 0;
-    Status result;
-    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-      result = lastErrorStatus();
-    } else if (written != bytes.size()) {
-      result = Status::error("short write");
-    } else if (!FlushFileBuffers(file) && GetLastError() != ERROR_INVALID_FUNCTION &&
-               GetLastError() != ERROR_INVALID_HANDLE) {
-      result = lastErrorStatus();
-    }
-    CloseHandle(file);
-    return result;
-  }
-
-  Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override {
-    return openRegularFile<CrtFile>(path, file);
-  }
-
-  Status openForRandomReading(const std::string& path,
-                              std::unique_ptr<RandomAccessFile>* file) override {
-    return openRegularFile<CrtRandomFile>(path, file);
-  }
-
- private:
-  // Opens a regular file for reading as a `File` on its descriptor.
-  template <typename File, typename Interface>
-  static Status openRegularFile(const std::string& path, std::unique_ptr<Interface>* file) {
-    int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
-    if (fd < 0) return errnoStatus(errno);
-    struct _stat64 info;
-    if (_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
-      _close(fd);
-      return errnoStatus(EACCES);
-    }
-    *file = std::make_unique<File>(fd);
-    return Status();
-  }
-};
-
 class WindowsEnv : public Env {
  public:
   ConsoleInput& input() override { return input_; }
@@ -193,7 +79,7 @@ class WindowsEnv : public Env {
   ConsoleOutput& errors() override { return errors_; }
   Clock& clock() override { return clock_; }
   Terminal& terminal() override { return terminal_; }
-  FileSystem& files() override { return files_; }
+  FileSystem& files() override { return *files_; }
 
  private:
   CrtInput input_;
@@ -201,7 +87,7 @@ class WindowsEnv : public Env {
   CrtOutput errors_{2};
   SystemClock clock_;
   ConsoleTerminal terminal_;
-  WindowsFileSystem files_;
+  std::unique_ptr<FileSystem> files_ = makeSystemFileSystem();
 };
 
 }  // namespace
