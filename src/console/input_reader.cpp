@@ -12,7 +12,10 @@
 namespace survey {
 namespace {
 
-constexpr size_t kBufferSize = 64 * 1024;
+// Piped answers come in reads of this size, each into a page-aligned place of the buffer. The
+// unread rest of the last read (at most a number's few characters: the readers look at most
+// that far ahead) goes in the page before it.
+constexpr size_t kReadSize = 64 * 1024;
 constexpr size_t kExcerptLimit = 40;
 
 // The value of `c` as a digit of `base`, or -1.
@@ -27,22 +30,25 @@ int digitValue(int c, int base) {
 }  // namespace
 
 InputReader::InputReader(ConsoleInput& input, std::function<void()> beforeWait)
-    : input_(input), beforeWait_(std::move(beforeWait)), buffer_(kBufferSize) {}
+    : input_(input),
+      beforeWait_(std::move(beforeWait)),
+      buffer_(kPageSize + kReadSize),
+      position_(kPageSize),
+      end_(kPageSize) {}
 
 int InputReader::peek(size_t offset) {
   while (position_ + offset >= end_) {
     if (ended_) return -1;
-    if (position_ > 0) {
-      std::memmove(buffer_.data(), buffer_.data() + position_, end_ - position_);
-      end_ -= position_;
-      position_ = 0;
-    }
+    const size_t unread = end_ - position_;
+    std::memmove(buffer_.data() + kPageSize - unread, buffer_.data() + position_, unread);
+    position_ = kPageSize - unread;
+    end_ = kPageSize;
     if (beforeWait_) beforeWait_();
-    size_t got = input_.read(buffer_.data() + end_, buffer_.size() - end_);
+    size_t got = input_.read(buffer_.data() + end_, kReadSize);
     if (got == 0) ended_ = true;  // the end of input stays the end
     end_ += got;
   }
-  return static_cast<unsigned char>(buffer_[position_ + offset]);
+  return static_cast<unsigned char>(buffer_.data()[position_ + offset]);
 }
 
 bool InputReader::skipWhiteSpace() {
@@ -149,7 +155,7 @@ ReadResult InputReader::readWord(std::string* word, bool* cut) {
     // Take the buffered run of the word at once.
     size_t run = 0;
     while (position_ + run < end_ &&
-           !isWhiteSpace(static_cast<unsigned char>(buffer_[position_ + run]))) {
+           !isWhiteSpace(static_cast<unsigned char>(buffer_.data()[position_ + run]))) {
       ++run;
     }
     size_t room = kWordLimit - std::min(kWordLimit, word->size());

@@ -3,9 +3,9 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "platform/env.h"
+#include "platform/page_buffer.h"
 
 namespace survey {
 
@@ -45,9 +45,9 @@ class InputReader {
 
   ConsoleInput& input_;
   std::function<void()> beforeWait_;
-  std::vector<char> buffer_;
-  size_t position_ = 0;
-  size_t end_ = 0;
+  PageBuffer buffer_;
+  size_t position_;
+  size_t end_;
   bool ended_ = false;
 };
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 #include <memory>
-#include <vector>
 
+#include "platform/page_buffer.h"
 #include "records/listing_scan.h"
 #include "records/record_file.h"
 
@@ -12,7 +12,7 @@ namespace survey {
 namespace {
 
 // As large as the processor's second-level cache comfortably holds: few system calls, and the
-// scan finds the block still in cache after the read.
+// scan finds the block still in cache after the read. Page-aligned, as every large read is.
 constexpr size_t kReadBlock = 256 * 1024;
 
 char* writeCaret(unsigned char c, char* out) {
@@ -89,7 +89,7 @@ ListingOutcome listRecords(FileSystem& files, ConsoleStream& stream) {
   outcome.opened = files.openForReading(kRecordFileName, &file);
   if (!outcome.opened.ok()) return outcome;
   ListingFilter filter;
-  std::vector<char> block(kReadBlock);
+  PageBuffer block(kReadBlock);
   for (;;) {
     size_t count = 0;
     outcome.read = file->read(block.data(), block.size(), &count);

@@ -2,14 +2,21 @@
 #include "support/fakes.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
+#include "platform/page_buffer.h"
 #include "records/record_file.h"
 
 namespace survey::testing {
 
+bool isUnalignedLargeRead(const char* buffer, size_t capacity) {
+  return capacity >= kPageSize && reinterpret_cast<uintptr_t>(buffer) % kPageSize != 0;
+}
+
 size_t FakeInput::read(char* buffer, size_t capacity) {
   ++reads;
+  if (isUnalignedLargeRead(buffer, capacity)) ++unalignedReads;
   size_t count = std::min({capacity, chunk_, keys_.size() - position_});
   std::memcpy(buffer, keys_.data() + position_, count);
   position_ += count;
@@ -46,8 +53,10 @@ namespace {
 
 class MemoryFile : public SequentialFile {
  public:
-  MemoryFile(std::string content, size_t chunk) : content_(std::move(content)), chunk_(chunk) {}
+  MemoryFile(std::string content, size_t chunk, int* unalignedReads)
+      : content_(std::move(content)), chunk_(chunk), unalignedReads_(unalignedReads) {}
   Status read(char* buffer, size_t capacity, size_t* count) override {
+    if (isUnalignedLargeRead(buffer, capacity)) ++*unalignedReads_;
     *count = std::min({capacity, chunk_, content_.size() - position_});
     std::memcpy(buffer, content_.data() + position_, *count);
     position_ += *count;
@@ -57,12 +66,13 @@ class MemoryFile : public SequentialFile {
  private:
   std::string content_;
   size_t chunk_;
+  int* unalignedReads_;
   size_t position_ = 0;
 };
 
 class MemoryRandomFile : public RandomAccessFile {
  public:
-  MemoryRandomFile(std::string content, size_t chunk)
+  MemoryRandomFile(std::string content, size_t chunk, int* /*unalignedReads*/)
       : content_(std::move(content)), chunk_(chunk) {}
   Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
     size_t from = static_cast<size_t>(std::min<uint64_t>(offset, content_.size()));
@@ -83,7 +93,7 @@ Status MemoryFileSystem::open(const std::string& path, std::unique_ptr<Interface
   if (directories.count(path) != 0) return Status::error("Is a directory");
   auto found = files.find(path);
   if (found == files.end()) return Status::error("No such file or directory");
-  *file = std::make_unique<File>(found->second, readChunk);
+  *file = std::make_unique<File>(found->second, readChunk, &unalignedReads);
   return Status();
 }
 

@@ -9,6 +9,10 @@
 
 namespace survey::testing {
 
+// Whether a read of `capacity` bytes into `buffer` is a large read into a buffer that does not
+// start on a page, which some processors copy into several times slower.
+bool isUnalignedLargeRead(const char* buffer, size_t capacity);
+
 // Typed input from a string, handed out at most `chunk` bytes per read.
 class FakeInput : public ConsoleInput {
  public:
@@ -16,6 +20,7 @@ class FakeInput : public ConsoleInput {
       : keys_(std::move(keys)), chunk_(chunk) {}
   size_t read(char* buffer, size_t capacity) override;
   int reads = 0;
+  int unalignedReads = 0;  // reads of a page or more into a buffer not on a page boundary
 
  private:
   std::string keys_;
@@ -75,6 +80,7 @@ class MemoryFileSystem : public FileSystem {
   std::string failAppends;
   int appends = 0;
   size_t readChunk = 1 << 20;  // the most bytes handed out by a read of an open file
+  int unalignedReads = 0;      // reads of a page or more into a buffer not on a page boundary
 
  private:
   // Opens `path` as a `File` over its content.
