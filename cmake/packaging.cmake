@@ -8,7 +8,7 @@ set(CPACK_PACKAGE_DESCRIPTION
     "survey asks 23 questions at the console, shows the answers back with a few figures\n\
 computed from the two numeric answers, and appends each questionnaire as a readable\n\
 record to datas.dat in the working directory. It can list that file and shows two\n\
-guide screens.")
+guide screens. survey-export writes the stored records as CSV or JSON Lines.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 

@@ -117,9 +117,9 @@ class Child {
     return wait(result);
   }
 
-  ChildResult run(std::string keys) {
+  ChildResult run(const std::string& keys) {
     return run(
-        std::move(keys), [] { return false; }, std::chrono::seconds(60));
+        keys, [] { return false; }, std::chrono::seconds(60));
   }
 
   ChildResult killAndWait(int signal) {

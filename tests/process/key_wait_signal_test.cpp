@@ -50,7 +50,7 @@ class PtyRun {
   }
 
   bool started() const { return pid_ > 0; }
-  void type(const std::string& keys) {
+  void type(const std::string& keys) const {
     ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
   }
   // Reads the screen until the key wait has put the terminal in raw mode. The deadline only
