@@ -48,8 +48,6 @@ const char* const monthNames[12] = {"January",   "February", "March",    "April"
                                     "May",       "June",     "July",     "August",
                                     "September", "October",  "November", "December"};
 
-const ContactTexts& contactTexts() { return kContactTexts; }
-
 bool lookupContactText(std::string_view name, std::string* text) {
   static const struct {
     std::string_view name;

@@ -40,8 +40,6 @@ struct ContactTexts {
   std::string_view departmentName;
 };
 
-const ContactTexts& contactTexts();
-
 // Field lookups for line templates: "{contactName}" and the like, "{RuleDots}" and the like.
 bool lookupContactText(std::string_view name, std::string* text);
 bool lookupRule(std::string_view name, std::string* text);

@@ -1,9 +1,9 @@
 // Error texts and UTF-8 conversion for the Windows platform files.
+#include "platform/windows_support.h"
+
 #include <windows.h>
 
 #include <cstring>
-
-#include "platform/windows_support.h"
 
 namespace survey {
 

@@ -58,11 +58,6 @@ size_t ListingFilter::filterInto(std::string_view bytes, char* out) {
   return static_cast<size_t>(next - out);
 }
 
-void ListingFilter::feed(std::string_view bytes, std::string* out) {
-  char* shown = buffer(2 * bytes.size() + 2);
-  out->append(shown, filterInto(bytes, shown));
-}
-
 std::string_view ListingFilter::filter(std::string_view bytes) {
   if (bytes.empty()) return bytes;
   size_t clean = carriageReturnPending_ ? 0 : findAttentionByte(bytes.data(), bytes.size());

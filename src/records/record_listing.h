@@ -12,11 +12,9 @@ namespace survey {
 
 // Turns file bytes into safe console lines: a carriage return before a line end is dropped,
 // control characters other than tab show in caret notation ("^[", "^?"), bytes from 0x80 pass.
-// Feed the file in pieces of any size, then finish.
+// Filter the file in pieces of any size, then finish.
 class ListingFilter {
  public:
-  // Appends the shown form of `bytes` to `out`.
-  void feed(std::string_view bytes, std::string* out);
   // The shown form of `bytes`: `bytes` itself when it shows unchanged, as plain text does,
   // else a view of a buffer of the filter's own, valid until the next call.
   std::string_view filter(std::string_view bytes);

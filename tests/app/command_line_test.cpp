@@ -13,6 +13,8 @@ struct ArgsCase {
   const char* firstLine;  // nullptr: the questionnaire runs
 };
 
+void PrintTo(const ArgsCase& c, std::ostream* out) { *out << c.name; }
+
 class CommandLineTest : public ::testing::TestWithParam<ArgsCase> {};
 
 TEST_P(CommandLineTest, AnswersOnlyHelpAndVersion) {

@@ -5,48 +5,22 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/run_driver.h"
 #include "support/fakes.h"
+#include "support/golden.h"
+#include "support/same_text.h"
 
 namespace survey::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kGoldenDir = SURVEY_GOLDEN_DIR;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-}
-
-// The placeholders filled from the fake clock, 21:05 on 7 December 2026, and the clear that
-// the fake terminal writes to redirected output.
-std::string filled(std::string text) {
-  replaceAll(text, "@TIME@", "09:05 PM");
-  replaceAll(text, "@DAY@", "7");
-  replaceAll(text, "@MONTH@", "December");
-  replaceAll(text, "@YEAR@", "2026");
-  replaceAll(text, "@CLEAR@", "\f");
-  return text;
-}
-
 std::vector<std::string> caseNames() {
   std::vector<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(kGoldenDir)) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(SURVEY_GOLDEN_DIR)) {
     if (entry.path().extension() == ".keys") names.push_back(entry.path().stem().string());
   }
   std::sort(names.begin(), names.end());
@@ -56,17 +30,17 @@ std::vector<std::string> caseNames() {
 class GoldenTranscriptTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenTranscriptTest, MatchesTheGoldenFiles) {
-  const fs::path base = kGoldenDir / GetParam();
-  FakeEnv env(readFile(base.string() + ".keys"));
+  const std::string& name = GetParam();
+  FakeEnv env(goldenFile(name + ".keys"));
   const int status = runSurvey(env);
 
-  EXPECT_EQ(env.fakeOutput().text, filled(readFile(base.string() + ".out")));
-  EXPECT_EQ(env.fakeErrors().text, readFile(base.string() + ".err"));
-  EXPECT_EQ(std::to_string(status) + "\n", readFile(base.string() + ".status"));
-  const fs::path records = base.string() + ".dat";
-  ASSERT_EQ(env.recordFileExists(), fs::exists(records));
-  if (fs::exists(records)) {
-    EXPECT_EQ(env.recordFile(), filled(readFile(records)));
+  EXPECT_SAME_TEXT(env.fakeOutput().text, goldenScreen(name + ".out"));
+  EXPECT_SAME_TEXT(env.fakeErrors().text, goldenFile(name + ".err"));
+  EXPECT_EQ(std::to_string(status) + "\n", goldenFile(name + ".status"));
+  const bool stored = fs::exists(std::string(SURVEY_GOLDEN_DIR) + "/" + name + ".dat");
+  ASSERT_EQ(env.recordFileExists(), stored);
+  if (stored) {
+    EXPECT_SAME_TEXT(env.recordFile(), goldenScreen(name + ".dat"));
   }
 }
 
@@ -83,7 +57,8 @@ TEST(GoldenTranscripts, EveryCaseIsComplete) {
   EXPECT_GE(names.size(), 8u);
   for (const std::string& name : names) {
     for (const char* extension : {".out", ".err", ".status"}) {
-      EXPECT_TRUE(fs::exists(kGoldenDir / (name + extension))) << name << extension;
+      EXPECT_TRUE(fs::exists(std::string(SURVEY_GOLDEN_DIR) + "/" + name + extension))
+          << name << extension;
     }
   }
 }

@@ -4,14 +4,14 @@
 
 #include "app/run_driver.h"
 #include "support/fakes.h"
-#include "support/sample_questionnaire.h"
+#include "support/golden.h"
 
 namespace survey::testing {
 namespace {
 
 TEST(PageAlignedReads, PipedAnswersAndTheListing) {
   std::string keys;
-  for (int i = 0; i < 40; ++i) keys += "1 1 " + std::string(kSampleAnswers) + "\n";
+  for (int i = 0; i < 40; ++i) keys += "1 1 " + sampleAnswers() + "\n";
   keys += "1 2 -1\n";
   FakeEnv env(keys);
   env.fakeInput() = FakeInput(keys, 777);  // reads that end anywhere in a word or number

@@ -1,39 +1,37 @@
-// Whole sessions of the main loop compared byte for byte with the expected screens.
+// Whole sessions of the main loop compared byte for byte with screens cut from the golden
+// transcripts.
 #include "app/run_driver.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "support/expected_screens.h"
 #include "support/fakes.h"
+#include "support/golden.h"
+#include "support/same_text.h"
 
 namespace survey::testing {
 namespace {
 
 std::string pass(int loopValue, int count) {
-  return expectedNumberPrompt() + expectedMenu(loopValue) + expectedRunCountBanner(count);
+  return numberPrompt() + menu(loopValue) + runCountBanner(count);
 }
 
-TEST(RunDriver, MinusOneAtOnceGoesStraightToTheExitBlock) {
+TEST(RunDriver, TheKeyWaitComesBeforeTheLastPressAnyKey) {
   FakeEnv env("-1\n");
   EXPECT_EQ(runSurvey(env), 0);
-  const std::string expected = expectedEmptyPasses(FakeEnv::defaultTime(), "");
-  EXPECT_EQ(env.fakeOutput().text, expected);
-  EXPECT_EQ(env.fakeErrors().text, "");
+  const std::string expected = session("");
   EXPECT_EQ(env.fakeTerminal().keyWaits, 1);
   // The second "Press any key" stays pending until after the key.
   const std::string pressAnyKey = "Press any key to continue...";
-  EXPECT_EQ(env.fakeTerminal().outputAtKeyWait,
-            expected.substr(0, expected.size() - pressAnyKey.size()));
-  EXPECT_FALSE(env.recordFileExists());
+  EXPECT_SAME_TEXT(env.fakeTerminal().outputAtKeyWait,
+                   expected.substr(0, expected.size() - pressAnyKey.size()));
 }
 
 TEST(RunDriver, ThreePassesWithOptionsThatShowNothingCountToThree) {
   FakeEnv env("1\n0\n2\n6\n3\n-1\n-1\n");
   EXPECT_EQ(runSurvey(env), 0);
-  EXPECT_EQ(env.fakeOutput().text,
-            expectedEmptyPasses(FakeEnv::defaultTime(), pass(1, 1) + pass(2, 2) + pass(3, 3)));
+  EXPECT_SAME_TEXT(env.fakeOutput().text, session(pass(1, 1) + pass(2, 2) + pass(3, 3)));
   EXPECT_EQ(env.fakeClock().calls, 1);
 }
 
@@ -44,7 +42,7 @@ TEST(RunDriver, TheSameBytesOnATerminalButFlushedPerLineThere) {
   terminal.fakeTerminal().isTerminal = true;
   runSurvey(piped);
   runSurvey(terminal);
-  EXPECT_EQ(piped.fakeOutput().text, terminal.fakeOutput().text);
+  EXPECT_SAME_TEXT(piped.fakeOutput().text, terminal.fakeOutput().text);
   // Piped: a write before each read, around the direct prints and at exit, never per line.
   EXPECT_LE(piped.fakeOutput().writes, piped.fakeInput().reads + 8);
   // On a terminal every line end flushes: one write per line but the 15 printed directly.
@@ -59,13 +57,15 @@ struct NumberCase {
   bool notice;         // whether a notice goes to standard error
 };
 
+void PrintTo(const NumberCase& c, std::ostream* out) { *out << c.name; }
+
 class NumberPromptTest : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(NumberPromptTest, ReadsAsTheWholeNumberRulesSay) {
   const NumberCase& c = GetParam();
   FakeEnv env(c.keys);
   EXPECT_EQ(runSurvey(env), 0);
-  EXPECT_EQ(env.fakeOutput().text, expectedEmptyPasses(FakeEnv::defaultTime(), c.passes));
+  EXPECT_SAME_TEXT(env.fakeOutput().text, session(c.passes));
   EXPECT_EQ(!env.fakeErrors().text.empty(), c.notice) << env.fakeErrors().text;
 }
 
@@ -98,9 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RunDriver, EndOfInputAtTheMenuPromptSkipsTheRestOfThePass) {
   FakeEnv env("3\n");
   EXPECT_EQ(runSurvey(env), 0);
-  EXPECT_EQ(env.fakeOutput().text, expectedStartBlock(FakeEnv::defaultTime()) +
-                                       expectedNumberPrompt() + expectedMenu(3) +
-                                       expectedExitBlock());
+  EXPECT_SAME_TEXT(env.fakeOutput().text, startBlock() + numberPrompt() + menu(3) + exitBlock());
   EXPECT_EQ(env.fakeTerminal().keyWaits, 1);
 }
 
@@ -108,8 +106,7 @@ TEST(RunDriver, LettersNeverLoopForever) {
   FakeEnv env("a b c d e f\n");
   EXPECT_EQ(runSurvey(env), 0);
   // Each word is read once, as 0: three passes, then the end of input ends the run.
-  EXPECT_EQ(env.fakeOutput().text,
-            expectedEmptyPasses(FakeEnv::defaultTime(), pass(0, 1) + pass(0, 2) + pass(0, 3)));
+  EXPECT_SAME_TEXT(env.fakeOutput().text, session(pass(0, 1) + pass(0, 2) + pass(0, 3)));
   EXPECT_FALSE(env.recordFileExists());
 }
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "app/run_driver.h"
-#include "support/expected_screens.h"
 #include "support/fakes.h"
-#include "support/sample_questionnaire.h"
+#include "support/golden.h"
+#include "support/same_text.h"
 
 namespace survey::testing {
 namespace {
@@ -29,25 +29,14 @@ std::string recordLine(const std::string& file, int number) {
   return file.substr(start, file.find('\n', start) - start);
 }
 
-TEST(Questionnaire, SampleSessionShowsPromptsSummaryAndStoresTheRecord) {
-  FakeEnv env(oneQuestionnaire(kSampleAnswers));
-  EXPECT_EQ(runSurvey(env), 0);
-  EXPECT_EQ(env.fakeOutput().text,
-            expectedStartBlock(FakeEnv::defaultTime()) + expectedNumberPrompt() + expectedMenu(1) +
-                expectedPrompts() + expectedSampleSummary() + expectedRunCountBanner(1) +
-                expectedNumberPrompt() + expectedExitBlock());
-  EXPECT_EQ(env.recordFile(), expectedSampleRecord());
-  EXPECT_EQ(env.fakeErrors().text, "");
-}
-
 TEST(Questionnaire, OneAnswerPerLineGivesTheSameSessionAsAllOnOneLine) {
-  std::string perLine = kSampleAnswers;
+  std::string perLine = sampleAnswers();
   for (char& c : perLine) c = c == ' ' ? '\n' : c;
-  FakeEnv oneLine(oneQuestionnaire(kSampleAnswers));
+  FakeEnv oneLine(oneQuestionnaire(sampleAnswers()));
   FakeEnv manyLines(oneQuestionnaire(perLine));
   runSurvey(oneLine);
   runSurvey(manyLines);
-  EXPECT_EQ(oneLine.fakeOutput().text, manyLines.fakeOutput().text);
+  EXPECT_SAME_TEXT(oneLine.fakeOutput().text, manyLines.fakeOutput().text);
   EXPECT_EQ(oneLine.recordFile(), manyLines.recordFile());
 }
 
@@ -91,7 +80,7 @@ TEST(Questionnaire, FiguresFollowTheRealAnswers) {
   };
   for (const FigureCase& c : cases) {
     FakeEnv env(oneQuestionnaire(
-        replaceWord(replaceWord(kSampleAnswers, 5, c.sameAge), 6, c.anotherYearAge)));
+        replaceWord(replaceWord(sampleAnswers(), 5, c.sameAge), 6, c.anotherYearAge)));
     EXPECT_EQ(runSurvey(env), 0);
     for (const std::string& line : c.shown) {
       EXPECT_NE(env.fakeOutput().text.find("\n" + line + "\n"), std::string::npos) << line;
@@ -114,41 +103,42 @@ TEST(Questionnaire, BadRealAnswersStoreZeroWithANoticeAndGoOn) {
   };
   for (const auto& c : cases) {
     FakeEnv env(oneQuestionnaire(
-        replaceWord(replaceWord(kSampleAnswers, 5, c.sameAge), 6, c.anotherYearAge)));
+        replaceWord(replaceWord(sampleAnswers(), 5, c.sameAge), 6, c.anotherYearAge)));
     EXPECT_EQ(runSurvey(env), 0);
     EXPECT_EQ(recordLine(env.recordFile(), 17).rfind(c.line17, 0), 0u) << c.sameAge;
     // The next answer is still the one typed after the bad one.
     EXPECT_EQ(recordLine(env.recordFile(), 11),
-              " Candidate(Bearer) Is Educational(Learning Center) :: Green-Valley-Learning-Centre");
+              " Candidate(Bearer) Is Educational(Learning Center) :: Hill-Learning-Centre");
     EXPECT_NE(env.fakeErrors().text.find("is not a number; 0 is stored"), std::string::npos);
   }
 }
 
 TEST(Questionnaire, AnOverlongWordIsCutAndItsRestDropped) {
   const std::string longWord(5000, 'k');
-  FakeEnv env(oneQuestionnaire(replaceWord(kSampleAnswers, 7, longWord)));
+  FakeEnv env(oneQuestionnaire(replaceWord(sampleAnswers(), 7, longWord)));
   EXPECT_EQ(runSurvey(env), 0);
   EXPECT_EQ(recordLine(env.recordFile(), 11),
             " Candidate(Bearer) Is Educational(Learning Center) :: " + longWord.substr(0, 4096));
   EXPECT_EQ(recordLine(env.recordFile(), 12),
-            " Enter The Street Name For This Center :: Elm-Street");
+            " Enter The Street Name For This Center :: Station-Road");
   EXPECT_NE(env.fakeErrors().text.find("was cut"), std::string::npos);
 }
 
 TEST(Questionnaire, TwoQuestionnairesAppendTwoRecordsSharingTheStartTime) {
-  FakeEnv env("1\n1\n" + std::string(kSampleAnswers) + "\n2\n1\n" +
-              replaceWord(kSampleAnswers, 0, "Grace") + "\n-1\n");
+  FakeEnv env("1\n1\n" + std::string(sampleAnswers()) + "\n2\n1\n" +
+              replaceWord(sampleAnswers(), 0, "Grace") + "\n-1\n");
   EXPECT_EQ(runSurvey(env), 0);
-  const std::string first = expectedSampleRecord();
+  const std::string first = sampleRecord();
   std::string second = first;
-  second.replace(second.find("Ada"), 3, "Grace");
+  second.replace(second.find(":: Ana ") + 3, 3, "Grace");
   EXPECT_EQ(env.recordFile(), first + second);
   EXPECT_EQ(env.fakeClock().calls, 1);
 }
 
 TEST(Questionnaire, EndOfInputStoresNothingAndEndsWithStatusOne) {
-  const std::string answers = kSampleAnswers;
-  const size_t cuts[] = {0, answers.find("Bakery"), answers.rfind(' ')};  // first, middle, last
+  const std::string answers = sampleAnswers();
+  const size_t cuts[] = {0, answers.find("Riverton-Bakery"),
+                         answers.rfind(' ')};  // first, 11th, last
   const size_t promptsShown[] = {1, 11, 23};
   for (size_t i = 0; i < 3; ++i) {
     FakeEnv env("1\n1\n" + answers.substr(0, cuts[i]));
@@ -156,26 +146,24 @@ TEST(Questionnaire, EndOfInputStoresNothingAndEndsWithStatusOne) {
     EXPECT_FALSE(env.recordFileExists());
     const std::string& out = env.fakeOutput().text;
     // The questionnaire stops at the prompt that met the end: no summary, no run-count banner.
-    std::string prompts = expectedPrompts();
+    std::string prompts = samplePrompts();
     size_t end = 0;
     for (size_t p = 0; p < promptsShown[i] + (promptsShown[i] > 14 ? 1 : 0); ++p) {
       end = prompts.find('\n', end) + 1;
     }
-    EXPECT_EQ(out, expectedStartBlock(FakeEnv::defaultTime()) + expectedNumberPrompt() +
-                       expectedMenu(1) + prompts.substr(0, end) + expectedExitBlock());
+    EXPECT_SAME_TEXT(
+        out, startBlock() + numberPrompt() + menu(1) + prompts.substr(0, end) + exitBlock());
     EXPECT_NE(env.fakeErrors().text.find("nothing was saved"), std::string::npos);
     EXPECT_EQ(env.fakeTerminal().keyWaits, 1);
   }
 }
 
 TEST(Questionnaire, ARecordThatCannotBeSavedIsReportedAndTheRunGoesOn) {
-  FakeEnv env(oneQuestionnaire(kSampleAnswers));
+  FakeEnv env(oneQuestionnaire(sampleAnswers()));
   env.memoryFiles().directories.insert("datas.dat");
   EXPECT_EQ(runSurvey(env), 1);
-  EXPECT_EQ(env.fakeOutput().text,
-            expectedStartBlock(FakeEnv::defaultTime()) + expectedNumberPrompt() + expectedMenu(1) +
-                expectedPrompts() + expectedSampleSummary() + expectedRunCountBanner(1) +
-                expectedNumberPrompt() + expectedExitBlock());
+  EXPECT_SAME_TEXT(env.fakeOutput().text, session(numberPrompt() + menu(1) + samplePrompts() +
+                                                  sampleSummary() + runCountBanner(1)));
   EXPECT_NE(env.fakeErrors().text.find("cannot save the record to datas.dat: Is a directory"),
             std::string::npos);
 }
