@@ -106,6 +106,26 @@ Prediction predict(std::string_view keys) {
   return prediction;
 }
 
+// Whether `text` is well-formed UTF-8 with no control character of the U+0080 block.
+bool isUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    size_t length = lead < 0x80 ? 1 : lead < 0xc2 ? 0 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+    if (lead > 0xf4 || length == 0 || i + length > text.size()) return false;
+    // Decode and check the shortest form and the range.
+    uint32_t code = length == 1 ? lead : lead & (0x7f >> length);
+    for (size_t k = 1; k < length; ++k) {
+      unsigned char next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xc0) != 0x80) return false;
+      code = code << 6 | (next & 0x3f);
+    }
+    const uint32_t least[] = {0, 0, 0xa0, 0x800, 0x10000};
+    if (code < least[length] || code > 0x10ffff || (code >= 0xd800 && code < 0xe000)) return false;
+    i += length;
+  }
+  return true;
+}
+
 size_t countOf(std::string_view text, std::string_view piece) {
   size_t count = 0;
   for (size_t at = text.find(piece); at != std::string_view::npos; at = text.find(piece, at + 1)) {
@@ -149,17 +169,18 @@ void checkAgainstPrediction(const Outcome& outcome, const Prediction& prediction
     FUZZ_CHECK(outcome.errors.find("nothing was saved") != std::string::npos,
                "a notice for the unsaved questionnaire");
   }
-  // Notices: whole lines of printable text, each naming the program.
+  // Notices: whole lines of UTF-8 text without control characters, each naming the program.
   size_t lineStart = 0;
   for (size_t i = 0; i < outcome.errors.size(); ++i) {
-    char c = outcome.errors[i];
+    unsigned char c = static_cast<unsigned char>(outcome.errors[i]);
     if (c == '\n') {
       FUZZ_CHECK(outcome.errors.compare(lineStart, 8, "survey: ") == 0, outcome.errors);
       lineStart = i + 1;
     } else {
-      FUZZ_CHECK(c >= 0x20 && c < 0x7f, "a control byte in a notice");
+      FUZZ_CHECK(c >= 0x20 && c != 0x7f, "a control byte in a notice");
     }
   }
+  FUZZ_CHECK(isUtf8(outcome.errors), "a notice that is not UTF-8");
   FUZZ_CHECK(lineStart == outcome.errors.size(), "notices end with a line end");
 }
 

@@ -52,9 +52,9 @@ TEST(InputReader, WholeNumbers) {
       InputReader reader(input, nullptr);
       int value = -999;
       ReadResult result = ReadResult::kEnd;
-      std::string rejected;
+      NumberText text;
       std::string left =
-          leftAfter(reader, [&](InputReader& r) { result = r.readWholeNumber(&value, &rejected); });
+          leftAfter(reader, [&](InputReader& r) { result = r.readWholeNumber(&value, &text); });
       EXPECT_EQ(result, c.result) << c.input;
       if (result != ReadResult::kEnd) {
         EXPECT_EQ(value, c.value) << c.input;
@@ -100,9 +100,9 @@ TEST(InputReader, RealNumbers) {
       InputReader reader(input, nullptr);
       double value = -999;
       ReadResult result = ReadResult::kEnd;
-      std::string rejected;
+      NumberText text;
       std::string left =
-          leftAfter(reader, [&](InputReader& r) { result = r.readReal(&value, &rejected); });
+          leftAfter(reader, [&](InputReader& r) { result = r.readReal(&value, &text); });
       EXPECT_EQ(result, c.result) << c.input;
       if (result != ReadResult::kEnd) {
         EXPECT_DOUBLE_EQ(value, c.value) << c.input;
@@ -143,19 +143,78 @@ TEST(InputReader, WordsAreKeptWholeUpToTheLimit) {
   }
 }
 
+TEST(InputReader, NumberTextIsTheNumberAsTypedWithWhatIsGluedToIt) {
+  const std::string longTail(60, 'x');
+  const struct {
+    bool real;
+    std::string input;
+    std::string typed;  // the number, or the start of the dropped word
+    std::string glued;
+  } cases[] = {
+      {false, "08 x", "0", "8"},
+      {false, "0x1Fg", "0x1F", "g"},
+      {false, "123456789012345678", "123456789012345", "678"},
+      {false, "-5 6", "-5", ""},
+      {false, "abc def", "abc", ""},
+      {true, "36,5\n", "36", ",5"},
+      {true, "36years", "36", "years"},
+      {true, "1.5.3", "1.5", ".3"},
+      {true, "0x10", "0", "x10"},
+      {true, "1e", "1", "e"},
+      {true, "7" + longTail, "7", longTail.substr(0, InputReader::kExcerptLimit)},
+      {true, "1e999x y", "1e999x", ""},
+  };
+  for (const auto& c : cases) {
+    for (size_t chunk : {size_t{1}, size_t{1} << 20}) {
+      FakeInput input(c.input, chunk);
+      InputReader reader(input, nullptr);
+      NumberText text;
+      int whole = 0;
+      double real = 0;
+      ASSERT_NE(c.real ? reader.readReal(&real, &text) : reader.readWholeNumber(&whole, &text),
+                ReadResult::kEnd);
+      EXPECT_EQ(text.typed, c.typed) << c.input << " chunk " << chunk;
+      EXPECT_EQ(text.glued, c.glued) << c.input << " chunk " << chunk;
+    }
+  }
+}
+
+TEST(InputReader, NamesTheWordsLeftOnALineOnceAndNeverWaitsForThem) {
+  FakeInput input("Port  Harcourt\tRivers\nNext line\nlast", 1 << 20);
+  InputReader reader(input, nullptr);
+  const char* const wordsLeftAfterEachRead[] = {
+      "Harcourt Rivers", "", "", "line", "", "",
+  };
+  for (const char* expected : wordsLeftAfterEachRead) {
+    std::string word;
+    bool cut = false;
+    ASSERT_EQ(reader.readWord(&word, &cut), ReadResult::kValue);
+    int reads = input.reads;
+    EXPECT_EQ(reader.newWordsOnLine(), expected) << "after " << word;
+    EXPECT_EQ(input.reads, reads);
+  }
+  // Only what has arrived counts: one byte at a time, nothing waits behind the word yet.
+  FakeInput slow("Port Harcourt\n", 1);
+  InputReader slowReader(slow, nullptr);
+  std::string word;
+  bool cut = false;
+  ASSERT_EQ(slowReader.readWord(&word, &cut), ReadResult::kValue);
+  EXPECT_EQ(slowReader.newWordsOnLine(), "");
+}
+
 TEST(InputReader, WaitsOnlyAfterTellingTheConsoleStreamAndNeverAfterTheEnd) {
   FakeInput input("1 2\n", 2);
   int flushes = 0;
   InputReader reader(input, [&] { ++flushes; });
   int value = 0;
-  std::string rejected;
-  ASSERT_EQ(reader.readWholeNumber(&value, &rejected), ReadResult::kValue);
+  NumberText text;
+  ASSERT_EQ(reader.readWholeNumber(&value, &text), ReadResult::kValue);
   EXPECT_EQ(flushes, input.reads);
-  ASSERT_EQ(reader.readWholeNumber(&value, &rejected), ReadResult::kValue);
+  ASSERT_EQ(reader.readWholeNumber(&value, &text), ReadResult::kValue);
   EXPECT_EQ(value, 2);
-  EXPECT_EQ(reader.readWholeNumber(&value, &rejected), ReadResult::kEnd);
+  EXPECT_EQ(reader.readWholeNumber(&value, &text), ReadResult::kEnd);
   int readsAtEnd = input.reads;
-  EXPECT_EQ(reader.readWholeNumber(&value, &rejected), ReadResult::kEnd);
+  EXPECT_EQ(reader.readWholeNumber(&value, &text), ReadResult::kEnd);
   EXPECT_EQ(input.reads, readsAtEnd);
 }
 
