@@ -5,7 +5,8 @@
 // reference reader. It predicts every record (the answers of exactly the questionnaire that
 // read them, never stale ones), the exit status and the number of passes, without looking at
 // the program's output. The program must agree with it; and the same keys handed out in
-// different read sizes must give the same transcript, record file and status.
+// different read sizes, or typed at a terminal, must give the same transcript, record file and
+// status.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,9 +33,10 @@ struct Outcome {
   int keyWaits = 0;
 };
 
-Outcome runSession(std::string_view keys, size_t inputChunk, size_t fileChunk) {
+Outcome runSession(std::string_view keys, size_t inputChunk, size_t fileChunk, bool typed = false) {
   FakeEnv env("");
   env.fakeInput() = FakeInput(std::string(keys), inputChunk);
+  env.fakeTerminal().inputIsConsole = typed;
   env.memoryFiles().readChunk = fileChunk;
   Outcome outcome;
   outcome.status = runSurvey(env);
@@ -138,6 +140,22 @@ bool endsWith(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
+// Notices: whole lines of UTF-8 text without control characters, each naming the program.
+void checkNotices(const std::string& errors) {
+  size_t lineStart = 0;
+  for (size_t i = 0; i < errors.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(errors[i]);
+    if (c == '\n') {
+      FUZZ_CHECK(errors.compare(lineStart, 8, "survey: ") == 0, errors);
+      lineStart = i + 1;
+    } else {
+      FUZZ_CHECK(c >= 0x20 && c != 0x7f, "a control byte in a notice");
+    }
+  }
+  FUZZ_CHECK(isUtf8(errors), "a notice that is not UTF-8");
+  FUZZ_CHECK(lineStart == errors.size(), "notices end with a line end");
+}
+
 void checkAgainstPrediction(const Outcome& outcome, const Prediction& prediction) {
   FUZZ_CHECK(outcome.status == (prediction.listingFailed || prediction.questionnaireCut ? 1 : 0),
              "exit status " + std::to_string(outcome.status));
@@ -169,19 +187,7 @@ void checkAgainstPrediction(const Outcome& outcome, const Prediction& prediction
     FUZZ_CHECK(outcome.errors.find("nothing was saved") != std::string::npos,
                "a notice for the unsaved questionnaire");
   }
-  // Notices: whole lines of UTF-8 text without control characters, each naming the program.
-  size_t lineStart = 0;
-  for (size_t i = 0; i < outcome.errors.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(outcome.errors[i]);
-    if (c == '\n') {
-      FUZZ_CHECK(outcome.errors.compare(lineStart, 8, "survey: ") == 0, outcome.errors);
-      lineStart = i + 1;
-    } else {
-      FUZZ_CHECK(c >= 0x20 && c != 0x7f, "a control byte in a notice");
-    }
-  }
-  FUZZ_CHECK(isUtf8(outcome.errors), "a notice that is not UTF-8");
-  FUZZ_CHECK(lineStart == outcome.errors.size(), "notices end with a line end");
+  checkNotices(outcome.errors);
 }
 
 }  // namespace
@@ -200,5 +206,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(pieces.output == whole.output, "transcript differs with the read size");
   FUZZ_CHECK(pieces.errors == whole.errors, "notices differ with the read size");
   FUZZ_CHECK(pieces.recordFile == whole.recordFile, "record file differs with the read size");
+
+  // Typed at a terminal: more notices, and nothing else changes.
+  const Outcome typed = runSession(keys, chunk, 1 + chunk % 5, true);
+  FUZZ_CHECK(typed.status == whole.status, "status differs when typed");
+  FUZZ_CHECK(typed.output == whole.output, "transcript differs when typed");
+  FUZZ_CHECK(typed.recordFile == whole.recordFile, "record file differs when typed");
+  checkNotices(typed.errors);
   return 0;
 }
