@@ -90,9 +90,9 @@ void readWholeNumberBench(benchmark::State& state) {
   EndlessInput input("12 -1 0x1F 017 2147483647 7\n1\n");
   InputReader reader(input, nullptr);
   int value = 0;
-  std::string rejected;
+  NumberText text;
   for (auto _ : state) {
-    reader.readWholeNumber(&value, &rejected);
+    reader.readWholeNumber(&value, &text);
     benchmark::DoNotOptimize(value);
   }
 }
@@ -102,9 +102,9 @@ void readRealBench(benchmark::State& state) {
   EndlessInput input("36\n37.5\n-2.5e3\n0.00001\n1406.25\n");
   InputReader reader(input, nullptr);
   double value = 0;
-  std::string rejected;
+  NumberText text;
   for (auto _ : state) {
-    reader.readReal(&value, &rejected);
+    reader.readReal(&value, &text);
     benchmark::DoNotOptimize(value);
   }
 }

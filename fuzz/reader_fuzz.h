@@ -35,15 +35,16 @@ inline bool checkNextWord(ReaderPair& pair, std::string* word, bool* cut) {
 
 // Reads numbers with both readers until the end of input; with the feed's flag, a word after
 // each number. Both must agree on every value; the reader's number is at most `limit`
-// characters; a read that finds no number gives 0 and drops the word it stands on.
+// characters and its text is the number as typed, with the start of what is glued to it up to
+// the next white space; a read that finds no number gives 0 and drops the word it stands on.
 template <typename Number, typename Read, typename ReadReference>
 void checkNumberReads(const Feed& feed, size_t limit, Read read, ReadReference readReference) {
   ReaderPair pair(feed);
   for (;;) {
     Number value{};
     Number expected{};
-    std::string rejected;
-    ReadResult result = read(pair.reader, &value, &rejected);
+    NumberText text;
+    ReadResult result = read(pair.reader, &value, &text);
     FUZZ_CHECK(result == readReference(pair.reference, &expected), "number read result");
     if (result == ReadResult::kEnd) break;
     const std::string item(pair.reference.lastItem());
@@ -51,10 +52,20 @@ void checkNumberReads(const Feed& feed, size_t limit, Read read, ReadReference r
     FUZZ_CHECK(std::isfinite(static_cast<double>(value)), "a finite value from '" + item + "'");
     if (result == ReadResult::kValue) {
       FUZZ_CHECK(item.size() <= limit, "number longer than its limit: '" + item + "'");
+      FUZZ_CHECK(text.typed == item, "typed '" + text.typed + "' where '" + item + "' was read");
+      std::string_view rest = pair.reference.rest();
+      size_t glued = 0;
+      while (glued < rest.size() && glued < InputReader::kExcerptLimit &&
+             !isInputWhiteSpace(static_cast<unsigned char>(rest[glued]))) {
+        ++glued;
+      }
+      FUZZ_CHECK(text.glued == rest.substr(0, glued), "glued '" + text.glued + "' after '" + item);
     } else {
       FUZZ_CHECK(value == 0, "no number reads as 0");
-      FUZZ_CHECK(!rejected.empty() && item.compare(0, rejected.size(), rejected) == 0,
-                 "rejected '" + rejected + "' is not the start of '" + item + "'");
+      FUZZ_CHECK(!text.typed.empty() && text.typed.size() <= InputReader::kExcerptLimit &&
+                     item.compare(0, text.typed.size(), text.typed) == 0,
+                 "dropped '" + text.typed + "' is not the start of '" + item + "'");
+      FUZZ_CHECK(text.glued.empty(), "glued text without a number");
     }
     std::string word;
     bool cut = false;

@@ -9,9 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace survey;
   fuzzing::checkNumberReads<double>(
       fuzzing::splitFeed(data, size), InputReader::kRealNumberLimit,
-      [](InputReader& r, double* value, std::string* rejected) {
-        return r.readReal(value, rejected);
-      },
+      [](InputReader& r, double* value, NumberText* text) { return r.readReal(value, text); },
       [](fuzzing::ReferenceReader& r, double* value) { return r.real(value); });
   return 0;
 }

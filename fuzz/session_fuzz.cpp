@@ -5,7 +5,8 @@
 // reference reader. It predicts every record (the answers of exactly the questionnaire that
 // read them, never stale ones), the exit status and the number of passes, without looking at
 // the program's output. The program must agree with it; and the same keys handed out in
-// different read sizes must give the same transcript, record file and status.
+// different read sizes, or typed at a terminal, must give the same transcript, record file and
+// status.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,9 +33,10 @@ struct Outcome {
   int keyWaits = 0;
 };
 
-Outcome runSession(std::string_view keys, size_t inputChunk, size_t fileChunk) {
+Outcome runSession(std::string_view keys, size_t inputChunk, size_t fileChunk, bool typed = false) {
   FakeEnv env("");
   env.fakeInput() = FakeInput(std::string(keys), inputChunk);
+  env.fakeTerminal().inputIsConsole = typed;
   env.memoryFiles().readChunk = fileChunk;
   Outcome outcome;
   outcome.status = runSurvey(env);
@@ -106,6 +108,26 @@ Prediction predict(std::string_view keys) {
   return prediction;
 }
 
+// Whether `text` is well-formed UTF-8 with no control character of the U+0080 block.
+bool isUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    size_t length = lead < 0x80 ? 1 : lead < 0xc2 ? 0 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+    if (lead > 0xf4 || length == 0 || i + length > text.size()) return false;
+    // Decode and check the shortest form and the range.
+    uint32_t code = length == 1 ? lead : lead & (0x7f >> length);
+    for (size_t k = 1; k < length; ++k) {
+      unsigned char next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xc0) != 0x80) return false;
+      code = code << 6 | (next & 0x3f);
+    }
+    const uint32_t least[] = {0, 0, 0xa0, 0x800, 0x10000};
+    if (code < least[length] || code > 0x10ffff || (code >= 0xd800 && code < 0xe000)) return false;
+    i += length;
+  }
+  return true;
+}
+
 size_t countOf(std::string_view text, std::string_view piece) {
   size_t count = 0;
   for (size_t at = text.find(piece); at != std::string_view::npos; at = text.find(piece, at + 1)) {
@@ -116,6 +138,22 @@ size_t countOf(std::string_view text, std::string_view piece) {
 
 bool endsWith(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+// Notices: whole lines of UTF-8 text without control characters, each naming the program.
+void checkNotices(const std::string& errors) {
+  size_t lineStart = 0;
+  for (size_t i = 0; i < errors.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(errors[i]);
+    if (c == '\n') {
+      FUZZ_CHECK(errors.compare(lineStart, 8, "survey: ") == 0, errors);
+      lineStart = i + 1;
+    } else {
+      FUZZ_CHECK(c >= 0x20 && c != 0x7f, "a control byte in a notice");
+    }
+  }
+  FUZZ_CHECK(isUtf8(errors), "a notice that is not UTF-8");
+  FUZZ_CHECK(lineStart == errors.size(), "notices end with a line end");
 }
 
 void checkAgainstPrediction(const Outcome& outcome, const Prediction& prediction) {
@@ -149,18 +187,7 @@ void checkAgainstPrediction(const Outcome& outcome, const Prediction& prediction
     FUZZ_CHECK(outcome.errors.find("nothing was saved") != std::string::npos,
                "a notice for the unsaved questionnaire");
   }
-  // Notices: whole lines of printable text, each naming the program.
-  size_t lineStart = 0;
-  for (size_t i = 0; i < outcome.errors.size(); ++i) {
-    char c = outcome.errors[i];
-    if (c == '\n') {
-      FUZZ_CHECK(outcome.errors.compare(lineStart, 8, "survey: ") == 0, outcome.errors);
-      lineStart = i + 1;
-    } else {
-      FUZZ_CHECK(c >= 0x20 && c < 0x7f, "a control byte in a notice");
-    }
-  }
-  FUZZ_CHECK(lineStart == outcome.errors.size(), "notices end with a line end");
+  checkNotices(outcome.errors);
 }
 
 }  // namespace
@@ -179,5 +206,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(pieces.output == whole.output, "transcript differs with the read size");
   FUZZ_CHECK(pieces.errors == whole.errors, "notices differ with the read size");
   FUZZ_CHECK(pieces.recordFile == whole.recordFile, "record file differs with the read size");
+
+  // Typed at a terminal: more notices, and nothing else changes.
+  const Outcome typed = runSession(keys, chunk, 1 + chunk % 5, true);
+  FUZZ_CHECK(typed.status == whole.status, "status differs when typed");
+  FUZZ_CHECK(typed.output == whole.output, "transcript differs when typed");
+  FUZZ_CHECK(typed.recordFile == whole.recordFile, "record file differs when typed");
+  checkNotices(typed.errors);
   return 0;
 }

@@ -8,9 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace survey;
   fuzzing::checkNumberReads<int>(
       fuzzing::splitFeed(data, size), InputReader::kWholeNumberLimit,
-      [](InputReader& r, int* value, std::string* rejected) {
-        return r.readWholeNumber(value, rejected);
-      },
+      [](InputReader& r, int* value, NumberText* text) { return r.readWholeNumber(value, text); },
       [](fuzzing::ReferenceReader& r, int* value) { return r.wholeNumber(value); });
   return 0;
 }

@@ -106,7 +106,7 @@ bool runPass(Session& session, int* runCount, Flow* flow) {
   for (const char* line : kNumberPrompt) out.line(line);
   out.line(RuleEquals);
   int loopValue = kExitValue;
-  bool gotNumber = readWholeNumber(session.console(), "number prompt", &loopValue);
+  bool gotNumber = readWholeNumber(session.console(), "number prompt", &loopValue, kExitValue);
   out.line(RuleDashShort);
   if (!gotNumber || loopValue == kExitValue) return false;  // the end of input counts as -1
 

@@ -1,6 +1,7 @@
 // The three readers of typed input and the buffer under them.
 #include "console/input_reader.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -13,10 +14,9 @@ namespace survey {
 namespace {
 
 // Piped answers come in reads of this size, each into a page-aligned place of the buffer. The
-// unread rest of the last read (at most a number's few characters: the readers look at most
-// that far ahead) goes in the page before it.
+// unread rest of the last read (at most a number and the text glued to it: the readers look
+// no further ahead) goes in the page before it.
 constexpr size_t kReadSize = 64 * 1024;
-constexpr size_t kExcerptLimit = 40;
 
 // The value of `c` as a digit of `base`, or -1.
 int digitValue(int c, int base) {
@@ -67,8 +67,41 @@ void InputReader::dropWord(std::string* dropped) {
   }
 }
 
-ReadResult InputReader::readWholeNumber(int* value, std::string* rejected) {
-  rejected->clear();
+void InputReader::peekGlued(std::string* glued) {
+  glued->clear();
+  for (int c;
+       glued->size() < kExcerptLimit && (c = peek(glued->size())) >= 0 && !isWhiteSpace(c);) {
+    glued->push_back(static_cast<char>(c));
+  }
+}
+
+std::string InputReader::newWordsOnLine() {
+  const char* bytes = buffer_.data();
+  size_t lineEnd = position_;
+  while (lineEnd < end_ && bytes[lineEnd] != '\n') ++lineEnd;
+  size_t from = position_;
+  if (namedThrough_ > consumed_) {
+    from += static_cast<size_t>(std::min<uint64_t>(namedThrough_ - consumed_, lineEnd - from));
+  }
+  namedThrough_ = std::max<uint64_t>(namedThrough_, consumed_ + (lineEnd - position_));
+  std::string words;
+  bool blankBefore = false;
+  for (size_t i = from; i < lineEnd; ++i) {
+    char c = bytes[i];
+    if (isWhiteSpace(static_cast<unsigned char>(c))) {
+      blankBefore = !words.empty();
+      continue;
+    }
+    if (blankBefore) words.push_back(' ');
+    blankBefore = false;
+    words.push_back(c);
+  }
+  return words;
+}
+
+ReadResult InputReader::readWholeNumber(int* value, NumberText* text) {
+  text->typed.clear();
+  text->glued.clear();
   if (!skipWhiteSpace()) return ReadResult::kEnd;
   size_t length = 0;
   bool negative = false;
@@ -96,10 +129,12 @@ ReadResult InputReader::readWholeNumber(int* value, std::string* rejected) {
   }
   if (!anyDigit) {
     *value = 0;
-    dropWord(rejected);
+    dropWord(&text->typed);
     return ReadResult::kNoNumber;
   }
+  text->typed.assign(buffer_.data() + position_, length);
   consume(length);
+  peekGlued(&text->glued);
   if (negative) {
     *value = magnitude > uint64_t{1} << 31 ? INT_MIN
                                            : static_cast<int>(-static_cast<int64_t>(magnitude));
@@ -109,8 +144,9 @@ ReadResult InputReader::readWholeNumber(int* value, std::string* rejected) {
   return ReadResult::kValue;
 }
 
-ReadResult InputReader::readReal(double* value, std::string* rejected) {
-  rejected->clear();
+ReadResult InputReader::readReal(double* value, NumberText* text) {
+  text->typed.clear();
+  text->glued.clear();
   if (!skipWhiteSpace()) return ReadResult::kEnd;
   // Measure the number's shape without consuming; past 27 characters it is too long anyway.
   const size_t scanLimit = kRealNumberLimit + 1;
@@ -132,17 +168,19 @@ ReadResult InputReader::readReal(double* value, std::string* rejected) {
   }
   if (digits == 0 || length > kRealNumberLimit) {
     *value = 0;
-    dropWord(rejected);
+    dropWord(&text->typed);
     return ReadResult::kNoNumber;
   }
-  std::string text(buffer_.data() + position_, length);
-  double parsed = std::strtod(text.c_str(), nullptr);
+  text->typed.assign(buffer_.data() + position_, length);
+  double parsed = std::strtod(text->typed.c_str(), nullptr);
   if (std::isinf(parsed)) {
     *value = 0;
-    dropWord(rejected);
+    text->typed.clear();
+    dropWord(&text->typed);
     return ReadResult::kNoNumber;
   }
   consume(length);
+  peekGlued(&text->glued);
   *value = parsed;
   return ReadResult::kValue;
 }

@@ -23,7 +23,12 @@ class Notices {
   std::string_view program_;
 };
 
-// A short, printable excerpt of typed text for a notice.
+// A short excerpt of typed text for a notice, at most 32 bytes of it and never half a UTF-8
+// character, followed by "..." when cut. UTF-8 characters stay as they are; control characters
+// show in caret notation ("^["); bytes that are not UTF-8 show as "?".
 std::string printableExcerpt(std::string_view text);
+
+// The same for words separated by single blanks, cut between two words (" ...") where it can.
+std::string printableWords(std::string_view words);
 
 }  // namespace survey

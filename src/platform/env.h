@@ -62,6 +62,8 @@ class Terminal {
   virtual ~Terminal() = default;
   // Whether standard output is an interactive console (it then flushes per line).
   virtual bool outputIsTerminal() = 0;
+  // Whether standard input is an interactive console, where answers are typed line by line.
+  virtual bool inputIsTerminal() = 0;
   // Waits for one key press without echo; returns at once when there is no console keyboard.
   virtual void waitForKey() = 0;
   // Clears the console. `output` is standard output, already flushed by the caller.

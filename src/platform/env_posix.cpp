@@ -76,6 +76,7 @@ const int kEndingSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
 class PosixTerminal : public Terminal {
  public:
   bool outputIsTerminal() override { return isatty(STDOUT_FILENO) == 1; }
+  bool inputIsTerminal() override { return isatty(STDIN_FILENO) == 1; }
 
   void waitForKey() override {
     int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);

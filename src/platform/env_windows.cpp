@@ -59,6 +59,7 @@ class SystemClock : public Clock {
 class ConsoleTerminal : public Terminal {
  public:
   bool outputIsTerminal() override { return _isatty(1) != 0; }
+  bool inputIsTerminal() override { return _isatty(0) != 0; }
 
   void waitForKey() override {
     // An extended key (arrow, function key) arrives as a lead byte and a second code.

@@ -7,6 +7,7 @@ namespace survey {
 namespace {
 
 struct Question {
+  const char* name;  // the prompt's name in notices
   const char* prompt;
   std::string SurveyAnswers::*text;  // the answer's field: a text answer...
   double SurveyAnswers::*real;       // ...or a real one
@@ -16,55 +17,74 @@ struct Question {
 using A = SurveyAnswers;
 
 const Question kQuestions[] = {
-    {" --> Enter Your Firstname :: ", &A::firstName, nullptr, nullptr},
-    {" --> Enter Your Surname :: ", &A::surname, nullptr, nullptr},
-    {" --> Enter Your Place Of Birth :: ", &A::placeOfBirth, nullptr, nullptr},
-    {" --> Enter Your Date Of Birth :: ", &A::dateOfBirth, nullptr, nullptr},
-    {" --> Enter Your Age Now :: ", &A::ageNowText, nullptr, nullptr},
-    {" --> Enter The Same Age Again :: ", nullptr, &A::sameAge, nullptr},
-    {" --> Enter A Calculated Age For Another Year :: ", nullptr, &A::anotherYearAge, nullptr},
-    {" --> Enter Your Educational(Learning) Center And 'Use Dash(-) For Space Between Words :: ",
+    {"firstname prompt", " --> Enter Your Firstname :: ", &A::firstName, nullptr, nullptr},
+    {"surname prompt", " --> Enter Your Surname :: ", &A::surname, nullptr, nullptr},
+    {"place-of-birth prompt", " --> Enter Your Place Of Birth :: ", &A::placeOfBirth, nullptr,
+     nullptr},
+    {"date-of-birth prompt", " --> Enter Your Date Of Birth :: ", &A::dateOfBirth, nullptr,
+     nullptr},
+    {"age prompt", " --> Enter Your Age Now :: ", &A::ageNowText, nullptr, nullptr},
+    {"same-age prompt", " --> Enter The Same Age Again :: ", nullptr, &A::sameAge, nullptr},
+    {"calculated-age prompt", " --> Enter A Calculated Age For Another Year :: ", nullptr,
+     &A::anotherYearAge, nullptr},
+    {"learning-center prompt",
+     " --> Enter Your Educational(Learning) Center And 'Use Dash(-) For Space Between Words :: ",
      &A::learningCenter, nullptr, nullptr},
-    {" --> Enter The Street Name For This Center And 'Use Dash(-) For Space Between Words :: ",
+    {"street prompt",
+     " --> Enter The Street Name For This Center And 'Use Dash(-) For Space Between Words :: ",
      &A::centerStreet, nullptr, nullptr},
-    {" --> Enter The Co-ordinator(Propsector) Is Name For This Location(Center) And 'Use Dash(-) "
+    {"co-ordinator prompt",
+     " --> Enter The Co-ordinator(Propsector) Is Name For This Location(Center) And 'Use Dash(-) "
      "For Space Between Words :: ",
      &A::coordinatorName, nullptr, nullptr},
-    {" --> Enter One Near By(Related) Business(Production) In This Region(Place)  :: ",
+    {"business prompt",
+     " --> Enter One Near By(Related) Business(Production) In This Region(Place)  :: ",
      &A::nearbyBusiness, nullptr, nullptr},
-    {" --> Enter Another Near By(Related) Productivity Company(Business) In The Same "
+    {"productivity-company prompt",
+     " --> Enter Another Near By(Related) Productivity Company(Business) In The Same "
      "Region(Place)  :: ",
      &A::productivityCompany, nullptr, nullptr},
-    {" --> Enter A Maintenance(Development) Company(Business) In This Zone(Region) Also  :: ",
+    {"maintenance-company prompt",
+     " --> Enter A Maintenance(Development) Company(Business) In This Zone(Region) Also  :: ",
      &A::maintenanceCompany, nullptr, nullptr},
-    {" --> Also, Kindly Enter One Zonal(Regional) Library(Rec. Center) For Your "
+    {"library prompt",
+     " --> Also, Kindly Enter One Zonal(Regional) Library(Rec. Center) For Your "
      "Environment(Location) At The(This) Prompt.   :: ",
      &A::zonalLibrary, nullptr, nullptr},
-    {" --> Provide Your Regional Library(Rec. Center) Fee For This Environment(Location) At "
+    {"library-fee prompt",
+     " --> Provide Your Regional Library(Rec. Center) Fee For This Environment(Location) At "
      "The(This) Prompt Also.   :: ",
      &A::libraryFee, nullptr,
      " --> If Needed At The(This) Available Option(Focus) As Requested(Ordered), Provide It At The "
      "Prompt :: "},
-    {" --> Provide The Nearest Shopping Center(Plaza) In Your Environment(Location) At The(This) "
+    {"shopping-center prompt",
+     " --> Provide The Nearest Shopping Center(Plaza) In Your Environment(Location) At The(This) "
      "Prompt.   :: ",
      &A::shoppingCenter, nullptr, nullptr},
-    {" --> Provide The Name Of The Nearest School(Educational Compound  Premise) In Your "
+    {"school prompt",
+     " --> Provide The Name Of The Nearest School(Educational Compound  Premise) In Your "
      "Location(Environment) At The(This) Prompt.   :: ",
      &A::nearestSchool, nullptr, nullptr},
-    {" --> What Is Today's Date (Provide It For This Record) At The(This) Prompt.   :: ",
+    {"date prompt",
+     " --> What Is Today's Date (Provide It For This Record) At The(This) Prompt.   :: ",
      &A::entryDate, nullptr, nullptr},
-    {" --> What Is The Time Now (Provide It For This Record) At The(This) Prompt.   :: ",
+    {"time prompt",
+     " --> What Is The Time Now (Provide It For This Record) At The(This) Prompt.   :: ",
      &A::entryTime, nullptr, nullptr},
-    {" --> What Is The Name Of Your State(Or City) (Provide It For This Record) At The(This) "
+    {"state prompt",
+     " --> What Is The Name Of Your State(Or City) (Provide It For This Record) At The(This) "
      "Prompt.   :: ",
      &A::stateOrCity, nullptr, nullptr},
-    {" --> Provide One Tourist(Visitation) Place(Region) In The Same "
+    {"tourist-place prompt",
+     " --> Provide One Tourist(Visitation) Place(Region) In The Same "
      "Environment(Community-Location) At The(This) Promp.   :: ",
      &A::touristPlace, nullptr, nullptr},
-    {" --> Provide One Common Tribal Language In Your Place(Environment, Community, Place) In The "
+    {"language prompt",
+     " --> Provide One Common Tribal Language In Your Place(Environment, Community, Place) In The "
      "Same Environment(Community-Location) At The(This) Promp.   :: ",
      &A::tribalLanguage, nullptr, nullptr},
-    {" --> What Is The Name Of Your Current(Residing) Country Also (Provide It For This Record) "
+    {"country prompt",
+     " --> What Is The Name Of Your Current(Residing) Country Also (Provide It For This Record) "
      "At The(This) Prompt.   :: ",
      &A::country, nullptr, nullptr},
 };
@@ -72,27 +92,9 @@ const Question kQuestions[] = {
 // Reads one answer into its field; false at the end of input.
 bool readAnswer(Console& console, const Question& question, SurveyAnswers& answers) {
   if (question.real != nullptr) {
-    std::string rejected;
-    switch (console.reader.readReal(&(answers.*question.real), &rejected)) {
-      case ReadResult::kEnd:
-        return false;
-      case ReadResult::kNoNumber:
-        console.notices.notice("\"" + printableExcerpt(rejected) +
-                               "\" is not a number; 0 is stored");
-        return true;
-      case ReadResult::kValue:
-        return true;
-    }
+    return readRealAnswer(console, question.name, &(answers.*question.real));
   }
-  bool cut = false;
-  if (console.reader.readWord(&(answers.*question.text), &cut) == ReadResult::kEnd) {
-    return false;
-  }
-  if (cut) {
-    console.notices.notice("an answer longer than " + std::to_string(InputReader::kWordLimit) +
-                           " bytes was cut there");
-  }
-  return true;
+  return readWordAnswer(console, question.name, &(answers.*question.text));
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 namespace survey {
 
 // Asks the questions in order and stores each answer into `answers`. A real answer that is
-// not a number stores 0, an overlong word is cut, each with a notice. Returns false when the
+// not a number stores 0, an overlong word is cut, each with a notice, and notices name what
+// an answer leaves for the next prompts (see readWordAnswer). Returns false when the
 // input ends: no further question is asked and `answers` must not be stored.
 bool askQuestionnaire(Console& console, SurveyAnswers& answers);
 

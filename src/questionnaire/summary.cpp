@@ -1,6 +1,7 @@
 // The summary screen: a table of lines with the answers and figures as fields.
 #include "questionnaire/summary.h"
 
+#include "console/characters.h"
 #include "console/texts.h"
 
 namespace survey {
@@ -56,7 +57,16 @@ const char* const kSummaryLines[] = {
 }  // namespace
 
 void showSummary(ConsoleStream& stream, const SurveyAnswers& answers) {
-  FieldLookup fields = chainLookups({answerLookup(answers), lookupRule});
+  // Answers are shown with their control characters in caret notation, as the listing shows
+  // them, so that typed escape sequences cannot drive the terminal.
+  FieldLookup shownAnswers = [typed = answerLookup(answers)](std::string_view name,
+                                                             std::string* text) {
+    std::string answer;
+    if (!typed(name, &answer)) return false;
+    appendCaretNotation(answer, text);
+    return true;
+  };
+  FieldLookup fields = chainLookups({shownAnswers, lookupRule});
   std::string text;
   for (const char* line : kSummaryLines) {
     text.clear();

@@ -3,13 +3,13 @@
 
 #include <cstddef>
 
+#include "console/characters.h"
+
 namespace survey {
 
-// Whether the listing shows `c` other than as itself: control characters but tab and line
-// feed, and DEL. A carriage return counts; whether it is dropped depends on what follows.
-constexpr bool needsAttention(unsigned char c) {
-  return (c < 0x20 && c != '\n' && c != '\t') || c == 0x7f;
-}
+// Whether the listing shows `c` other than as itself: in caret notation, or, for a carriage
+// return before a line end, not at all.
+constexpr bool needsAttention(unsigned char c) { return showsAsCaret(c); }
 
 // The offset of the first byte of `data` that needs attention, or `size` when none does.
 // Record files are nearly all plain text, so this is the listing's hot loop: it uses vector

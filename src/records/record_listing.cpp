@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "console/characters.h"
 #include "platform/page_buffer.h"
 #include "records/listing_scan.h"
 #include "records/record_file.h"
@@ -17,7 +18,7 @@ constexpr size_t kReadBlock = 256 * 1024;
 
 char* writeCaret(unsigned char c, char* out) {
   out[0] = '^';
-  out[1] = c == 0x7f ? '?' : static_cast<char>(c + 64);
+  out[1] = caretLetter(c);
   return out + 2;
 }
 

@@ -52,9 +52,9 @@ TEST(InputReader, WholeNumbers) {
       InputReader reader(input, nullptr);
       int value = -999;
       ReadResult result = ReadResult::kEnd;
-      std::string rejected;
+      NumberText text;
       std::string left =
-          leftAfter(reader, [&](InputReader& r) { result = r.readWholeNumber(&value, &rejected); });
+          leftAfter(reader, [&](InputReader& r) { result = r.readWholeNumber(&value, &text); });
       EXPECT_EQ(result, c.result) << c.input;
       if (result != ReadResult::kEnd) {
         EXPECT_EQ(value, c.value) << c.input;
@@ -100,9 +100,9 @@ TEST(InputReader, RealNumbers) {
       InputReader reader(input, nullptr);
       double value = -999;
       ReadResult result = ReadResult::kEnd;
-      std::string rejected;
+      NumberText text;
       std::string left =
-          leftAfter(reader, [&](InputReader& r) { result = r.readReal(&value, &rejected); });
+          leftAfter(reader, [&](InputReader& r) { result = r.readReal(&value, &text); });
       EXPECT_EQ(result, c.result) << c.input;
       if (result != ReadResult::kEnd) {
         EXPECT_DOUBLE_EQ(value, c.value) << c.input;
@@ -143,19 +143,33 @@ TEST(InputReader, WordsAreKeptWholeUpToTheLimit) {
   }
 }
 
+TEST(InputReader, NamesOnlyTheWordsLeftOnALineThatHaveArrived) {
+  for (size_t chunk : {size_t{1}, size_t{1} << 20}) {
+    FakeInput input("Port  Harcourt\tRivers\n", chunk);
+    InputReader reader(input, nullptr);
+    std::string word;
+    bool cut = false;
+    ASSERT_EQ(reader.readWord(&word, &cut), ReadResult::kValue);
+    const int reads = input.reads;
+    // Read one byte at a time, only the blank after the word is there yet: nothing waits.
+    EXPECT_EQ(reader.newWordsOnLine(), chunk == 1 ? "" : "Harcourt Rivers");
+    EXPECT_EQ(input.reads, reads);
+  }
+}
+
 TEST(InputReader, WaitsOnlyAfterTellingTheConsoleStreamAndNeverAfterTheEnd) {
   FakeInput input("1 2\n", 2);
   int flushes = 0;
   InputReader reader(input, [&] { ++flushes; });
   int value = 0;
-  std::string rejected;
-  ASSERT_EQ(reader.readWholeNumber(&value, &rejected), ReadResult::kValue);
+  NumberText text;
+  ASSERT_EQ(reader.readWholeNumber(&value, &text), ReadResult::kValue);
   EXPECT_EQ(flushes, input.reads);
-  ASSERT_EQ(reader.readWholeNumber(&value, &rejected), ReadResult::kValue);
+  ASSERT_EQ(reader.readWholeNumber(&value, &text), ReadResult::kValue);
   EXPECT_EQ(value, 2);
-  EXPECT_EQ(reader.readWholeNumber(&value, &rejected), ReadResult::kEnd);
+  EXPECT_EQ(reader.readWholeNumber(&value, &text), ReadResult::kEnd);
   int readsAtEnd = input.reads;
-  EXPECT_EQ(reader.readWholeNumber(&value, &rejected), ReadResult::kEnd);
+  EXPECT_EQ(reader.readWholeNumber(&value, &text), ReadResult::kEnd);
   EXPECT_EQ(input.reads, readsAtEnd);
 }
 

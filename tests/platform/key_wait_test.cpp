@@ -1,4 +1,5 @@
-// The key wait at exit, in a pseudo-terminal that is the program's controlling terminal.
+// The program in a pseudo-terminal that is its controlling terminal and standard input: the
+// key wait at exit, the clear, and typed answers.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "process/process_support.h"
+#include "support/golden.h"
 
 namespace survey::testing {
 namespace {
@@ -111,6 +113,22 @@ TEST(ClearScreen, OnATerminalWritesTheAnsiClearBeforeTheHeading) {
   // The menu reached the screen before the clear, and the heading follows it.
   EXPECT_EQ(run.screen.substr(menu + menuEnd.size(), 15), "\x1b[H\x1b[2J\x1b[3J -->");
   EXPECT_EQ(run.screen.find('\f'), std::string::npos);
+}
+
+TEST(TypedAnswers, TheWordsLeftOnATypedLineAreNamed) {
+  // The terminal hands the program one line per read, and the program itself finds out that
+  // its standard input is a terminal.
+  std::string answers = sampleAnswers();
+  answers.replace(answers.find("Riverton"), 8, "Port\tHarcourt");
+  answers.erase(answers.rfind(' '));
+  for (char& c : answers) c = c == ' ' ? '\n' : c == '\t' ? ' ' : c;
+  ScratchDir dir;
+  PtyRun run = runInTerminal(dir.path(), "1\n1\n" + answers + "\n-1\n", "x");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.screen.find("survey: place-of-birth prompt: \"Port\" is the answer; "
+                            "\"Harcourt\" goes to the next prompt\r\n"),
+            std::string::npos)
+      << run.screen;
 }
 
 }  // namespace

@@ -113,6 +113,69 @@ TEST(Questionnaire, BadRealAnswersStoreZeroWithANoticeAndGoOn) {
   }
 }
 
+// `answers` with `word` typed for the answer at `index`, and without the last answer, so that
+// a word more in `word` still makes 23.
+std::string typedFor(std::string answers, size_t index, const std::string& word) {
+  answers = replaceWord(answers, index, word);
+  return answers.substr(0, answers.rfind(' '));
+}
+
+TEST(Questionnaire, AnswersThatCarryOverAreNamedWithoutChangingScreensOrRecord) {
+  std::string oneAnswerPerLine = typedFor(sampleAnswers(), 2, "Port\tHarcourt");
+  for (char& c : oneAnswerPerLine) c = c == ' ' ? '\n' : c == '\t' ? ' ' : c;
+  const struct {
+    const char* name;
+    std::string answers;  // as typed
+    std::string alike;    // answers that are read the same and get no notice
+    bool terminal;        // standard input is a terminal
+    std::string named;    // what the one notice names
+  } cases[] = {
+      {"two words typed at one prompt", oneAnswerPerLine, oneAnswerPerLine, true,
+       "place-of-birth prompt: \"Port\" is the answer; \"Harcourt\" goes to the next prompt"},
+      {"text glued to a number, piped", typedFor(sampleAnswers(), 6, "36,5"),
+       typedFor(sampleAnswers(), 6, "36 ,5"), false,
+       "calculated-age prompt: \"36,5\" is read as 36; \",5\" goes"},
+  };
+  for (const auto& c : cases) {
+    FakeEnv announced(oneQuestionnaire(c.answers));
+    announced.fakeTerminal().inputIsConsole = c.terminal;
+    FakeEnv quiet(oneQuestionnaire(c.alike));
+    EXPECT_EQ(runSurvey(announced), 0) << c.name;
+    EXPECT_EQ(runSurvey(quiet), 0) << c.name;
+    EXPECT_EQ(announced.fakeErrors().text.find("survey: " + c.named), 0u) << c.name;
+    EXPECT_EQ(
+        std::count(announced.fakeErrors().text.begin(), announced.fakeErrors().text.end(), '\n'), 1)
+        << c.name;
+    EXPECT_EQ(quiet.fakeErrors().text, "") << c.name;
+    EXPECT_TRUE(announced.fakeOutput().text == quiet.fakeOutput().text) << c.name;
+    ASSERT_TRUE(announced.recordFileExists()) << c.name;
+    EXPECT_TRUE(announced.recordFile() == quiet.recordFile()) << c.name;
+  }
+}
+
+TEST(Questionnaire, TheSummaryShowsControlCharactersInCaretNotationAndTheRecordKeepsThem) {
+  std::string controls;
+  for (char c = 1; c < 0x20; ++c) {
+    if (c < '\t' || c > '\r') controls.push_back(c);
+  }
+  controls.push_back('\x7f');
+  FakeEnv env(
+      oneQuestionnaire(replaceWord(replaceWord(sampleAnswers(), 2, "Lon\x1b[Ddon"), 0, controls)));
+  EXPECT_EQ(runSurvey(env), 0);
+  const std::string& out = env.fakeOutput().text;
+  EXPECT_NE(out.find("\n  --> Candidate(Bearer) Is Full Name :: "
+                     "^A^B^C^D^E^F^G^H^N^O^P^Q^R^S^T^U^V^W^X^Y^Z^[^\\^]^^^_^? Kowal\n"),
+            std::string::npos);
+  EXPECT_NE(out.find("\n  --> Candidate(Bearer) Is Place Of Birth :: Lon^[[Ddon , Age Is"),
+            std::string::npos);
+  for (char c : out) {
+    ASSERT_FALSE((c >= 0 && c < 0x20 && c != '\n') || c == 0x7f) << "byte " << int(c);
+  }
+  EXPECT_EQ(recordLine(env.recordFile(), 8), " Candidate Name :: " + controls + " Kowal");
+  EXPECT_EQ(recordLine(env.recordFile(), 9), " Candidate Place Of Birth Is :: Lon\x1b[Ddon");
+  EXPECT_NE(env.fakeErrors().text.find("place-of-birth prompt: "), std::string::npos);
+}
+
 TEST(Questionnaire, AnOverlongWordIsCutAndItsRestDropped) {
   const std::string longWord(5000, 'k');
   FakeEnv env(oneQuestionnaire(replaceWord(sampleAnswers(), 7, longWord)));

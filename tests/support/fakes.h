@@ -55,10 +55,12 @@ class FakeTerminal : public Terminal {
  public:
   explicit FakeTerminal(const FakeOutput& output) : output_(output) {}
   bool outputIsTerminal() override { return isTerminal; }
+  bool inputIsTerminal() override { return inputIsConsole; }
   void waitForKey() override;
   Status clearScreen(ConsoleOutput& output) override;
 
   bool isTerminal = false;
+  bool inputIsConsole = false;  // standard input is a terminal: answers come line by line
   int keyWaits = 0;
   std::string outputAtKeyWait;  // standard output as it stood when the key wait began
 
