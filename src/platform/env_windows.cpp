@@ -96,12 +96,31 @@ class StandardInput : public ConsoleInput {
   size_t taken_ = 0;
 };
 
+// The characters of the bytes 0x80 to 0xFF in the console's output code page, U+FFFD where a
+// byte alone is none.
+std::u16string consoleCodePage() {
+  std::u16string characters(128, u'\xFFFD');
+  const UINT page = GetConsoleOutputCP();
+  for (int byte = 0x80; byte <= 0xFF; ++byte) {
+    const char bytes[1] = {static_cast<char>(byte)};
+    wchar_t character = 0;
+    if (page != CP_UTF8 &&
+        MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, bytes, 1, &character, 1) == 1) {
+      characters[byte - 0x80] = static_cast<char16_t>(character);
+    }
+  }
+  return characters;
+}
+
 // Standard output or error: console text through the wide call, converted from UTF-8; the bytes
-// as they are to a file or pipe. Line ends are CR LF.
+// as they are to a file or pipe. Line ends are CR LF. Bytes that are not UTF-8 (answers in
+// records stored before it was) show as the console's code page shows them.
 class StandardOutput : public ConsoleOutput {
  public:
   explicit StandardOutput(DWORD which)
-      : handle_(GetStdHandle(which)), console_(isConsole(handle_)) {}
+      : handle_(GetStdHandle(which)), console_(isConsole(handle_)) {
+    if (console_) converter_ = Utf8ToUtf16(consoleCodePage());
+  }
 
   Status write(std::string_view bytes) override {
     std::string text = withCrLf(bytes);

@@ -63,27 +63,43 @@ void Utf8ToUtf16::emit(char32_t code, std::u16string* units) {
   }
 }
 
+void Utf8ToUtf16::replacePart(std::u16string* units) {
+  if (legacy_.size() != 128) {
+    emit(kReplacement, units);
+  } else {
+    for (int i = 0; i < partSize_; ++i) units->push_back(legacy_[part_[i] - 0x80]);
+  }
+  partSize_ = 0;
+  missing_ = 0;
+}
+
 void Utf8ToUtf16::convert(std::string_view bytes, std::u16string* units) {
   for (char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
     if (missing_ > 0) {
       if (byte >= low_ && byte <= high_) {
+        part_[partSize_++] = byte;
         code_ = (code_ << 6) | (byte & 0x3F);
         low_ = 0x80;
         high_ = 0xBF;
-        if (--missing_ == 0) emit(code_, units);
+        if (--missing_ == 0) {
+          emit(code_, units);
+          partSize_ = 0;
+        }
         continue;
       }
-      // The character is cut short: its part so far is one replacement, and this byte starts
-      // afresh.
-      missing_ = 0;
-      emit(kReplacement, units);
+      // The character is cut short: its part so far is replaced, and this byte starts afresh.
+      replacePart(units);
     }
     low_ = 0x80;
     high_ = 0xBF;
     if (byte < 0x80) {
       emit(byte, units);
-    } else if (byte >= 0xC2 && byte <= 0xDF) {
+      continue;
+    }
+    part_[0] = byte;
+    partSize_ = 1;
+    if (byte >= 0xC2 && byte <= 0xDF) {
       code_ = byte & 0x1F;
       missing_ = 1;
     } else if (byte >= 0xE0 && byte <= 0xEF) {
@@ -97,14 +113,13 @@ void Utf8ToUtf16::convert(std::string_view bytes, std::u16string* units) {
       if (byte == 0xF0) low_ = 0x90;   // overlong
       if (byte == 0xF4) high_ = 0x8F;  // beyond U+10FFFF
     } else {
-      emit(kReplacement, units);  // a stray continuation byte, or one never used in UTF-8
+      replacePart(units);  // a stray continuation byte, or one never used in UTF-8
     }
   }
 }
 
 void Utf8ToUtf16::finish(std::u16string* units) {
-  if (missing_ > 0) emit(kReplacement, units);
-  missing_ = 0;
+  if (missing_ > 0) replacePart(units);
 }
 
 std::u16string toUtf16(std::string_view utf8) {

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace survey {
 
@@ -21,21 +22,32 @@ class Utf16ToUtf8 {
 };
 
 // UTF-8 to UTF-16, piece by piece: a character split between two pieces is joined. Each
-// ill-formed sequence (a stray byte, an overlong form, a surrogate, a cut character) becomes
-// one U+FFFD per maximal part, as Unicode recommends.
+// ill-formed part (a stray byte, an overlong form, a surrogate, a cut character) becomes one
+// U+FFFD, as Unicode recommends, or, given a legacy code page, each of its bytes becomes its
+// character there: text from before UTF-8 (old record files) then reads as it was written.
 class Utf8ToUtf16 {
  public:
+  Utf8ToUtf16() = default;
+  // `legacy` holds the characters of the bytes 0x80 to 0xFF, 128 units.
+  explicit Utf8ToUtf16(std::u16string legacy) : legacy_(std::move(legacy)) {}
+
   // Appends the UTF-16 of `bytes` to `units`; an unfinished character waits for the next piece.
   void convert(std::string_view bytes, std::u16string* units);
-  // Ends the text: an unfinished character still waiting becomes U+FFFD.
+  // Ends the text: an unfinished character still waiting is ill-formed.
   void finish(std::u16string* units);
 
  private:
   void emit(char32_t code, std::u16string* units);
-  char32_t code_ = 0;      // the bits of the unfinished character so far
-  int missing_ = 0;        // continuation bytes it still needs
-  unsigned char low_ = 0;  // the range its next continuation byte must fall in
-  unsigned char high_ = 0;
+  // Replaces the ill-formed part in `part_` and forgets it.
+  void replacePart(std::u16string* units);
+
+  std::u16string legacy_;       // empty: U+FFFD
+  unsigned char part_[4] = {};  // the bytes of the unfinished character
+  int partSize_ = 0;
+  char32_t code_ = 0;         // its bits so far
+  int missing_ = 0;           // the continuation bytes it still needs
+  unsigned char low_ = 0x80;  // the range its next continuation byte must fall in
+  unsigned char high_ = 0xBF;
 };
 
 // Whole texts, for paths, arguments and system messages.

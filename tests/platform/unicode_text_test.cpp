@@ -95,6 +95,39 @@ TEST(Utf8ToUtf16Test, JoinsCharactersAcrossPiecesAndReplacesEachIllFormedPart) {
   }
 }
 
+TEST(Utf8ToUtf16Test, WithALegacyCodePageEachByteOfAnIllFormedPartIsItsCharacter) {
+  std::u16string legacy(128, u'?');
+  legacy[0x82 - 0x80] = u'\u00e9';
+  legacy[0xA2 - 0x80] = u'\u00f3';
+  legacy[0xC3 - 0x80] = u'\u251c';
+  legacy[0xE2 - 0x80] = u'\u0393';
+  const Utf8Case cases[] = {
+      {"stray bytes",
+       {"Jos\x82 L\xa2"
+        "dz"},
+       u"Jos\u00e9 L\u00f3"
+       u"dz"},
+      {"UTF-8 stays", {"\xc5\x81\xc3\xb3"}, u"\u0141\u00f3"},
+      {"a lead byte cut off by the next piece",
+       {"\xc3", "A"},
+       u"\u251c"
+       u"A"},
+      {"each byte of a cut character",
+       {"\xe2\x82"
+        "A"},
+       u"\u0393\u00e9"
+       u"A"},
+      {"a cut character at the end", {"\xe0\xa0"}, u"??"},
+  };
+  for (const Utf8Case& c : cases) {
+    Utf8ToUtf16 converter(legacy);
+    std::u16string units;
+    for (const std::string& piece : c.pieces) converter.convert(piece, &units);
+    converter.finish(&units);
+    EXPECT_EQ(units, c.utf16) << c.name;
+  }
+}
+
 TEST(UnicodeTextTest, WholeTextsGoThereAndBack) {
   const std::string text =
       "\xc5\x81\xc3\xb3"

@@ -6,7 +6,8 @@
 # - survey.exe at a Wine console in tmux (keys typed with send-keys, the screen read with
 #   capture-pane): answers in Latin, Polish, Greek and Cyrillic letters shown in the summary and
 #   the listing and stored as UTF-8; option 5 clears the screen; the key wait waits until a key
-#   and ends with status 0; Ctrl+C at the key wait is a key, at a prompt it ends the run;
+#   and ends with status 0; Ctrl+C at the key wait is a key, at a prompt it ends the run; a
+#   record in the console's code page lists as it was typed;
 # - survey-export.exe exports those records as the Linux build does, also when the file is
 #   named on the command line under a folder with a UTF-8 name (Łódź/datas.dat);
 # - the start time under TZ=Asia/Tokyo is the local time, as the machine (Wine) keeps it.
@@ -138,8 +139,16 @@ windows_console_stage() (
   [ "$(status_of typed)" = 0 ] || fail "console: the run ended with status $(status_of typed)"
   expect_lines typed "Press any key to continue..." 2
 
-  # Ctrl+C is a key at the key wait, and ends the run as an interrupt at a prompt.
+  # A record stored before answers were UTF-8 lists as the console's code page (437 under
+  # Wine) shows it. Ctrl+C is a key at the key wait, and ends the run as an interrupt at a
+  # prompt.
+  mkdir -p "$work/key-ctrl-c"
+  sed 's/Ada/Jos\x82/' "$root/tests/data/sample_record.txt" >"$work/key-ctrl-c/datas.dat"
   console_start key-ctrl-c
+  type_line key-ctrl-c 1
+  type_line key-ctrl-c 2
+  wait_for key-ctrl-c "Program is in execution mode 1 times"
+  expect_lines key-ctrl-c "Candidate Name :: José Lovelace" 1
   type_line key-ctrl-c -1
   wait_for key-ctrl-c "Press any key to continue..."
   sleep 0.5
