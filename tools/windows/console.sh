@@ -100,9 +100,12 @@ windows_console_stage() (
   }
 
   # A questionnaire typed in four scripts, one answer a line; the summary shows the answers.
+  # Wine's console shows a character beyond U+FFFF wrongly, so that one is only looked for in
+  # the file.
   local answers=(José Łódź-Wójcik Αθήνα 1990-05-17 36 36 37 Κέντρο Улица Иван Sklep Żółw
-    Biblioteka 10 Mall Σχολείο 2026-12-08 09:00 Mazowieckie Kraków Polski Ελλάδα Москва)
-  local shown=("José Łódź-Wójcik" Αθήνα Улица Иван Żółw Σχολείο Kraków Ελλάδα Москва)
+    Naprawy Biblioteka 10 Mall😀 Σχολείο 2026-12-08 09:00 Mazowieckie Kraków Ελληνικά Россия)
+  local shown=("José Łódź-Wójcik" Αθήνα Κέντρο Улица Иван Sklep Żółw Naprawy Biblioteka Σχολείο
+    Mazowieckie Kraków Ελληνικά Россия)
   local answer
   console_start typed
   type_line typed 1
@@ -110,7 +113,7 @@ windows_console_stage() (
   for answer in "${answers[@]}"; do type_line typed "$answer"; done
   wait_for typed "Program is in execution mode 1 times"
   for answer in "${shown[@]}"; do expect_lines typed ":: $answer" 1; done
-  for answer in "${shown[@]}"; do
+  for answer in "${shown[@]}" Mall😀; do
     grep -qF -- ":: $answer"$'\r' "$work/typed/datas.dat" ||
       fail "console: datas.dat does not hold '$answer' in UTF-8"
   done
@@ -185,7 +188,7 @@ windows_console_stage() (
       fail "survey-export.exe and the Linux build export Łódź/datas.dat differently ($form)"
   done
   grep -qF 'Łódź/datas.dat' "$work/export/windows.csv" || fail "the file column is not UTF-8"
-  for answer in José Łódź-Wójcik Αθήνα Москва; do
+  for answer in José Łódź-Wójcik Αθήνα Россия Mall😀; do
     grep -qF -- "$answer" "$work/export/windows.csv" || fail "the export lacks '$answer'"
   done
 
