@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154  # $root and $wine are set by tools/windows-check
 # The console stage of tools/windows-check, which sources this file and calls
 # windows_console_stage once both builds are made and its Wine prefix is up ($root, $wine,
 # the WINE* variables and fail() are its own). It checks:
@@ -195,6 +196,7 @@ windows_console_stage() (
   # The start time follows the machine's local time, not the C library's reading of TZ (which
   # takes "Asia/Tokyo" for UTC).
   local before after started
+  [ "$(TZ=Asia/Tokyo date +%z)" = +0900 ] || fail "the time zone data (tzdata) lacks Asia/Tokyo"
   mkdir -p "$work/clock"
   before="$(TZ=Asia/Tokyo date '+%I:%M %p')"
   started="$(cd "$work/clock" && TZ=Asia/Tokyo setsid -w timeout 60 "$wine" "$exe" \
