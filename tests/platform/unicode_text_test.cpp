@@ -128,15 +128,6 @@ TEST(Utf8ToUtf16Test, WithALegacyCodePageEachByteOfAnIllFormedPartIsItsCharacter
   }
 }
 
-TEST(UnicodeTextTest, WholeTextsGoThereAndBack) {
-  const std::string text =
-      "\xc5\x81\xc3\xb3"
-      "d\xc5\xba/\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1/"
-      "\xf0\x9f\x98\x80.dat";
-  EXPECT_EQ(toUtf8(toUtf16(text)), text);
-  EXPECT_EQ(toUtf16(text).size(), 17u);
-}
-
 struct TypedCase {
   const char* name;
   std::vector<std::u16string> reads;
