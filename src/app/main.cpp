@@ -1,4 +1,5 @@
 // The survey program: wires the real platform to the run.
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -8,10 +9,10 @@
 
 int main(int argc, char** argv) {
   std::unique_ptr<survey::Env> env = survey::makeSystemEnv();
-  const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::vector<std::string> args = survey::commandLineArguments(argc, argv);
   int status = 0;
-  if (survey::answerInformationOption(args, survey::kSurveyProgram, env->output(), env->errors(),
-                                      &status)) {
+  if (survey::answerInformationOption({args.begin(), args.end()}, survey::kSurveyProgram,
+                                      env->output(), env->errors(), &status)) {
     return status;
   }
   return survey::runSurvey(*env);

@@ -8,6 +8,6 @@
 
 int main(int argc, char** argv) {
   std::unique_ptr<survey::Env> env = survey::makeSystemEnv();
-  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::vector<std::string> args = survey::commandLineArguments(argc, argv);
   return survey::runExport(*env, args, survey::programVersion());
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace survey {
 
@@ -114,5 +115,9 @@ class Env {
 
 // The real operating system; each platform file defines it.
 std::unique_ptr<Env> makeSystemEnv();
+
+// The program's arguments after its name, as UTF-8 (on Windows taken from the wide command
+// line, whatever the ANSI code page); `argc` and `argv` are main's.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
 
 }  // namespace survey

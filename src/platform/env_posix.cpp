@@ -159,4 +159,8 @@ class PosixEnv : public Env {
 
 std::unique_ptr<Env> makeSystemEnv() { return std::make_unique<PosixEnv>(); }
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
 }  // namespace survey

@@ -1,70 +1,236 @@
-// The Windows platform: the console on CRT descriptors, the console keyboard and "cls".
-#include <conio.h>
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <sys/types.h>
+// The Windows platform: the console through its wide-character calls (redirected streams as
+// bytes), Ctrl+C, the system's local time, the console keyboard, "cls" and the wide command
+// line.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
-#include <cerrno>
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "platform/env.h"
 #include "platform/line_ends.h"
+#include "platform/unicode_text.h"
 #include "platform/windows_support.h"
 
 namespace survey {
 namespace {
 
-class CrtInput : public ConsoleInput {
+bool isConsole(HANDLE handle) {
+  DWORD mode = 0;
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+}
+
+// Ctrl+C and Ctrl+Break end the run as an interrupt, whatever the program is doing, with the
+// status the system gives it; nothing runs after it. The console mode the key wait changed
+// is put back first.
+HANDLE interrupted = nullptr;  // a manual-reset event, set once an interrupt has come
+std::atomic<HANDLE> keyWaitInput{nullptr};
+DWORD keyWaitMode = 0;  // the console keyboard's mode before the key wait
+
+BOOL WINAPI endRunOnInterrupt(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;  // closing, log-off
+  HANDLE input = keyWaitInput.load();
+  if (input != nullptr && event == CTRL_C_EVENT) {
+    // The key wait takes Ctrl+C as a key. Where the console makes it an event all the same (a
+    // terminal's interrupt key under Wine), the key goes to the wait as if typed.
+    INPUT_RECORD key = {};
+    key.EventType = KEY_EVENT;
+    key.Event.KeyEvent.bKeyDown = TRUE;
+    key.Event.KeyEvent.wRepeatCount = 1;
+    key.Event.KeyEvent.wVirtualKeyCode = 'C';
+    key.Event.KeyEvent.uChar.UnicodeChar = 3;
+    key.Event.KeyEvent.dwControlKeyState = LEFT_CTRL_PRESSED;
+    DWORD written = 0;
+    if (WriteConsoleInputW(input, &key, 1, &written) && written == 1) return TRUE;
+  }
+  SetEvent(interrupted);
+  if (input != nullptr) SetConsoleMode(input, keyWaitMode);
+  TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+  return TRUE;
+}
+
+// Standard input: typed text from the console as UTF-8 with LF line ends, or the bytes of a
+// file or pipe as they are.
+class StandardInput : public ConsoleInput {
  public:
   size_t read(char* buffer, size_t capacity) override {
-    unsigned int chunk = capacity > 65536 ? 65536u : static_cast<unsigned int>(capacity);
-    int got = _read(0, buffer, chunk);
-    return got > 0 ? static_cast<size_t>(got) : 0;
+    if (!console_) {
+      DWORD got = 0;
+      DWORD chunk = static_cast<DWORD>(std::min<size_t>(capacity, 1u << 16));
+      // A closed pipe or a failed read ends the input.
+      return ReadFile(handle_, buffer, chunk, &got, nullptr) ? got : 0;
+    }
+    while (taken_ == text_.size()) {
+      text_.clear();
+      taken_ = 0;
+      if (!readConsole()) return 0;
+    }
+    size_t count = std::min(capacity, text_.size() - taken_);
+    std::memcpy(buffer, text_.data() + taken_, count);
+    taken_ += count;
+    return count;
   }
+
+ private:
+  // One console read into `text_`; false at the end of input.
+  bool readConsole() {
+    char16_t units[4096];
+    DWORD got = 0;
+    BOOL ok = ReadConsoleW(handle_, reinterpret_cast<wchar_t*>(units), sizeof units / sizeof *units,
+                           &got, nullptr);
+    if (ok && got > 0) return typed_.take(std::u16string_view(units, got), &text_);
+    if (!ok && GetLastError() != ERROR_OPERATION_ABORTED) return false;  // the console is gone
+    // Ctrl+C cuts a console read short with nothing read: that is no end of input, and the
+    // handler (on a thread of its own) is ending the run.
+    if (WaitForSingleObject(interrupted, 1000) == WAIT_OBJECT_0) Sleep(INFINITE);
+    return true;
+  }
+
+  HANDLE handle_ = GetStdHandle(STD_INPUT_HANDLE);
+  bool console_ = isConsole(handle_);
+  TypedText typed_;
+  std::string text_;  // typed text converted, not yet taken
+  size_t taken_ = 0;
 };
 
-class CrtOutput : public ConsoleOutput {
+// The characters of the bytes 0x80 to 0xFF in the console's output code page, U+FFFD where a
+// byte alone is none.
+std::u16string consoleCodePage() {
+  std::u16string characters(128, u'\xFFFD');
+  const UINT page = GetConsoleOutputCP();
+  for (int byte = 0x80; byte <= 0xFF; ++byte) {
+    const char bytes[1] = {static_cast<char>(byte)};
+    wchar_t character = 0;
+    if (page != CP_UTF8 &&
+        MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, bytes, 1, &character, 1) == 1) {
+      characters[byte - 0x80] = static_cast<char16_t>(character);
+    }
+  }
+  return characters;
+}
+
+// Standard output or error: console text through the wide call, converted from UTF-8; the bytes
+// as they are to a file or pipe. Line ends are CR LF. Bytes that are not UTF-8 (answers in
+// records stored before it was) show as the console's code page shows them.
+class StandardOutput : public ConsoleOutput {
  public:
-  explicit CrtOutput(int fd) : fd_(fd) { _setmode(fd_, _O_BINARY); }
+  explicit StandardOutput(DWORD which)
+      : handle_(GetStdHandle(which)), console_(isConsole(handle_)) {
+    if (console_) converter_ = Utf8ToUtf16(consoleCodePage());
+  }
+
   Status write(std::string_view bytes) override {
     std::string text = withCrLf(bytes);
+    if (console_) return writeConsole(text);
     std::string_view rest = text;
     while (!rest.empty()) {
-      unsigned int chunk = rest.size() > 65536 ? 65536u : static_cast<unsigned int>(rest.size());
-      int done = _write(fd_, rest.data(), chunk);
-      if (done < 0) return errnoStatus(errno);
-      rest.remove_prefix(static_cast<size_t>(done));
+      DWORD done = 0;
+      DWORD chunk = static_cast<DWORD>(std::min<size_t>(rest.size(), 1u << 20));
+      if (!WriteFile(handle_, rest.data(), chunk, &done, nullptr)) return lastErrorStatus();
+      if (done == 0) return Status::error("nothing written");
+      rest.remove_prefix(done);
     }
     return Status();
   }
 
  private:
-  int fd_;
+  // A character cut between two writes is held back until its end comes.
+  Status writeConsole(std::string_view text) {
+    std::u16string units;
+    converter_.convert(text, &units);
+    std::u16string_view rest = units;
+    while (!rest.empty()) {
+      // Moderate pieces (older consoles refuse very large writes), never halving a pair.
+      size_t chunk = std::min<size_t>(rest.size(), 8192);
+      if (chunk < rest.size() && rest[chunk - 1] >= 0xD800 && rest[chunk - 1] <= 0xDBFF) --chunk;
+      DWORD done = 0;
+      if (!WriteConsoleW(handle_, reinterpret_cast<const wchar_t*>(rest.data()),
+                         static_cast<DWORD>(chunk), &done, nullptr)) {
+        return lastErrorStatus();
+      }
+      if (done == 0) return Status::error("nothing written");
+      rest.remove_prefix(done);
+    }
+    return Status();
+  }
+
+  HANDLE handle_;
+  bool console_;
+  Utf8ToUtf16 converter_;
 };
 
 class SystemClock : public Clock {
  public:
+  // The system's local time: the C library's would follow a TZ variable instead.
   LocalTime now() override {
-    std::time_t seconds = std::time(nullptr);
-    std::tm parts{};
-    localtime_s(&parts, &seconds);
-    return LocalTime{parts.tm_mday, parts.tm_mon, parts.tm_year, parts.tm_hour, parts.tm_min};
+    SYSTEMTIME time;
+    GetLocalTime(&time);
+    return LocalTime{time.wDay, time.wMonth - 1, time.wYear - 1900, time.wHour, time.wMinute};
   }
 };
 
+// A key that does nothing pressed alone.
+bool isModifier(WORD key) {
+  switch (key) {
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_CAPITAL:
+    case VK_NUMLOCK:
+    case VK_SCROLL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Reads console input records until a key press that gives a character or is an extended key
+// (arrow, function key); releases and modifiers alone are passed over. False if reading fails.
+bool readKeyPress(HANDLE input, wchar_t* character) {
+  INPUT_RECORD record;
+  DWORD count = 0;
+  while (ReadConsoleInputW(input, &record, 1, &count) && count == 1) {
+    if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) continue;
+    *character = record.Event.KeyEvent.uChar.UnicodeChar;
+    if (*character != 0 || !isModifier(record.Event.KeyEvent.wVirtualKeyCode)) return true;
+  }
+  return false;
+}
+
 class ConsoleTerminal : public Terminal {
  public:
-  bool outputIsTerminal() override { return _isatty(1) != 0; }
-  bool inputIsTerminal() override { return _isatty(0) != 0; }
+  bool outputIsTerminal() override { return isConsole(GetStdHandle(STD_OUTPUT_HANDLE)); }
+  bool inputIsTerminal() override { return isConsole(GetStdHandle(STD_INPUT_HANDLE)); }
 
   void waitForKey() override {
-    // An extended key (arrow, function key) arrives as a lead byte and a second code.
-    int key = _getch();
-    if (key == 0 || key == 0xE0) _getch();
+    // With no console, or one made without a window (as for a program started in the
+    // background), no key can come. A hidden window, as under a terminal emulator, gets keys.
+    HANDLE input =
+        CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (input == INVALID_HANDLE_VALUE) return;
+    DWORD mode = 0;
+    if (GetConsoleWindow() != nullptr && GetConsoleMode(input, &mode)) {
+      keyWaitMode = mode;
+      keyWaitInput.store(input);
+      // Keys one at a time, without echo; Ctrl+C is a key; an arrow is one key, not a sequence.
+      const DWORD raw =
+          mode & ~static_cast<DWORD>(ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT |
+                                     ENABLE_ECHO_INPUT | ENABLE_VIRTUAL_TERMINAL_INPUT);
+      wchar_t key = 0;
+      if (SetConsoleMode(input, raw) && readKeyPress(input, &key) && key >= 0xD800 &&
+          key <= 0xDBFF) {
+        readKeyPress(input, &key);  // the second half of a character beyond U+FFFF
+      }
+      SetConsoleMode(input, mode);
+      keyWaitInput.store(nullptr);
+    }
+    CloseHandle(input);
   }
 
   Status clearScreen(ConsoleOutput&) override {
@@ -83,9 +249,9 @@ class WindowsEnv : public Env {
   FileSystem& files() override { return *files_; }
 
  private:
-  CrtInput input_;
-  CrtOutput output_{1};
-  CrtOutput errors_{2};
+  StandardInput input_;
+  StandardOutput output_{STD_OUTPUT_HANDLE};
+  StandardOutput errors_{STD_ERROR_HANDLE};
   SystemClock clock_;
   ConsoleTerminal terminal_;
   std::unique_ptr<FileSystem> files_ = makeSystemFileSystem();
@@ -94,8 +260,22 @@ class WindowsEnv : public Env {
 }  // namespace
 
 std::unique_ptr<Env> makeSystemEnv() {
-  _setmode(0, _O_BINARY);
+  if (interrupted == nullptr) {
+    interrupted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    SetConsoleCtrlHandler(endRunOnInterrupt, TRUE);
+  }
   return std::make_unique<WindowsEnv>();
+}
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  // The C library's argv went through the ANSI code page, which loses what it cannot show.
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i) args.push_back(narrow(wide[i]));
+  LocalFree(wide);
+  return args;
 }
 
 }  // namespace survey

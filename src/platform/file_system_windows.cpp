@@ -93,7 +93,7 @@ class WindowsFileSystem : public FileSystem {
   // Opens a regular file for reading as a `File` on its descriptor.
   template <typename File, typename Interface>
   static Status openRegularFile(const std::string& path, std::unique_ptr<Interface>* file) {
-    int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    int fd = _wopen(widen(path).c_str(), _O_RDONLY | _O_BINARY);
     if (fd < 0) return errnoStatus(errno);
     struct _stat64 info;
     if (_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
