@@ -147,12 +147,12 @@ windows_console_stage() (
   # Wine) shows it. Ctrl+C is a key at the key wait, and ends the run as an interrupt at a
   # prompt.
   mkdir -p "$work/key-ctrl-c"
-  sed 's/Ada/Jos\x82/' "$root/tests/data/sample_record.txt" >"$work/key-ctrl-c/datas.dat"
+  sed 's/:: Ana /:: Jos\x82 /' "$root/tests/golden/questionnaire.dat" >"$work/key-ctrl-c/datas.dat"
   console_start key-ctrl-c
   type_line key-ctrl-c 1
   type_line key-ctrl-c 2
   wait_for key-ctrl-c "Program is in execution mode 1 times"
-  expect_lines key-ctrl-c "Candidate Name :: José Lovelace" 1
+  expect_lines key-ctrl-c "Candidate Name :: José Kowal" 1
   type_line key-ctrl-c -1
   wait_for key-ctrl-c "Press any key to continue..."
   sleep 0.5
