@@ -1,21 +1,21 @@
-// The command line, the files read in turn, and the rows written in large blocks.
+// The command line, each file read in turn from start to end, and the rows written in blocks.
 #include "export/exporter.h"
 
 #include <algorithm>
 #include <memory>
-#include <thread>
 
-#include "export/file_export.h"
+#include "export/record_parser.h"
 #include "export/row_writers.h"
+#include "platform/page_buffer.h"
 #include "records/record_file.h"
 
 namespace survey {
 namespace {
 
 constexpr const char* kProgram = "survey-export";
-constexpr size_t kReadBlock = 1024 * 1024;
-constexpr size_t kMostWorkers = 4;
 constexpr const char* kStandardInputName = "(standard input)";
+
+enum class ExportFormat { kCsv, kJsonLines };
 
 const char kHelp[] =
     "Usage: survey-export [OPTION]... [FILE]...\n"
@@ -51,63 +51,130 @@ class StandardInputFile : public SequentialFile {
   ConsoleInput& input_;
 };
 
-// Up to four workers, one to a processor.
-size_t workerCount() {
-  return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kMostWorkers);
-}
+// Rows written in place into one block, which goes to standard output once the next row may not
+// fit; reports go to standard error as they come. Once a write fails, nothing more is written.
+class RowOutput : public RecordSink {
+ public:
+  RowOutput(Env& env, ExportFormat format) : env_(env), format_(format) {}
+
+  void startFile(const std::string& name) { name_ = name; }
+
+  void record(const ExportRow& row) override {
+    bool csv = format_ == ExportFormat::kCsv;
+    size_t bound = csv ? csvRowBound(row) : jsonLineBound(row);
+    if (used_ + bound > block_.size()) flush();
+    if (bound > block_.size()) {  // answers of thousands of bytes, escaped
+      std::unique_ptr<char[]> large(new char[bound]);
+      char* end = csv ? writeCsvRow(row, large.get()) : writeJsonLine(row, large.get());
+      write(std::string_view(large.get(), static_cast<size_t>(end - large.get())));
+      return;
+    }
+    char* to = block_.data() + used_;
+    used_ = static_cast<size_t>((csv ? writeCsvRow(row, to) : writeJsonLine(row, to)) -
+                                block_.data());
+  }
+
+  void skipped(const SkippedLines& lines) override {
+    std::string where = std::to_string(lines.firstLine);
+    if (lines.lastLine != lines.firstLine) where += "-" + std::to_string(lines.lastLine);
+    report(where + ": " + std::string(lines.message));
+    status_ = std::max(status_, 1);
+  }
+
+  // "survey-export: FILE:" and `text` on standard error; the exit status becomes 2.
+  void fail(const std::string& text) {
+    report(text);
+    status_ = 2;
+  }
+
+  // Writes the header, which is smaller than a block.
+  void header(const std::string& text) {
+    std::copy(text.begin(), text.end(), block_.data() + used_);
+    used_ += text.size();
+  }
+
+  void flush() {
+    write(std::string_view(block_.data(), used_));
+    used_ = 0;
+  }
+
+  const Status& written() const { return written_; }
+  int status() const { return status_; }
+
+ private:
+  // Rows go out in writes this large: few system calls, in a block that stays in the cache.
+  static constexpr size_t kBlockSize = 256 * 1024;
+
+  void report(const std::string& text) {
+    env_.errors().write(std::string(kProgram) + ": " + name_ + ":" + text + "\n");
+  }
+  void write(std::string_view bytes) {
+    if (written_.ok() && !bytes.empty()) written_ = env_.output().write(bytes);
+  }
+
+  Env& env_;
+  ExportFormat format_;
+  std::string name_;
+  PageBuffer block_{kBlockSize};
+  size_t used_ = 0;
+  Status written_;
+  int status_ = 0;
+};
 
 class Exporter {
  public:
-  Exporter(Env& env, ExportFormat format) : env_(env), format_(format), rows_(env.output()) {
-    if (format_ == ExportFormat::kCsv) {
+  Exporter(Env& env, ExportFormat format) : env_(env), rows_(env, format) {
+    if (format == ExportFormat::kCsv) {
       std::string header;
       appendCsvHeader(&header);
-      rows_.append(header);
+      rows_.header(header);
     }
   }
 
+  // Reads the file from start to end, a block a read; standard input for "-".
   void exportFile(const std::string& path) {
-    std::string name = path == "-" ? kStandardInputName : path;
-    // Standard input may be a terminal, whose reads wait for the user: one worker reads it.
-    // A file is read at offsets, by all the workers at once.
-    std::unique_ptr<SequentialFile> input;
-    std::unique_ptr<RandomAccessFile> file;
-    std::unique_ptr<BlockSource> blocks;
-    size_t workers = workerCount();
+    const std::string name = path == "-" ? kStandardInputName : path;
+    rows_.startFile(name);
+    std::unique_ptr<SequentialFile> file;
     if (path == "-") {
-      input = std::make_unique<StandardInputFile>(env_.input());
-      blocks = std::make_unique<SequentialBlocks>(*input, kReadBlock);
-      workers = 1;
-    } else if (Status opened = env_.files().openForRandomReading(path, &file); opened.ok()) {
-      blocks = std::make_unique<PositionalBlocks>(*file, kReadBlock);
-    } else {
-      env_.errors().write(std::string(kProgram) + ": " + name + ": " + opened.reason() + "\n");
-      status_ = 2;
+      file = std::make_unique<StandardInputFile>(env_.input());
+    } else if (Status opened = env_.files().openForReading(path, &file); !opened.ok()) {
+      rows_.fail(" " + opened.reason());
       return;
     }
-    FileExport fileExport(*blocks, name, format_, rows_, env_.errors());
-    fileExport.run(workers);
-    status_ = std::max(status_, fileExport.status());
+    RecordParser parser(name, rows_);
+    while (rows_.written().ok()) {
+      size_t capacity = 0;
+      char* to = parser.room(&capacity);
+      size_t count = 0;
+      if (Status read = file->read(to, capacity, &count); !read.ok()) {
+        rows_.fail(" " + read.reason());
+        return;
+      }
+      if (count == 0) {
+        parser.finish();
+        return;
+      }
+      parser.filled(count);
+    }
   }
 
   // Writes what is left and gives the exit status.
   int finish() {
     rows_.flush();
-    if (!rows_.status().ok()) {
-      env_.errors().write(std::string(kProgram) + ": standard output: " + rows_.status().reason() +
-                          "\n");
+    if (!rows_.written().ok()) {
+      env_.errors().write(std::string(kProgram) + ": standard output: " +
+                          rows_.written().reason() + "\n");
       return 2;
     }
-    return status_;
+    return rows_.status();
   }
 
-  bool outputFailed() const { return !rows_.status().ok(); }
+  bool outputFailed() const { return !rows_.written().ok(); }
 
  private:
   Env& env_;
-  ExportFormat format_;
-  BlockWriter rows_;
-  int status_ = 0;
+  RowOutput rows_;
 };
 
 int usageError(Env& env, const std::string& message) {

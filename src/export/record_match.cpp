@@ -1,51 +1,16 @@
-// Matching bytes against a pattern, taking the fields' values, and handing out whole records.
+// Matching a line against its pattern, taking the fields' values, and handing out records.
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <iterator>
 
 #include "console/input_reader.h"
-#include "export/field_scan.h"
 #include "export/field_values.h"
 #include "export/record_parser.h"
 #include "export/record_patterns.h"
-#include "export/short_bytes.h"
 #include "export/utf8.h"
-
-#if defined(__GNUC__) && defined(__x86_64__)
-#include <immintrin.h>
-#define SURVEY_MATCH_AVX2 1
-#endif
 
 namespace survey {
 namespace {
-
-#ifdef SURVEY_MATCH_AVX2
-
-__attribute__((target("avx2"))) inline __m256i load32(const char* at) {
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-}
-
-// sameBytes for 32 bytes and more, 32 at a time with one test at the end.
-__attribute__((target("avx2"))) bool sameLongBytesAvx2(const char* a, const char* b, size_t size) {
-  __m256i differ = _mm256_xor_si256(load32(a + size - 32), load32(b + size - 32));
-  for (size_t at = 0; at + 32 < size; at += 32) {
-    differ = _mm256_or_si256(differ, _mm256_xor_si256(load32(a + at), load32(b + at)));
-  }
-  return _mm256_testz_si256(differ, differ) != 0;
-}
-
-const bool kHasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-
-#endif
-
-// The fixed texts between fields, with AVX2 where the processor has it.
-inline bool sameFixedText(const char* a, const char* b, size_t size) {
-#ifdef SURVEY_MATCH_AVX2
-  if (size >= 32 && kHasAvx2) return sameLongBytesAvx2(a, b, size);
-#endif
-  return sameBytes(a, b, size);
-}
 
 // Writes `value` with at least `width` digits, zeros in front; returns the end.
 char* writePadded(int value, int width, char* to) {
@@ -57,20 +22,31 @@ char* writePadded(int value, int width, char* to) {
 
 }  // namespace
 
-// Matches the pattern at the start of `bytes`, which may go on past it; `*length` is then the
-// length matched.
-RecordParser::Fault RecordParser::match(const TextPattern& pattern, std::string_view bytes,
-                                        size_t* length) {
-  size_t at = 0;
-  auto expect = [&bytes, &at](const std::string& text) {
-    if (text.size() <= bytes.size() - at) {
-      if (!sameFixedText(bytes.data() + at, text.data(), text.size())) return Fault::kLayout;
-      at += text.size();
-      return Fault::kNone;
+// Matches the pattern at `at`; the bytes up to `end` may go on past it. `*length` is then the
+// length matched. What the failed match read is forgotten.
+RecordParser::Fault RecordParser::match(const TextPattern& pattern, const char* at,
+                                        const char* end, size_t* length) {
+  ++lineMatch_;
+  Fault fault = matchFields(pattern, at, end, length);
+  if (fault != Fault::kNone) {
+    for (const TextPattern::Segment& segment : pattern.segments) {
+      if (fieldRead_[segment.field] == lineMatch_) fieldRead_[segment.field] = 0;
     }
-    size_t available = bytes.size() - at;
-    if (std::memcmp(bytes.data() + at, text.data(), available) != 0) return Fault::kLayout;
-    return Fault::kIncomplete;
+  }
+  return fault;
+}
+
+RecordParser::Fault RecordParser::matchFields(const TextPattern& pattern, const char* at,
+                                              const char* end, size_t* length) {
+  const char* const start = at;
+  auto expect = [&at, end](const std::string& text) {
+    size_t available = static_cast<size_t>(end - at);
+    if (text.size() > available) {
+      return std::memcmp(at, text.data(), available) == 0 ? Fault::kIncomplete : Fault::kLayout;
+    }
+    if (std::memcmp(at, text.data(), text.size()) != 0) return Fault::kLayout;
+    at += text.size();
+    return Fault::kNone;
   };
   Fault fault = expect(pattern.head);
   if (fault != Fault::kNone) return fault;
@@ -80,9 +56,8 @@ RecordParser::Fault RecordParser::match(const TextPattern& pattern, std::string_
     const bool shownBefore = seen(segment.field);
     if (shownBefore) {
       std::string_view known = fieldTexts_[segment.field];
-      if (known.size() < bytes.size() - at &&
-          sameBytes(bytes.data() + at, known.data(), known.size()) &&
-          bytes[at + known.size()] == segment.tail[0]) {
+      if (known.size() < static_cast<size_t>(end - at) &&
+          std::memcmp(at, known.data(), known.size()) == 0 && at[known.size()] == segment.tail[0]) {
         at += known.size();
         fault = expect(segment.tail);
         if (fault != Fault::kNone) return fault;
@@ -93,43 +68,44 @@ RecordParser::Fault RecordParser::match(const TextPattern& pattern, std::string_
     // in the day and the year), which must begin the text after it; the time line has a fixed
     // length.
     FieldKind kind = segment.kind;
-    size_t end = at;
+    const char* fieldEnd = at;
     unsigned char classes = 0;
     if (kind == FieldKind::kTimeLine) {
-      end += patterns_.timeLineLength;
-      if (end > bytes.size()) return Fault::kIncomplete;
+      if (static_cast<size_t>(end - at) < patterns_.timeLineLength) return Fault::kIncomplete;
+      fieldEnd += patterns_.timeLineLength;
     } else {
       if (kind == FieldKind::kDay || kind == FieldKind::kYear) {
-        while (end < bytes.size() && isDigit(bytes[end])) ++end;
+        while (isDigit(*fieldEnd)) ++fieldEnd;
       } else {
-        FieldScan scan = scanField(bytes, at);
-        end = scan.end;
-        classes = scan.classes;
+        for (unsigned char byteClass; !((byteClass = kByteClasses[*fieldEnd]) & kEndsField);) {
+          classes |= byteClass;
+          ++fieldEnd;
+        }
       }
-      if (end == bytes.size()) return Fault::kIncomplete;
-      if (bytes[end] != segment.tail[0]) {
+      if (fieldEnd == end) return Fault::kIncomplete;
+      if (*fieldEnd != segment.tail[0]) {
         return kind == FieldKind::kWord     ? Fault::kNotAWord
                : kind == FieldKind::kFigure ? Fault::kFigure
                                             : Fault::kClock;
       }
     }
-    std::string_view value(bytes.data() + at, end - at);
+    std::string_view value(at, static_cast<size_t>(fieldEnd - at));
     bool ascii = !(classes & kNotAscii);
     if (kind == FieldKind::kWord && !shownBefore) {
       // The most common field, taken here.
       fault = checkWord(value, ascii);
       fieldTexts_[segment.field] = value;
-      if (fault == Fault::kNone) markSeen(segment.field);
+      if (fault == Fault::kNone) fieldRead_[segment.field] = lineMatch_;
     } else {
       fault = takeField(segment.field, value, ascii);
     }
     fieldPlain_[segment.field] = !(classes & kNotPlain);
     if (fault != Fault::kNone) return fault;
-    at = end;
+    at = fieldEnd;
     fault = expect(segment.tail);
     if (fault != Fault::kNone) return fault;
   }
-  *length = at;
+  *length = static_cast<size_t>(at - start);
   return Fault::kNone;
 }
 
@@ -144,7 +120,7 @@ template <typename Read>
 bool RecordParser::readRemembered(std::string_view text, RememberedNumber* known, Read read,
                                   int* number) {
   // Only a text read well is kept, and none is empty.
-  if (known->text.empty() || !sameText(text, known->text)) {
+  if (known->text.empty() || text != known->text) {
     int value = 0;
     if (!read(text, &value)) return false;
     known->text.assign(text);
@@ -155,7 +131,7 @@ bool RecordParser::readRemembered(std::string_view text, RememberedNumber* known
 }
 
 RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value, bool ascii) {
-  if (seen(field)) return sameText(value, fieldTexts_[field]) ? Fault::kNone : Fault::kRepeated;
+  if (seen(field)) return value == fieldTexts_[field] ? Fault::kNone : Fault::kRepeated;
   switch (patterns_.fields[field].kind) {
     case FieldKind::kWord: {
       Fault fault = checkWord(value, ascii);
@@ -205,7 +181,7 @@ RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value
       break;
   }
   fieldTexts_[field] = value;
-  markSeen(field);
+  fieldRead_[field] = lineMatch_;
   return Fault::kNone;
 }
 

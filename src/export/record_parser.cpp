@@ -1,4 +1,4 @@
-// Matching a file's bytes against the record patterns, record by record or line by line.
+// Splitting a file's bytes into lines in one buffer, and following the records line by line.
 #include "export/record_parser.h"
 
 #include <algorithm>
@@ -39,31 +39,14 @@ const char* RecordParser::faultText(Fault fault) {
   return "";
 }
 
-size_t findLastRecordStart(std::string_view bytes) {
-  const RecordPatterns& patterns = recordPatterns();
-  const TextPattern& withLf = patterns.lines[0][0];
-  const TextPattern& withCrLf = patterns.lines[1][0];
-  if (!withLf.segments.empty()) return std::string_view::npos;  // not a fixed text
-  for (size_t end = bytes.size(); end > 0;) {
-    size_t newline = bytes.rfind('\n', end - 1);
-    if (newline == std::string_view::npos) break;
-    std::string_view line = bytes.substr(newline + 1);
-    if (line.substr(0, withLf.head.size()) == withLf.head ||
-        line.substr(0, withCrLf.head.size()) == withCrLf.head) {
-      return newline + 1;
-    }
-    end = newline;
-  }
-  return std::string_view::npos;
-}
-
-RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, uint64_t linesBefore)
+RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, size_t blockSize)
     : patterns_(recordPatterns()),
       fileName_(fileName),
       sink_(sink),
-      lineNumber_(linesBefore),
+      blockEnd_(kCarryRoom + blockSize),
+      buffer_(blockEnd_ + 1),
       fieldTexts_(patterns_.fields.size()),
-      fieldSeen_(patterns_.fields.size()),
+      fieldRead_(patterns_.fields.size()),
       fieldPlain_(patterns_.fields.size()) {
   std::fill(std::begin(row_.plain), std::end(row_.plain), true);
   row_.plain[kFileColumn] = std::none_of(fileName_.begin(), fileName_.end(),
@@ -71,50 +54,64 @@ RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, uint64_t
   row_.fields[kFileColumn] = fileName_;
 }
 
-void RecordParser::feed(std::string_view bytes) {
-  if (!partialLine_.empty() || partialTooLong_) {
-    const void* found = std::memchr(bytes.data(), '\n', bytes.size());
-    if (found == nullptr) {
-      keepPartialLine(bytes);
-      return;
-    }
-    size_t length = static_cast<size_t>(static_cast<const char*>(found) - bytes.data()) + 1;
-    keepPartialLine(bytes.substr(0, length));
-    bytes.remove_prefix(length);
-    takeLine(partialLine_, partialTooLong_);
+char* RecordParser::room(size_t* capacity) {
+  if (end_ == blockEnd_) {
+    // Full: the unfinished line moves to just before the block, and the block is read anew.
     keepFieldTexts();
-    partialLine_.clear();
-    partialTooLong_ = false;
+    size_t kept = end_ - begin_;
+    std::memmove(buffer_.data() + kCarryRoom - kept, buffer_.data() + begin_, kept);
+    searched_ = searched_ - begin_ + kCarryRoom - kept;
+    begin_ = kCarryRoom - kept;
+    end_ = kCarryRoom;
   }
-  while (!bytes.empty()) {
-    size_t length = 0;
-    if (takeWholeRecord(bytes, &length) || takeExpectedLine(bytes, &length)) {
-      bytes.remove_prefix(length);
-      continue;
+  *capacity = blockEnd_ - end_;
+  return buffer_.data() + end_;
+}
+
+void RecordParser::filled(size_t count) {
+  char* bytes = buffer_.data();
+  end_ += count;
+  bytes[end_] = '\n';
+  size_t at = begin_;
+  while (at < end_) {
+    if (!lineTried_) {
+      size_t length = 0;
+      if (takeExpectedLine(bytes + at, bytes + end_, &length)) {
+        at += length;
+        continue;
+      }
+      lineTried_ = true;
+      searched_ = at;
     }
-    const void* found = std::memchr(bytes.data(), '\n', bytes.size());
+    const void* found = std::memchr(bytes + searched_, '\n', end_ - searched_);
     if (found == nullptr) {
-      keepFieldTexts();
-      keepPartialLine(bytes);
-      return;
+      searched_ = end_;
+      break;
     }
-    length = static_cast<size_t>(static_cast<const char*>(found) - bytes.data()) + 1;
-    takeLine(bytes.substr(0, length), length > kMaxLineLength + 1);
-    bytes.remove_prefix(length);
+    size_t next = static_cast<size_t>(static_cast<const char*>(found) - bytes) + 1;
+    takeLine(std::string_view(bytes + at, next - at), tooLong_ || next - at > kMaxLineLength + 1);
+    at = next;
+    lineTried_ = tooLong_ = false;
   }
-  keepFieldTexts();
+  begin_ = at;
+  if (end_ - begin_ > kMaxLineLength + 1) {  // too long for a record line: only its end counts
+    tooLong_ = true;
+    begin_ = end_;
+  }
 }
 
-void RecordParser::keepPartialLine(std::string_view piece) {
-  if (partialTooLong_) return;
-  if (partialLine_.size() + piece.size() > kMaxLineLength + 1) {
-    partialTooLong_ = true;
-    partialLine_.clear();
-    return;
+void RecordParser::feed(std::string_view bytes) {
+  while (!bytes.empty()) {
+    size_t capacity = 0;
+    char* to = room(&capacity);
+    size_t count = std::min(capacity, bytes.size());
+    std::memcpy(to, bytes.data(), count);
+    filled(count);
+    bytes.remove_prefix(count);
   }
-  partialLine_.append(piece);
 }
 
+// Copies the current record's field texts out of the buffer, which is about to be overwritten.
 void RecordParser::keepFieldTexts() {
   if (state_ != State::kInRecord) return;
   keptIndex_ ^= 1;
@@ -135,16 +132,13 @@ void RecordParser::keepFieldTexts() {
 }
 
 void RecordParser::finish() {
-  if (!partialLine_.empty() || partialTooLong_) {
-    takeLine(partialLine_, partialTooLong_);
-    partialLine_.clear();
-    partialTooLong_ = false;
+  buffer_.data()[end_] = '\n';
+  if (begin_ < end_ || tooLong_) {
+    takeLine(std::string_view(buffer_.data() + begin_, end_ - begin_), tooLong_);
   }
+  begin_ = end_;
+  lineTried_ = tooLong_ = false;
   reportUnfinished("by the end of the file");
-}
-
-void RecordParser::finishBeforeRecord() {
-  reportUnfinished("by a new record at line " + std::to_string(lineNumber_ + 1));
 }
 
 // What is left when the lines end `cause` (or a new record begins), up to the current line.
@@ -162,33 +156,17 @@ std::string RecordParser::cutShortText(size_t linesRead, const std::string& caus
          std::to_string(kRecordLineCount) + " lines " + cause;
 }
 
-// A whole record at once, all its lines ending alike.
-bool RecordParser::takeWholeRecord(std::string_view bytes, size_t* length) {
-  if (state_ == State::kInRecord) return false;
-  forgetFields();
-  if (match(patterns_.records[crlf_], bytes, length) != Fault::kNone) {
-    forgetFields();
-    if (match(patterns_.records[!crlf_], bytes, length) != Fault::kNone) return false;
-    crlf_ = !crlf_;
-  }
-  if (state_ == State::kSkipping) reportSkipped(firstLine_, lineNumber_, skipMessage_);
-  firstLine_ = lineNumber_ + 1;
-  lineNumber_ += kRecordLineCount;
-  completeRecord();
-  return true;
-}
-
 // The next line of the record being read, or the first line of a record.
-bool RecordParser::takeExpectedLine(std::string_view bytes, size_t* length) {
+bool RecordParser::takeExpectedLine(const char* at, const char* end, size_t* length) {
   if (state_ == State::kInRecord) {
-    if (matchLine(recordLine_, bytes, length) != Fault::kNone) return false;
+    if (matchLine(recordLine_, at, end, length) != Fault::kNone) return false;
     ++lineNumber_;
     if (++recordLine_ == kRecordLineCount) completeRecord();
     return true;
   }
   State before = state_;
   uint64_t skippedFrom = firstLine_;
-  if (!tryStartRecord(bytes, lineNumber_ + 1, length)) return false;
+  if (!tryStartRecord(at, end, lineNumber_ + 1, length)) return false;
   ++lineNumber_;
   if (before == State::kSkipping) reportSkipped(skippedFrom, lineNumber_ - 1, skipMessage_);
   return true;
@@ -197,13 +175,14 @@ bool RecordParser::takeExpectedLine(std::string_view bytes, size_t* length) {
 // One whole line, its line end included unless the file ended inside it.
 void RecordParser::takeLine(std::string_view line, bool tooLong) {
   ++lineNumber_;
+  const char* end = line.data() + line.size();
   bool ended = !line.empty() && line.back() == '\n';
   bool crlf = ended && line.size() >= 2 && line[line.size() - 2] == '\r';
+  size_t length = 0;
   if (state_ == State::kInRecord) {
-    size_t length = 0;
     Fault fault = tooLong  ? Fault::kTooLong
                   : !ended ? Fault::kNoLineEnd
-                           : match(patterns_.lines[crlf][recordLine_], line, &length);
+                           : match(patterns_.lines[crlf][recordLine_], line.data(), end, &length);
     if (fault == Fault::kIncomplete) fault = Fault::kLayout;
     if (fault == Fault::kNone) {
       crlf_ = crlf;
@@ -214,7 +193,7 @@ void RecordParser::takeLine(std::string_view line, bool tooLong) {
     std::string message = "record skipped: line " + std::to_string(lineNumber_) + " (record line " +
                           std::to_string(recordLine_ + 1) + ") " + faultText(fault);
     size_t linesRead = recordLine_;
-    if (!tooLong && tryStartRecord(line, lineNumber_, &length)) {
+    if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
       reportSkipped(
           recordStart, lineNumber_ - 1,
           cutShortText(linesRead, "by a new record at line " + std::to_string(lineNumber_)));
@@ -225,17 +204,17 @@ void RecordParser::takeLine(std::string_view line, bool tooLong) {
   }
   uint64_t skippedFrom = firstLine_;
   State before = state_;
-  size_t length = 0;
-  if (!tooLong && tryStartRecord(line, lineNumber_, &length)) {
+  if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
     if (before == State::kSkipping) reportSkipped(skippedFrom, lineNumber_ - 1, skipMessage_);
   } else if (state_ == State::kBetweenRecords) {
     startSkipping(lineNumber_, "");
   }
 }
 
-bool RecordParser::tryStartRecord(std::string_view bytes, uint64_t lineNumber, size_t* length) {
-  forgetFields();
-  if (matchLine(0, bytes, length) != Fault::kNone) return false;
+bool RecordParser::tryStartRecord(const char* at, const char* end, uint64_t lineNumber,
+                                  size_t* length) {
+  recordMatch_ = lineMatch_ + 1;  // nothing read before belongs to this record
+  if (matchLine(0, at, end, length) != Fault::kNone) return false;
   state_ = State::kInRecord;
   firstLine_ = lineNumber;
   recordLine_ = 1;
@@ -243,11 +222,11 @@ bool RecordParser::tryStartRecord(std::string_view bytes, uint64_t lineNumber, s
 }
 
 // The line with the line end of the line before, or else with the other one.
-RecordParser::Fault RecordParser::matchLine(size_t recordLine, std::string_view bytes,
+RecordParser::Fault RecordParser::matchLine(size_t recordLine, const char* at, const char* end,
                                             size_t* length) {
-  Fault fault = match(patterns_.lines[crlf_][recordLine], bytes, length);
+  Fault fault = match(patterns_.lines[crlf_][recordLine], at, end, length);
   if (fault == Fault::kNone ||
-      match(patterns_.lines[!crlf_][recordLine], bytes, length) != Fault::kNone) {
+      match(patterns_.lines[!crlf_][recordLine], at, end, length) != Fault::kNone) {
     return fault;
   }
   crlf_ = !crlf_;

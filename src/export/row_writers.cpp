@@ -4,13 +4,15 @@
 #include <cstring>
 #include <string>
 
-#include "export/short_bytes.h"
 #include "export/utf8.h"
 
 namespace survey {
 namespace {
 
-char* copy(std::string_view text, char* to) { return copyBytes(text.data(), text.size(), to); }
+char* copy(std::string_view text, char* to) {
+  std::memcpy(to, text.data(), text.size());
+  return to + text.size();
+}
 
 bool needsQuotes(std::string_view value) {
   bool needed = false;

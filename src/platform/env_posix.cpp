@@ -163,19 +163,6 @@ class FdFile : public SequentialFile {
   int fd_;
 };
 
-class PreadFile : public RandomAccessFile {
- public:
-  explicit PreadFile(int fd) : fd_(fd) {}
-  ~PreadFile() override { close(fd_); }
-  Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
-    return readRetrying([&] { return pread(fd_, buffer, capacity, static_cast<off_t>(offset)); },
-                        count);
-  }
-
- private:
-  int fd_;
-};
-
 // A kill can cut even a single write short at a page boundary. So an append first keeps the
 // text and the offset it goes to in a journal beside the file ("<path>.pending", synced), and
 // removes it once the text is in; whoever next appends to or lists the file completes a text
@@ -285,11 +272,6 @@ class PosixFileSystem : public FileSystem {
 
   Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override {
     return openRegularFile<FdFile>(path, file);
-  }
-
-  Status openForRandomReading(const std::string& path,
-                              std::unique_ptr<RandomAccessFile>* file) override {
-    return openRegularFile<PreadFile>(path, file);
   }
 
  private:

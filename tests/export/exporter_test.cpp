@@ -220,24 +220,21 @@ class FailingReadsEnv : public FakeEnv, public FileSystem {
       : FakeEnv(""), content_(std::move(content)), failAt_(failAt) {}
   FileSystem& files() override { return *this; }
   Status appendDurably(const std::string&, std::string_view) override { return Status(); }
-  Status openForReading(const std::string&, std::unique_ptr<SequentialFile>*) override {
-    return Status::error("not read from start to end");
-  }
-  Status openForRandomReading(const std::string&,
-                              std::unique_ptr<RandomAccessFile>* file) override {
-    class FailingFile : public RandomAccessFile {
+  Status openForReading(const std::string&, std::unique_ptr<SequentialFile>* file) override {
+    class FailingFile : public SequentialFile {
      public:
       explicit FailingFile(const FailingReadsEnv& env) : env_(env) {}
-      Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
-        *count =
-            offset >= env_.failAt_ ? 0 : std::min<size_t>({capacity, 100, env_.failAt_ - offset});
+      Status read(char* buffer, size_t capacity, size_t* count) override {
+        *count = std::min<size_t>({capacity, 100, env_.failAt_ - offset_});
         if (*count == 0) return Status::error("Input/output error");
-        std::copy_n(env_.content_.data() + offset, *count, buffer);
+        std::copy_n(env_.content_.data() + offset_, *count, buffer);
+        offset_ += *count;
         return Status();
       }
 
      private:
       const FailingReadsEnv& env_;
+      size_t offset_ = 0;
     };
     *file = std::make_unique<FailingFile>(*this);
     return Status();
