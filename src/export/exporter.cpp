@@ -70,8 +70,8 @@ class RowOutput : public RecordSink {
       return;
     }
     char* to = block_.data() + used_;
-    used_ = static_cast<size_t>((csv ? writeCsvRow(row, to) : writeJsonLine(row, to)) -
-                                block_.data());
+    used_ =
+        static_cast<size_t>((csv ? writeCsvRow(row, to) : writeJsonLine(row, to)) - block_.data());
   }
 
   void skipped(const SkippedLines& lines) override {
@@ -163,8 +163,8 @@ class Exporter {
   int finish() {
     rows_.flush();
     if (!rows_.written().ok()) {
-      env_.errors().write(std::string(kProgram) + ": standard output: " +
-                          rows_.written().reason() + "\n");
+      env_.errors().write(std::string(kProgram) + ": standard output: " + rows_.written().reason() +
+                          "\n");
       return 2;
     }
     return rows_.status();

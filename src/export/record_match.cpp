@@ -1,6 +1,4 @@
-// Matching a line against its pattern, taking the fields' values, and handing out records.
-#include <algorithm>
-#include <charconv>
+// The usual way through a file: each line matched where it stands against the line expected next.
 #include <cstring>
 
 #include "console/input_reader.h"
@@ -10,22 +8,77 @@
 #include "export/utf8.h"
 
 namespace survey {
-namespace {
-
-// Writes `value` with at least `width` digits, zeros in front; returns the end.
-char* writePadded(int value, int width, char* to) {
-  char digits[16];
-  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  for (int pad = width - static_cast<int>(end - digits); pad > 0; --pad) *to++ = '0';
-  return std::copy(digits, end, to);
+void RecordParser::filled(size_t count) {
+  char* bytes = buffer_.data();
+  end_ += count;
+  bytes[end_] = '\n';
+  size_t at = begin_;
+  while (at < end_) {
+    if (!lineTried_) {
+      at = static_cast<size_t>(takeExpectedLines(bytes + at, bytes + end_) - bytes);
+      if (at == end_) break;
+      lineTried_ = true;
+      searched_ = at;
+    }
+    const void* found = std::memchr(bytes + searched_, '\n', end_ - searched_);
+    if (found == nullptr) {
+      searched_ = end_;
+      break;
+    }
+    size_t next = static_cast<size_t>(static_cast<const char*>(found) - bytes) + 1;
+    takeLine(std::string_view(bytes + at, next - at), tooLong_ || next - at > kMaxLineLength + 1);
+    at = next;
+    lineTried_ = tooLong_ = false;
+  }
+  begin_ = at;
+  if (end_ - begin_ > kMaxLineLength + 1) {  // too long for a record line: only its end counts
+    tooLong_ = true;
+    begin_ = end_;
+  }
 }
 
-}  // namespace
+// The usual way: each line the one expected next, matched where it stands, its line end
+// included. Returns where the first line that is not begins.
+const char* RecordParser::takeExpectedLines(const char* at, const char* end) {
+  for (;;) {
+    size_t length = 0;
+    if (state_ == State::kInRecord) {
+      if (matchLine(recordLine_, at, end, &length) != Fault::kNone) return at;
+      ++lineNumber_;
+      if (++recordLine_ == kRecordLineCount) completeRecord();
+    } else if (!takeRecordStart(at, end, &length)) {
+      return at;
+    }
+    at += length;
+  }
+}
+
+// A record's first line, between records or after skipped lines.
+bool RecordParser::takeRecordStart(const char* at, const char* end, size_t* length) {
+  State before = state_;
+  uint64_t skippedFrom = firstLine_;
+  if (!tryStartRecord(at, end, lineNumber_ + 1, length)) return false;
+  ++lineNumber_;
+  if (before == State::kSkipping) reportSkipped(skippedFrom, lineNumber_ - 1, skipMessage_);
+  return true;
+}
+
+// The line with the line end of the line before, or else with the other one.
+RecordParser::Fault RecordParser::matchLine(size_t recordLine, const char* at, const char* end,
+                                            size_t* length) {
+  Fault fault = match(patterns_.lines[crlf_][recordLine], at, end, length);
+  if (fault != Fault::kNone &&
+      match(patterns_.lines[!crlf_][recordLine], at, end, length) == Fault::kNone) {
+    crlf_ = !crlf_;
+    return Fault::kNone;
+  }
+  return fault;
+}
 
 // Matches the pattern at `at`; the bytes up to `end` may go on past it. `*length` is then the
 // length matched. What the failed match read is forgotten.
-RecordParser::Fault RecordParser::match(const TextPattern& pattern, const char* at,
-                                        const char* end, size_t* length) {
+RecordParser::Fault RecordParser::match(const TextPattern& pattern, const char* at, const char* end,
+                                        size_t* length) {
   ++lineMatch_;
   Fault fault = matchFields(pattern, at, end, length);
   if (fault != Fault::kNone) {
@@ -36,19 +89,19 @@ RecordParser::Fault RecordParser::match(const TextPattern& pattern, const char* 
   return fault;
 }
 
-RecordParser::Fault RecordParser::matchFields(const TextPattern& pattern, const char* at,
-                                              const char* end, size_t* length) {
+inline RecordParser::Fault RecordParser::matchFields(const TextPattern& pattern, const char* at,
+                                                     const char* end, size_t* length) {
   const char* const start = at;
-  auto expect = [&at, end](const std::string& text) {
+  auto expect = [&at, end](const char* text, size_t size) {
     size_t available = static_cast<size_t>(end - at);
-    if (text.size() > available) {
-      return std::memcmp(at, text.data(), available) == 0 ? Fault::kIncomplete : Fault::kLayout;
+    if (size > available) {
+      return std::memcmp(at, text, available) == 0 ? Fault::kIncomplete : Fault::kLayout;
     }
-    if (std::memcmp(at, text.data(), text.size()) != 0) return Fault::kLayout;
-    at += text.size();
+    if (size != 0 && std::memcmp(at, text, size) != 0) return Fault::kLayout;
+    at += size;
     return Fault::kNone;
   };
-  Fault fault = expect(pattern.head);
+  Fault fault = expect(pattern.head.data(), pattern.head.size());
   if (fault != Fault::kNone) return fault;
   for (const TextPattern::Segment& segment : pattern.segments) {
     // A field shown before in the record (a figure on several lines): its text again, then the
@@ -58,8 +111,8 @@ RecordParser::Fault RecordParser::matchFields(const TextPattern& pattern, const 
       std::string_view known = fieldTexts_[segment.field];
       if (known.size() < static_cast<size_t>(end - at) &&
           std::memcmp(at, known.data(), known.size()) == 0 && at[known.size()] == segment.tail[0]) {
-        at += known.size();
-        fault = expect(segment.tail);
+        at += known.size() + 1;  // the tail's first byte is compared already
+        fault = expect(segment.tail.data() + 1, segment.tail.size() - 1);
         if (fault != Fault::kNone) return fault;
         continue;
       }
@@ -102,7 +155,9 @@ RecordParser::Fault RecordParser::matchFields(const TextPattern& pattern, const 
     fieldPlain_[segment.field] = !(classes & kNotPlain);
     if (fault != Fault::kNone) return fault;
     at = fieldEnd;
-    fault = expect(segment.tail);
+    fault = kind == FieldKind::kTimeLine
+                ? expect(segment.tail.data(), segment.tail.size())
+                : (++at, expect(segment.tail.data() + 1, segment.tail.size() - 1));
     if (fault != Fault::kNone) return fault;
   }
   *length = static_cast<size_t>(at - start);
@@ -183,45 +238,6 @@ RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value
   fieldTexts_[field] = value;
   fieldRead_[field] = lineMatch_;
   return Fault::kNone;
-}
-
-void RecordParser::completeRecord() {
-  state_ = State::kBetweenRecords;
-  if (day_ > daysInMonth(month_, year_)) {
-    uint64_t dateLine = firstLine_ + patterns_.dayLine;
-    reportSkipped(firstLine_, lineNumber_,
-                  "record skipped: line " + std::to_string(dateLine) + " (record line " +
-                      std::to_string(patterns_.dayLine + 1) + ") " + faultText(Fault::kNoDate));
-    return;
-  }
-  char lineText[24];
-  char* lineEnd = std::to_chars(lineText, lineText + sizeof lineText, firstLine_).ptr;
-  // Records of one run share its start time: the texts are made when it changes.
-  RunClock clock{year_, month_, day_, hour_, minute_};
-  if (!(clock == runClock_)) {
-    runClock_ = clock;
-    char* dateEnd = writePadded(year_, 4, runDate_);
-    *dateEnd++ = '-';
-    dateEnd = writePadded(month_ + 1, 2, dateEnd);
-    *dateEnd++ = '-';
-    runDateSize_ = static_cast<size_t>(writePadded(day_, 2, dateEnd) - runDate_);
-    writePadded(hour_, 2, runTime_);
-    runTime_[2] = ':';
-    writePadded(minute_, 2, runTime_ + 3);
-  }
-
-  // The file, its plainness and the plainness of the line and the start time stay as the
-  // constructor set them.
-  ExportRow& row = row_;
-  row.fields[kLineColumn] = std::string_view(lineText, static_cast<size_t>(lineEnd - lineText));
-  row.fields[kRunDateColumn] = std::string_view(runDate_, runDateSize_);
-  row.fields[kRunTimeColumn] = std::string_view(runTime_, sizeof runTime_);
-  for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
-    size_t field = static_cast<size_t>(patterns_.fieldOfColumn[column]);
-    row.fields[column] = fieldTexts_[field];
-    row.plain[column] = fieldPlain_[field];
-  }
-  sink_.record(row);
 }
 
 }  // namespace survey

@@ -1,7 +1,8 @@
-// Splitting a file's bytes into lines in one buffer, and following the records line by line.
+// The parser's buffer, whole lines that are not the one expected, reports, and finished records.
 #include "export/record_parser.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <iterator>
 
@@ -9,6 +10,17 @@
 #include "export/record_patterns.h"
 
 namespace survey {
+namespace {
+
+// Writes `value` with at least `width` digits, zeros in front; returns the end.
+char* writePadded(int value, int width, char* to) {
+  char digits[16];
+  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  for (int pad = width - static_cast<int>(end - digits); pad > 0; --pad) *to++ = '0';
+  return std::copy(digits, end, to);
+}
+
+}  // namespace
 
 const char* RecordParser::faultText(Fault fault) {
   switch (fault) {
@@ -68,38 +80,6 @@ char* RecordParser::room(size_t* capacity) {
   return buffer_.data() + end_;
 }
 
-void RecordParser::filled(size_t count) {
-  char* bytes = buffer_.data();
-  end_ += count;
-  bytes[end_] = '\n';
-  size_t at = begin_;
-  while (at < end_) {
-    if (!lineTried_) {
-      size_t length = 0;
-      if (takeExpectedLine(bytes + at, bytes + end_, &length)) {
-        at += length;
-        continue;
-      }
-      lineTried_ = true;
-      searched_ = at;
-    }
-    const void* found = std::memchr(bytes + searched_, '\n', end_ - searched_);
-    if (found == nullptr) {
-      searched_ = end_;
-      break;
-    }
-    size_t next = static_cast<size_t>(static_cast<const char*>(found) - bytes) + 1;
-    takeLine(std::string_view(bytes + at, next - at), tooLong_ || next - at > kMaxLineLength + 1);
-    at = next;
-    lineTried_ = tooLong_ = false;
-  }
-  begin_ = at;
-  if (end_ - begin_ > kMaxLineLength + 1) {  // too long for a record line: only its end counts
-    tooLong_ = true;
-    begin_ = end_;
-  }
-}
-
 void RecordParser::feed(std::string_view bytes) {
   while (!bytes.empty()) {
     size_t capacity = 0;
@@ -156,22 +136,6 @@ std::string RecordParser::cutShortText(size_t linesRead, const std::string& caus
          std::to_string(kRecordLineCount) + " lines " + cause;
 }
 
-// The next line of the record being read, or the first line of a record.
-bool RecordParser::takeExpectedLine(const char* at, const char* end, size_t* length) {
-  if (state_ == State::kInRecord) {
-    if (matchLine(recordLine_, at, end, length) != Fault::kNone) return false;
-    ++lineNumber_;
-    if (++recordLine_ == kRecordLineCount) completeRecord();
-    return true;
-  }
-  State before = state_;
-  uint64_t skippedFrom = firstLine_;
-  if (!tryStartRecord(at, end, lineNumber_ + 1, length)) return false;
-  ++lineNumber_;
-  if (before == State::kSkipping) reportSkipped(skippedFrom, lineNumber_ - 1, skipMessage_);
-  return true;
-}
-
 // One whole line, its line end included unless the file ended inside it.
 void RecordParser::takeLine(std::string_view line, bool tooLong) {
   ++lineNumber_;
@@ -221,18 +185,6 @@ bool RecordParser::tryStartRecord(const char* at, const char* end, uint64_t line
   return true;
 }
 
-// The line with the line end of the line before, or else with the other one.
-RecordParser::Fault RecordParser::matchLine(size_t recordLine, const char* at, const char* end,
-                                            size_t* length) {
-  Fault fault = match(patterns_.lines[crlf_][recordLine], at, end, length);
-  if (fault == Fault::kNone ||
-      match(patterns_.lines[!crlf_][recordLine], at, end, length) != Fault::kNone) {
-    return fault;
-  }
-  crlf_ = !crlf_;
-  return Fault::kNone;
-}
-
 void RecordParser::startSkipping(uint64_t firstLine, std::string message) {
   state_ = State::kSkipping;
   firstLine_ = firstLine;
@@ -247,6 +199,45 @@ void RecordParser::reportSkipped(uint64_t firstLine, uint64_t lastLine, std::str
     message = notPartOfARecord;
   }
   sink_.skipped(SkippedLines{firstLine, lastLine, message});
+}
+
+void RecordParser::completeRecord() {
+  state_ = State::kBetweenRecords;
+  if (day_ > daysInMonth(month_, year_)) {
+    uint64_t dateLine = firstLine_ + patterns_.dayLine;
+    reportSkipped(firstLine_, lineNumber_,
+                  "record skipped: line " + std::to_string(dateLine) + " (record line " +
+                      std::to_string(patterns_.dayLine + 1) + ") " + faultText(Fault::kNoDate));
+    return;
+  }
+  char lineText[24];
+  char* lineEnd = std::to_chars(lineText, lineText + sizeof lineText, firstLine_).ptr;
+  // Records of one run share its start time: the texts are made when it changes.
+  RunClock clock{year_, month_, day_, hour_, minute_};
+  if (!(clock == runClock_)) {
+    runClock_ = clock;
+    char* dateEnd = writePadded(year_, 4, runDate_);
+    *dateEnd++ = '-';
+    dateEnd = writePadded(month_ + 1, 2, dateEnd);
+    *dateEnd++ = '-';
+    runDateSize_ = static_cast<size_t>(writePadded(day_, 2, dateEnd) - runDate_);
+    writePadded(hour_, 2, runTime_);
+    runTime_[2] = ':';
+    writePadded(minute_, 2, runTime_ + 3);
+  }
+
+  // The file, its plainness and the plainness of the line and the start time stay as the
+  // constructor set them.
+  ExportRow& row = row_;
+  row.fields[kLineColumn] = std::string_view(lineText, static_cast<size_t>(lineEnd - lineText));
+  row.fields[kRunDateColumn] = std::string_view(runDate_, runDateSize_);
+  row.fields[kRunTimeColumn] = std::string_view(runTime_, sizeof runTime_);
+  for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
+    size_t field = static_cast<size_t>(patterns_.fieldOfColumn[column]);
+    row.fields[column] = fieldTexts_[field];
+    row.plain[column] = fieldPlain_[field];
+  }
+  sink_.record(row);
 }
 
 }  // namespace survey

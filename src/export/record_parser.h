@@ -76,8 +76,9 @@ class RecordParser {
   };
   static const char* faultText(Fault fault);
 
-  // The line expected next, matched where it stands; `end` may cut it short.
-  bool takeExpectedLine(const char* at, const char* end, size_t* length);
+  // The lines expected next, each matched where it stands; `end` may cut the last one short.
+  const char* takeExpectedLines(const char* at, const char* end);
+  bool takeRecordStart(const char* at, const char* end, size_t* length);
   // Anything else, one whole line at a time.
   void takeLine(std::string_view line, bool tooLong);
   bool tryStartRecord(const char* at, const char* end, uint64_t lineNumber, size_t* length);
