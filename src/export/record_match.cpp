@@ -83,7 +83,7 @@ RecordParser::Fault RecordParser::match(const TextPattern& pattern, const char* 
   Fault fault = matchFields(pattern, at, end, length);
   if (fault != Fault::kNone) {
     for (const TextPattern::Segment& segment : pattern.segments) {
-      if (fieldRead_[segment.field] == lineMatch_) fieldRead_[segment.field] = 0;
+      if (fields_[segment.field].read == lineMatch_) fields_[segment.field].read = 0;
     }
   }
   return fault;
@@ -108,7 +108,7 @@ inline RecordParser::Fault RecordParser::matchFields(const TextPattern& pattern,
     // first byte after it. Anything else takes the way below, which says what is wrong.
     const bool shownBefore = seen(segment.field);
     if (shownBefore) {
-      std::string_view known = fieldTexts_[segment.field];
+      std::string_view known = fields_[segment.field].text;
       if (known.size() < static_cast<size_t>(end - at) &&
           std::memcmp(at, known.data(), known.size()) == 0 && at[known.size()] == segment.tail[0]) {
         at += known.size() + 1;  // the tail's first byte is compared already
@@ -147,12 +147,12 @@ inline RecordParser::Fault RecordParser::matchFields(const TextPattern& pattern,
     if (kind == FieldKind::kWord && !shownBefore) {
       // The most common field, taken here.
       fault = checkWord(value, ascii);
-      fieldTexts_[segment.field] = value;
-      if (fault == Fault::kNone) fieldRead_[segment.field] = lineMatch_;
+      fields_[segment.field].text = value;
+      if (fault == Fault::kNone) fields_[segment.field].read = lineMatch_;
     } else {
       fault = takeField(segment.field, value, ascii);
     }
-    fieldPlain_[segment.field] = !(classes & kNotPlain);
+    fields_[segment.field].plain = !(classes & kNotPlain);
     if (fault != Fault::kNone) return fault;
     at = fieldEnd;
     fault = kind == FieldKind::kTimeLine
@@ -186,7 +186,7 @@ bool RecordParser::readRemembered(std::string_view text, RememberedNumber* known
 }
 
 RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value, bool ascii) {
-  if (seen(field)) return value == fieldTexts_[field] ? Fault::kNone : Fault::kRepeated;
+  if (seen(field)) return value == fields_[field].text ? Fault::kNone : Fault::kRepeated;
   switch (patterns_.fields[field].kind) {
     case FieldKind::kWord: {
       Fault fault = checkWord(value, ascii);
@@ -235,8 +235,8 @@ RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value
       if (!readRemembered(value, &knownYear_, parseWhole, &year_)) return Fault::kClock;
       break;
   }
-  fieldTexts_[field] = value;
-  fieldRead_[field] = lineMatch_;
+  fields_[field].text = value;
+  fields_[field].read = lineMatch_;
   return Fault::kNone;
 }
 

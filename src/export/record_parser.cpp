@@ -57,9 +57,7 @@ RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, size_t b
       sink_(sink),
       blockEnd_(kCarryRoom + blockSize),
       buffer_(blockEnd_ + 1),
-      fieldTexts_(patterns_.fields.size()),
-      fieldRead_(patterns_.fields.size()),
-      fieldPlain_(patterns_.fields.size()) {
+      fields_(patterns_.fields.size()) {
   std::fill(std::begin(row_.plain), std::end(row_.plain), true);
   row_.plain[kFileColumn] = std::none_of(fileName_.begin(), fileName_.end(),
                                          [](char c) { return kByteClasses[c] & kNotPlain; });
@@ -97,13 +95,13 @@ void RecordParser::keepFieldTexts() {
   keptIndex_ ^= 1;
   std::vector<char>& kept = keptTexts_[keptIndex_];
   size_t total = 0;
-  for (size_t field = 0; field < fieldTexts_.size(); ++field) {
-    if (seen(field)) total += fieldTexts_[field].size();
+  for (size_t field = 0; field < fields_.size(); ++field) {
+    if (seen(field)) total += fields_[field].text.size();
   }
   kept.resize(total);
   char* to = kept.data();
-  for (size_t field = 0; field < fieldTexts_.size(); ++field) {
-    std::string_view& text = fieldTexts_[field];
+  for (size_t field = 0; field < fields_.size(); ++field) {
+    std::string_view& text = fields_[field].text;
     if (!seen(field) || text.empty()) continue;
     std::memcpy(to, text.data(), text.size());
     text = std::string_view(to, text.size());
@@ -234,8 +232,8 @@ void RecordParser::completeRecord() {
   row.fields[kRunTimeColumn] = std::string_view(runTime_, sizeof runTime_);
   for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
     size_t field = static_cast<size_t>(patterns_.fieldOfColumn[column]);
-    row.fields[column] = fieldTexts_[field];
-    row.plain[column] = fieldPlain_[field];
+    row.fields[column] = fields_[field].text;
+    row.plain[column] = fields_[field].plain;
   }
   sink_.record(row);
 }

@@ -118,14 +118,17 @@ class RecordParser {
   size_t recordLine_ = 0;   // how many lines of the record have matched
   std::string skipMessage_;
 
-  // The current record: each field's text, pointing into the buffer until keepFieldTexts copies
+  // The current record's fields: the text, pointing into the buffer until keepFieldTexts copies
   // it, and the line match in which it was read; a failed match forgets what it read.
-  std::vector<std::string_view> fieldTexts_;
-  std::vector<uint64_t> fieldRead_;
-  std::vector<char> fieldPlain_;  // as ExportRow::plain
-  uint64_t recordMatch_ = 1;      // the first line match of the current record
+  struct FieldText {
+    std::string_view text;
+    uint64_t read = 0;
+    bool plain = false;  // as ExportRow::plain
+  };
+  std::vector<FieldText> fields_;
+  uint64_t recordMatch_ = 1;  // the first line match of the current record
   uint64_t lineMatch_ = 1;
-  bool seen(size_t field) const { return fieldRead_[field] >= recordMatch_; }
+  bool seen(size_t field) const { return fields_[field].read >= recordMatch_; }
   std::vector<char> keptTexts_[2];
   int keptIndex_ = 0;
 
