@@ -15,8 +15,6 @@ namespace {
 constexpr const char* kProgram = "survey-export";
 constexpr const char* kStandardInputName = "(standard input)";
 
-enum class ExportFormat { kCsv, kJsonLines };
-
 const char kHelp[] =
     "Usage: survey-export [OPTION]... [FILE]...\n"
     "Write the records of survey record files to standard output as a table, one row per\n"
@@ -51,130 +49,95 @@ class StandardInputFile : public SequentialFile {
   ConsoleInput& input_;
 };
 
-// Rows written in place into one block, which goes to standard output once the next row may not
-// fit; reports go to standard error as they come. Once a write fails, nothing more is written.
-class RowOutput : public RecordSink {
+// Each file read in turn from start to end, its rows written in place into one block, which goes
+// to standard output once the next row may not fit; reports go to standard error as they come.
+// Once a write fails, nothing more is written or read.
+class Exporter : public RecordSink {
  public:
-  RowOutput(Env& env, ExportFormat format) : env_(env), format_(format) {}
+  Exporter(Env& env, bool csv) : env_(env), csv_(csv) {
+    if (!csv_) return;
+    std::string header;
+    appendCsvHeader(&header);
+    used_ =
+        static_cast<size_t>(std::copy(header.begin(), header.end(), block_.data()) - block_.data());
+  }
 
-  void startFile(const std::string& name) { name_ = name; }
+  // A block at a time, from the file or, for "-", standard input.
+  void exportFile(const std::string& path) {
+    name_ = path == "-" ? kStandardInputName : path;
+    std::unique_ptr<SequentialFile> file;
+    if (path == "-") {
+      file = std::make_unique<StandardInputFile>(env_.input());
+    } else if (Status opened = env_.files().openForReading(path, &file); !opened.ok()) {
+      return fail(opened);
+    }
+    RecordParser parser(name_, *this);
+    while (written_.ok()) {
+      size_t capacity = 0;
+      char* to = parser.room(&capacity);
+      size_t count = 0;
+      if (Status read = file->read(to, capacity, &count); !read.ok()) return fail(read);
+      if (count == 0) return parser.finish();
+      parser.filled(count);
+    }
+  }
 
   void record(const ExportRow& row) override {
-    bool csv = format_ == ExportFormat::kCsv;
-    size_t bound = csv ? csvRowBound(row) : jsonLineBound(row);
+    size_t bound = csv_ ? csvRowBound(row) : jsonLineBound(row);
     if (used_ + bound > block_.size()) flush();
     if (bound > block_.size()) {  // answers of thousands of bytes, escaped
       std::unique_ptr<char[]> large(new char[bound]);
-      char* end = csv ? writeCsvRow(row, large.get()) : writeJsonLine(row, large.get());
-      write(std::string_view(large.get(), static_cast<size_t>(end - large.get())));
-      return;
+      char* end = csv_ ? writeCsvRow(row, large.get()) : writeJsonLine(row, large.get());
+      return write(std::string_view(large.get(), static_cast<size_t>(end - large.get())));
     }
     char* to = block_.data() + used_;
     used_ =
-        static_cast<size_t>((csv ? writeCsvRow(row, to) : writeJsonLine(row, to)) - block_.data());
+        static_cast<size_t>((csv_ ? writeCsvRow(row, to) : writeJsonLine(row, to)) - block_.data());
   }
 
   void skipped(const SkippedLines& lines) override {
     std::string where = std::to_string(lines.firstLine);
     if (lines.lastLine != lines.firstLine) where += "-" + std::to_string(lines.lastLine);
-    report(where + ": " + std::string(lines.message));
+    report(name_ + ":" + where + ": " + std::string(lines.message));
     status_ = std::max(status_, 1);
   }
 
-  // "survey-export: FILE:" and `text` on standard error; the exit status becomes 2.
-  void fail(const std::string& text) {
-    report(text);
+  bool outputFailed() const { return !written_.ok(); }
+
+  // Writes what is left and gives the exit status.
+  int finish() {
+    flush();
+    if (written_.ok()) return status_;
+    report("standard output: " + written_.reason());
+    return 2;
+  }
+
+ private:
+  // Rows go out in writes this large: few system calls, from a block that stays in the cache.
+  static constexpr size_t kBlockSize = 256 * 1024;
+
+  void fail(const Status& status) {
+    report(name_ + ": " + status.reason());
     status_ = 2;
   }
-
-  // Writes the header, which is smaller than a block.
-  void header(const std::string& text) {
-    std::copy(text.begin(), text.end(), block_.data() + used_);
-    used_ += text.size();
+  void report(const std::string& text) {
+    env_.errors().write(std::string(kProgram) + ": " + text + "\n");
   }
-
   void flush() {
     write(std::string_view(block_.data(), used_));
     used_ = 0;
-  }
-
-  const Status& written() const { return written_; }
-  int status() const { return status_; }
-
- private:
-  // Rows go out in writes this large: few system calls, in a block that stays in the cache.
-  static constexpr size_t kBlockSize = 256 * 1024;
-
-  void report(const std::string& text) {
-    env_.errors().write(std::string(kProgram) + ": " + name_ + ":" + text + "\n");
   }
   void write(std::string_view bytes) {
     if (written_.ok() && !bytes.empty()) written_ = env_.output().write(bytes);
   }
 
   Env& env_;
-  ExportFormat format_;
+  const bool csv_;
   std::string name_;
   PageBuffer block_{kBlockSize};
   size_t used_ = 0;
   Status written_;
   int status_ = 0;
-};
-
-class Exporter {
- public:
-  Exporter(Env& env, ExportFormat format) : env_(env), rows_(env, format) {
-    if (format == ExportFormat::kCsv) {
-      std::string header;
-      appendCsvHeader(&header);
-      rows_.header(header);
-    }
-  }
-
-  // Reads the file from start to end, a block a read; standard input for "-".
-  void exportFile(const std::string& path) {
-    const std::string name = path == "-" ? kStandardInputName : path;
-    rows_.startFile(name);
-    std::unique_ptr<SequentialFile> file;
-    if (path == "-") {
-      file = std::make_unique<StandardInputFile>(env_.input());
-    } else if (Status opened = env_.files().openForReading(path, &file); !opened.ok()) {
-      rows_.fail(" " + opened.reason());
-      return;
-    }
-    RecordParser parser(name, rows_);
-    while (rows_.written().ok()) {
-      size_t capacity = 0;
-      char* to = parser.room(&capacity);
-      size_t count = 0;
-      if (Status read = file->read(to, capacity, &count); !read.ok()) {
-        rows_.fail(" " + read.reason());
-        return;
-      }
-      if (count == 0) {
-        parser.finish();
-        return;
-      }
-      parser.filled(count);
-    }
-  }
-
-  // Writes what is left and gives the exit status.
-  int finish() {
-    rows_.flush();
-    if (!rows_.written().ok()) {
-      env_.errors().write(std::string(kProgram) + ": standard output: " + rows_.written().reason() +
-                          "\n");
-      return 2;
-    }
-    return rows_.status();
-  }
-
-  bool outputFailed() const { return !rows_.written().ok(); }
-
- private:
-  Env& env_;
-  RowOutput rows_;
 };
 
 int usageError(Env& env, const std::string& message) {
@@ -193,7 +156,7 @@ int writeAndExit(Env& env, std::string_view text) {
 }  // namespace
 
 int runExport(Env& env, const std::vector<std::string>& args, std::string_view version) {
-  ExportFormat format = ExportFormat::kCsv;
+  bool csv = true;
   std::vector<std::string> paths;
   bool options = true;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -215,20 +178,17 @@ int runExport(Env& env, const std::vector<std::string>& args, std::string_view v
       } else {
         return usageError(env, "option '--format' requires an argument");
       }
-      if (value == "csv") {
-        format = ExportFormat::kCsv;
-      } else if (value == "jsonl") {
-        format = ExportFormat::kJsonLines;
-      } else {
+      if (value != "csv" && value != "jsonl") {
         return usageError(env, "invalid format '" + value + "' (csv or jsonl)");
       }
+      csv = value == "csv";
     } else {
       return usageError(env, "unrecognized option '" + arg + "'");
     }
   }
   if (paths.empty()) paths.push_back(kRecordFileName);
 
-  Exporter exporter(env, format);
+  Exporter exporter(env, csv);
   for (const std::string& path : paths) {
     exporter.exportFile(path);
     if (exporter.outputFailed()) break;

@@ -46,21 +46,13 @@ const char* RecordParser::takeExpectedLines(const char* at, const char* end) {
       if (matchLine(recordLine_, at, end, &length) != Fault::kNone) return at;
       ++lineNumber_;
       if (++recordLine_ == kRecordLineCount) completeRecord();
-    } else if (!takeRecordStart(at, end, &length)) {
+    } else if (tryStartRecord(at, end, lineNumber_ + 1, &length)) {
+      ++lineNumber_;
+    } else {
       return at;
     }
     at += length;
   }
-}
-
-// A record's first line, between records or after skipped lines.
-bool RecordParser::takeRecordStart(const char* at, const char* end, size_t* length) {
-  State before = state_;
-  uint64_t skippedFrom = firstLine_;
-  if (!tryStartRecord(at, end, lineNumber_ + 1, length)) return false;
-  ++lineNumber_;
-  if (before == State::kSkipping) reportSkipped(skippedFrom, lineNumber_ - 1, skipMessage_);
-  return true;
 }
 
 // The line with the line end of the line before, or else with the other one.

@@ -23,32 +23,21 @@ char* writePadded(int value, int width, char* to) {
 }  // namespace
 
 const char* RecordParser::faultText(Fault fault) {
-  switch (fault) {
-    case Fault::kNone:
-    case Fault::kIncomplete:
-      break;
-    case Fault::kLayout:
-      return "does not match the layout";
-    case Fault::kNotAWord:
-      return "has an answer that is not one word";
-    case Fault::kLongWord:
-      return "has an answer longer than the program keeps";
-    case Fault::kNotUtf8:
-      return "has an answer that is not valid UTF-8";
-    case Fault::kFigure:
-      return "has a figure that the program does not write so";
-    case Fault::kRepeated:
-      return "shows a figure unlike its other lines";
-    case Fault::kClock:
-      return "has a start date or time that the program does not write so";
-    case Fault::kNoDate:
-      return "has a start date that does not exist";
-    case Fault::kTooLong:
-      return "is too long";
-    case Fault::kNoLineEnd:
-      return "has no line end (the file ends inside it)";
-  }
-  return "";
+  static const char* const kTexts[] = {
+      "",
+      "",
+      "does not match the layout",
+      "has an answer that is not one word",
+      "has an answer longer than the program keeps",
+      "has an answer that is not valid UTF-8",
+      "has a figure that the program does not write so",
+      "shows a figure unlike its other lines",
+      "has a start date or time that the program does not write so",
+      "has a start date that does not exist",
+      "is too long",
+      "has no line end (the file ends inside it)",
+  };
+  return kTexts[static_cast<int>(fault)];
 }
 
 RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, size_t blockSize)
@@ -92,20 +81,11 @@ void RecordParser::feed(std::string_view bytes) {
 // Copies the current record's field texts out of the buffer, which is about to be overwritten.
 void RecordParser::keepFieldTexts() {
   if (state_ != State::kInRecord) return;
-  keptIndex_ ^= 1;
-  std::vector<char>& kept = keptTexts_[keptIndex_];
-  size_t total = 0;
   for (size_t field = 0; field < fields_.size(); ++field) {
-    if (seen(field)) total += fields_[field].text.size();
-  }
-  kept.resize(total);
-  char* to = kept.data();
-  for (size_t field = 0; field < fields_.size(); ++field) {
-    std::string_view& text = fields_[field].text;
-    if (!seen(field) || text.empty()) continue;
-    std::memcpy(to, text.data(), text.size());
-    text = std::string_view(to, text.size());
-    to += text.size();
+    FieldText& kept = fields_[field];
+    if (!seen(field) || kept.text.data() == kept.kept.data()) continue;
+    kept.kept.assign(kept.text);
+    kept.text = kept.kept;
   }
 }
 
@@ -164,11 +144,8 @@ void RecordParser::takeLine(std::string_view line, bool tooLong) {
     }
     return;
   }
-  uint64_t skippedFrom = firstLine_;
-  State before = state_;
-  if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
-    if (before == State::kSkipping) reportSkipped(skippedFrom, lineNumber_ - 1, skipMessage_);
-  } else if (state_ == State::kBetweenRecords) {
+  if ((tooLong || !tryStartRecord(line.data(), end, lineNumber_, &length)) &&
+      state_ == State::kBetweenRecords) {
     startSkipping(lineNumber_, "");
   }
 }
@@ -177,6 +154,7 @@ bool RecordParser::tryStartRecord(const char* at, const char* end, uint64_t line
                                   size_t* length) {
   recordMatch_ = lineMatch_ + 1;  // nothing read before belongs to this record
   if (matchLine(0, at, end, length) != Fault::kNone) return false;
+  if (state_ == State::kSkipping) reportSkipped(firstLine_, lineNumber - 1, skipMessage_);
   state_ = State::kInRecord;
   firstLine_ = lineNumber;
   recordLine_ = 1;
@@ -211,8 +189,8 @@ void RecordParser::completeRecord() {
   char lineText[24];
   char* lineEnd = std::to_chars(lineText, lineText + sizeof lineText, firstLine_).ptr;
   // Records of one run share its start time: the texts are made when it changes.
-  RunClock clock{year_, month_, day_, hour_, minute_};
-  if (!(clock == runClock_)) {
+  std::array<int, 5> clock{year_, month_, day_, hour_, minute_};
+  if (clock != runClock_) {
     runClock_ = clock;
     char* dateEnd = writePadded(year_, 4, runDate_);
     *dateEnd++ = '-';

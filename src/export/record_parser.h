@@ -1,6 +1,7 @@
 // Reading a record file back: its lines, by the fixed texts of the record layout, as rows.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -60,9 +61,11 @@ class RecordParser {
 
  private:
   enum class State { kBetweenRecords, kInRecord, kSkipping };
+  // What is wrong with a line, in the order of faultText's texts. kIncomplete: the bytes end
+  // before the match is decided.
   enum class Fault {
     kNone,
-    kIncomplete,  // the bytes end before the match is decided
+    kIncomplete,
     kLayout,
     kNotAWord,
     kLongWord,
@@ -72,18 +75,20 @@ class RecordParser {
     kClock,
     kNoDate,
     kTooLong,
-    kNoLineEnd,
+    kNoLineEnd
   };
   static const char* faultText(Fault fault);
 
   // The lines expected next, each matched where it stands; `end` may cut the last one short.
+  // Returns where the first line that is not the one expected begins.
   const char* takeExpectedLines(const char* at, const char* end);
-  bool takeRecordStart(const char* at, const char* end, size_t* length);
   // Anything else, one whole line at a time.
   void takeLine(std::string_view line, bool tooLong);
+  // A record's first line, which begins a record whatever came before.
   bool tryStartRecord(const char* at, const char* end, uint64_t lineNumber, size_t* length);
   Fault matchLine(size_t recordLine, const char* at, const char* end, size_t* length);
-  // Requires a white space byte at `end`, where a field's scan stops at the latest.
+  // Requires a white space byte at `end`, where a field's scan stops at the latest. What a
+  // failed match read is forgotten.
   Fault match(const TextPattern& pattern, const char* at, const char* end, size_t* length);
   Fault matchFields(const TextPattern& pattern, const char* at, const char* end, size_t* length);
   // `ascii`: the value has no byte of 0x80 and above.
@@ -119,18 +124,17 @@ class RecordParser {
   std::string skipMessage_;
 
   // The current record's fields: the text, pointing into the buffer until keepFieldTexts copies
-  // it, and the line match in which it was read; a failed match forgets what it read.
+  // it into `kept`, and the line match in which it was read.
   struct FieldText {
     std::string_view text;
     uint64_t read = 0;
     bool plain = false;  // as ExportRow::plain
+    std::string kept;
   };
   std::vector<FieldText> fields_;
   uint64_t recordMatch_ = 1;  // the first line match of the current record
   uint64_t lineMatch_ = 1;
   bool seen(size_t field) const { return fields_[field].read >= recordMatch_; }
-  std::vector<char> keptTexts_[2];
-  int keptIndex_ = 0;
 
   int day_ = 0, month_ = 0, year_ = 0, hour_ = 0, minute_ = 0;
   // The start time's fields as read last, with their values (the time line's in minutes
@@ -145,15 +149,9 @@ class RecordParser {
   static bool readRemembered(std::string_view text, RememberedNumber* known, Read read,
                              int* number);
 
-  // The start time of the record handed out last, and its texts in the row.
-  struct RunClock {
-    int year, month, day, hour, minute;
-    bool operator==(const RunClock& other) const {
-      return year == other.year && month == other.month && day == other.day && hour == other.hour &&
-             minute == other.minute;
-    }
-  };
-  RunClock runClock_{-1, -1, -1, -1, -1};
+  // The start time of the record handed out last (year, month, day, hour, minute), and its
+  // texts in the row.
+  std::array<int, 5> runClock_{-1, -1, -1, -1, -1};
   char runDate_[32] = {};  // YYYY-MM-DD, the year in at least four digits
   size_t runDateSize_ = 0;
   char runTime_[5] = {};  // HH:MM

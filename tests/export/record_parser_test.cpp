@@ -308,11 +308,12 @@ TEST(RecordParser, AFirstLineStartsARecordAfterAnyLineOfAnother) {
   for (size_t lines = 1; lines < kRecordLineCount; ++lines) {
     lineEnd = record.find('\n', lineEnd) + 1;
     Collected collected = parse(record.substr(0, lineEnd) + record);
-    EXPECT_EQ(collected.skips,
-              std::vector<std::string>{"1-" + std::to_string(lines) +
-                                       ": record skipped: cut short after " +
-                                       std::to_string(lines) + " of 35 lines by a new record at "
-                                       "line " + std::to_string(lines + 1)});
+    EXPECT_EQ(collected.skips, std::vector<std::string>{"1-" + std::to_string(lines) +
+                                                        ": record skipped: cut short after " +
+                                                        std::to_string(lines) +
+                                                        " of 35 lines by a new record at "
+                                                        "line " +
+                                                        std::to_string(lines + 1)});
     ASSERT_EQ(collected.rows.size(), 1u);
     EXPECT_EQ(column(collected.rows[0], "line"), std::to_string(lines + 1));
   }
