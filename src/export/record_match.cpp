@@ -1,4 +1,5 @@
 // The usual way through a file: each line matched where it stands against the line expected next.
+#include <algorithm>
 #include <cstring>
 
 #include "console/input_reader.h"
@@ -8,6 +9,38 @@
 #include "export/utf8.h"
 
 namespace survey {
+namespace {
+
+// The value of a start clock field: the time line's in minutes after midnight, the month's from 0.
+bool readClockField(const RecordPatterns& patterns, FieldKind kind, std::string_view text,
+                    int* value) {
+  switch (kind) {
+    case FieldKind::kTimeLine: {
+      // The prefix, "hh:mm AM" or "hh:mm PM", the suffix; the text has their length.
+      const std::string& prefix = patterns.timePrefix;
+      int hour = 0, minute = 0;
+      if (text.substr(0, prefix.size()) != prefix ||
+          text.substr(prefix.size() + 8) != patterns.timeSuffix ||
+          !parseTwelveHourTime(text.substr(prefix.size(), 8), &hour, &minute)) {
+        return false;
+      }
+      *value = hour * 60 + minute;
+      return true;
+    }
+    case FieldKind::kDay:
+      return parseWhole(text, value) && *value >= 1 && *value <= 31;
+    case FieldKind::kMonthName: {
+      const std::string_view* names = patterns.monthNames;
+      *value = static_cast<int>(std::find(names, names + 12, text) - names);
+      return *value < 12;
+    }
+    default:
+      return parseWhole(text, value);
+  }
+}
+
+}  // namespace
+
 void RecordParser::filled(size_t count) {
   char* bytes = buffer_.data();
   end_ += count;
@@ -163,69 +196,22 @@ RecordParser::Fault RecordParser::checkWord(std::string_view value, bool ascii) 
   return Fault::kNone;
 }
 
-template <typename Read>
-bool RecordParser::readRemembered(std::string_view text, RememberedNumber* known, Read read,
-                                  int* number) {
-  // Only a text read well is kept, and none is empty.
-  if (known->text.empty() || text != known->text) {
-    int value = 0;
-    if (!read(text, &value)) return false;
-    known->text.assign(text);
-    known->value = value;
-  }
-  *number = known->value;
-  return true;
-}
-
 RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value, bool ascii) {
   if (seen(field)) return value == fields_[field].text ? Fault::kNone : Fault::kRepeated;
-  switch (patterns_.fields[field].kind) {
-    case FieldKind::kWord: {
-      Fault fault = checkWord(value, ascii);
-      if (fault != Fault::kNone) return fault;
-      break;
+  FieldKind kind = patterns_.fields[field].kind;
+  if (kind == FieldKind::kFigure) {
+    if (!isFormattedReal(value)) return Fault::kFigure;
+  } else if (kind != FieldKind::kWord) {
+    // A start clock field: only a text read well is kept, and none is empty.
+    std::string& known = clockTexts_[static_cast<size_t>(kind)];
+    if (known.empty() || value != known) {
+      int number = 0;
+      if (!readClockField(patterns_, kind, value, &number)) return Fault::kClock;
+      known.assign(value);
+      clock_[static_cast<size_t>(kind)] = number;
     }
-    case FieldKind::kFigure:
-      if (!isFormattedReal(value)) return Fault::kFigure;
-      break;
-    case FieldKind::kTimeLine: {
-      // The prefix, "hh:mm AM" or "hh:mm PM", the suffix; the value has their length.
-      auto readTime = [this](std::string_view text, int* minutes) {
-        const std::string& prefix = patterns_.timePrefix;
-        int hour = 0, minute = 0;
-        if (text.substr(0, prefix.size()) != prefix ||
-            text.substr(prefix.size() + 8) != patterns_.timeSuffix ||
-            !parseTwelveHourTime(text.substr(prefix.size(), 8), &hour, &minute)) {
-          return false;
-        }
-        *minutes = hour * 60 + minute;
-        return true;
-      };
-      int minutes = 0;
-      if (!readRemembered(value, &knownTime_, readTime, &minutes)) return Fault::kClock;
-      hour_ = minutes / 60;
-      minute_ = minutes % 60;
-      break;
-    }
-    case FieldKind::kDay: {
-      auto readDay = [](std::string_view text, int* day) {
-        return parseWhole(text, day) && *day >= 1 && *day <= 31;
-      };
-      if (!readRemembered(value, &knownDay_, readDay, &day_)) return Fault::kClock;
-      break;
-    }
-    case FieldKind::kMonthName: {
-      auto readMonth = [this](std::string_view text, int* month) {
-        const auto* names = patterns_.monthNames;
-        *month = static_cast<int>(std::find(names, names + 12, text) - names);
-        return *month < 12;
-      };
-      if (!readRemembered(value, &knownMonth_, readMonth, &month_)) return Fault::kClock;
-      break;
-    }
-    case FieldKind::kYear:
-      if (!readRemembered(value, &knownYear_, parseWhole, &year_)) return Fault::kClock;
-      break;
+  } else if (Fault fault = checkWord(value, ascii); fault != Fault::kNone) {
+    return fault;
   }
   fields_[field].text = value;
   fields_[field].read = lineMatch_;

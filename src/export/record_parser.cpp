@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -10,17 +11,6 @@
 #include "export/record_patterns.h"
 
 namespace survey {
-namespace {
-
-// Writes `value` with at least `width` digits, zeros in front; returns the end.
-char* writePadded(int value, int width, char* to) {
-  char digits[16];
-  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  for (int pad = width - static_cast<int>(end - digits); pad > 0; --pad) *to++ = '0';
-  return std::copy(digits, end, to);
-}
-
-}  // namespace
 
 const char* RecordParser::faultText(Fault fault) {
   static const char* const kTexts[] = {
@@ -179,7 +169,11 @@ void RecordParser::reportSkipped(uint64_t firstLine, uint64_t lastLine, std::str
 
 void RecordParser::completeRecord() {
   state_ = State::kBetweenRecords;
-  if (day_ > daysInMonth(month_, year_)) {
+  const int day = clock_[static_cast<size_t>(FieldKind::kDay)];
+  const int month = clock_[static_cast<size_t>(FieldKind::kMonthName)];
+  const int year = clock_[static_cast<size_t>(FieldKind::kYear)];
+  const int minutes = clock_[static_cast<size_t>(FieldKind::kTimeLine)];
+  if (day > daysInMonth(month, year)) {
     uint64_t dateLine = firstLine_ + patterns_.dayLine;
     reportSkipped(firstLine_, lineNumber_,
                   "record skipped: line " + std::to_string(dateLine) + " (record line " +
@@ -189,17 +183,12 @@ void RecordParser::completeRecord() {
   char lineText[24];
   char* lineEnd = std::to_chars(lineText, lineText + sizeof lineText, firstLine_).ptr;
   // Records of one run share its start time: the texts are made when it changes.
-  std::array<int, 5> clock{year_, month_, day_, hour_, minute_};
-  if (clock != runClock_) {
-    runClock_ = clock;
-    char* dateEnd = writePadded(year_, 4, runDate_);
-    *dateEnd++ = '-';
-    dateEnd = writePadded(month_ + 1, 2, dateEnd);
-    *dateEnd++ = '-';
-    runDateSize_ = static_cast<size_t>(writePadded(day_, 2, dateEnd) - runDate_);
-    writePadded(hour_, 2, runTime_);
-    runTime_[2] = ':';
-    writePadded(minute_, 2, runTime_ + 3);
+  if (clock_ != runClock_) {
+    runClock_ = clock_;
+    runDateSize_ = static_cast<size_t>(
+        std::snprintf(runDate_, sizeof runDate_, "%04d-%02d-%02d", year, month + 1, day));
+    runTimeSize_ = static_cast<size_t>(
+        std::snprintf(runTime_, sizeof runTime_, "%02d:%02d", minutes / 60, minutes % 60));
   }
 
   // The file, its plainness and the plainness of the line and the start time stay as the
@@ -207,7 +196,7 @@ void RecordParser::completeRecord() {
   ExportRow& row = row_;
   row.fields[kLineColumn] = std::string_view(lineText, static_cast<size_t>(lineEnd - lineText));
   row.fields[kRunDateColumn] = std::string_view(runDate_, runDateSize_);
-  row.fields[kRunTimeColumn] = std::string_view(runTime_, sizeof runTime_);
+  row.fields[kRunTimeColumn] = std::string_view(runTime_, runTimeSize_);
   for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
     size_t field = static_cast<size_t>(patterns_.fieldOfColumn[column]);
     row.fields[column] = fields_[field].text;

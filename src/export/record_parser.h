@@ -136,26 +136,16 @@ class RecordParser {
   uint64_t lineMatch_ = 1;
   bool seen(size_t field) const { return fields_[field].read >= recordMatch_; }
 
-  int day_ = 0, month_ = 0, year_ = 0, hour_ = 0, minute_ = 0;
-  // The start time's fields as read last, with their values (the time line's in minutes
-  // after midnight): records of one run share them.
-  struct RememberedNumber {
-    std::string text;
-    int value = 0;
-  };
-  RememberedNumber knownTime_, knownDay_, knownMonth_, knownYear_;
-  // `*number` is the value of `text`: read with `read` unless it is `known`'s text.
-  template <typename Read>
-  static bool readRemembered(std::string_view text, RememberedNumber* known, Read read,
-                             int* number);
-
-  // The start time of the record handed out last (year, month, day, hour, minute), and its
-  // texts in the row.
-  std::array<int, 5> runClock_{-1, -1, -1, -1, -1};
-  char runDate_[32] = {};  // YYYY-MM-DD, the year in at least four digits
-  size_t runDateSize_ = 0;
-  char runTime_[5] = {};  // HH:MM
-  ExportRow row_;         // the row handed out, its views filled in for each record
+  // The start clock's fields as read last, by FieldKind: their texts, and their values (the time
+  // line's in minutes after midnight, the month's from 0). Records of one run share them.
+  std::string clockTexts_[6];
+  std::array<int, 6> clock_{};
+  // The clock of the record handed out last, and its texts in the row.
+  std::array<int, 6> runClock_{-1};
+  char runDate_[40] = {};  // YYYY-MM-DD, the year in at least four digits
+  char runTime_[24] = {};  // HH:MM
+  size_t runDateSize_ = 0, runTimeSize_ = 0;
+  ExportRow row_;  // the row handed out, its views filled in for each record
 };
 
 }  // namespace survey
