@@ -88,34 +88,62 @@ const char* RecordParser::takeExpectedLines(const char* at, const char* end) {
   }
 }
 
+// One whole line, its line end included unless the file ended inside it.
+void RecordParser::takeLine(std::string_view line, bool tooLong) {
+  ++lineNumber_;
+  const char* end = line.data() + line.size();
+  bool ended = !line.empty() && line.back() == '\n';
+  bool crlf = ended && line.size() >= 2 && line[line.size() - 2] == '\r';
+  size_t length = 0;
+  if (state_ == State::kInRecord) {
+    crlf_ = crlf;  // tried first, and the other line end cannot match a whole line
+    Fault fault = tooLong  ? Fault::kTooLong
+                  : !ended ? Fault::kNoLineEnd
+                           : matchLine(recordLine_, line.data(), end, &length);
+    if (fault == Fault::kIncomplete) fault = Fault::kLayout;
+    if (fault == Fault::kNone) {
+      if (++recordLine_ == kRecordLineCount) completeRecord();
+      return;
+    }
+    uint64_t recordStart = firstLine_;
+    std::string message = "record skipped: line " + std::to_string(lineNumber_) + " (record line " +
+                          std::to_string(recordLine_ + 1) + ") " + faultText(fault);
+    size_t linesRead = recordLine_;
+    if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
+      reportSkipped(
+          recordStart, lineNumber_ - 1,
+          cutShortText(linesRead, "by a new record at line " + std::to_string(lineNumber_)));
+    } else {
+      startSkipping(recordStart, std::move(message));
+    }
+    return;
+  }
+  if ((tooLong || !tryStartRecord(line.data(), end, lineNumber_, &length)) &&
+      state_ == State::kBetweenRecords) {
+    startSkipping(lineNumber_, "");
+  }
+}
+
 // The line with the line end of the line before, or else with the other one.
 RecordParser::Fault RecordParser::matchLine(size_t recordLine, const char* at, const char* end,
                                             size_t* length) {
-  Fault fault = match(patterns_.lines[crlf_][recordLine], at, end, length);
-  if (fault != Fault::kNone &&
-      match(patterns_.lines[!crlf_][recordLine], at, end, length) == Fault::kNone) {
-    crlf_ = !crlf_;
-    return Fault::kNone;
+  Fault first = Fault::kNone;
+  for (int other = 0; other < 2; ++other) {
+    bool crlf = crlf_ != (other == 1);
+    Fault fault = match(patterns_.lines[crlf][recordLine], at, end, length);
+    if (fault == Fault::kNone) {
+      crlf_ = crlf;
+      return fault;
+    }
+    if (other == 0) first = fault;
   }
-  return fault;
+  return first;
 }
 
 // Matches the pattern at `at`; the bytes up to `end` may go on past it. `*length` is then the
-// length matched. What the failed match read is forgotten.
-RecordParser::Fault RecordParser::match(const TextPattern& pattern, const char* at, const char* end,
-                                        size_t* length) {
-  ++lineMatch_;
-  Fault fault = matchFields(pattern, at, end, length);
-  if (fault != Fault::kNone) {
-    for (const TextPattern::Segment& segment : pattern.segments) {
-      if (fields_[segment.field].read == lineMatch_) fields_[segment.field].read = 0;
-    }
-  }
-  return fault;
-}
-
-inline RecordParser::Fault RecordParser::matchFields(const TextPattern& pattern, const char* at,
-                                                     const char* end, size_t* length) {
+// length matched.
+inline RecordParser::Fault RecordParser::match(const TextPattern& pattern, const char* at,
+                                               const char* end, size_t* length) {
   const char* const start = at;
   auto expect = [&at, end](const char* text, size_t size) {
     size_t available = static_cast<size_t>(end - at);
@@ -173,7 +201,7 @@ inline RecordParser::Fault RecordParser::matchFields(const TextPattern& pattern,
       // The most common field, taken here.
       fault = checkWord(value, ascii);
       fields_[segment.field].text = value;
-      if (fault == Fault::kNone) fields_[segment.field].read = lineMatch_;
+      if (fault == Fault::kNone) fields_[segment.field].read = record_;
     } else {
       fault = takeField(segment.field, value, ascii);
     }
@@ -214,7 +242,7 @@ RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value
     return fault;
   }
   fields_[field].text = value;
-  fields_[field].read = lineMatch_;
+  fields_[field].read = record_;
   return Fault::kNone;
 }
 

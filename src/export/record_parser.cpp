@@ -86,13 +86,8 @@ void RecordParser::finish() {
   }
   begin_ = end_;
   lineTried_ = tooLong_ = false;
-  reportUnfinished("by the end of the file");
-}
-
-// What is left when the lines end `cause` (or a new record begins), up to the current line.
-void RecordParser::reportUnfinished(const std::string& cause) {
   if (state_ == State::kInRecord) {
-    reportSkipped(firstLine_, lineNumber_, cutShortText(recordLine_, cause));
+    reportSkipped(firstLine_, lineNumber_, cutShortText(recordLine_, "by the end of the file"));
   } else if (state_ == State::kSkipping) {
     reportSkipped(firstLine_, lineNumber_, skipMessage_);
   }
@@ -104,45 +99,9 @@ std::string RecordParser::cutShortText(size_t linesRead, const std::string& caus
          std::to_string(kRecordLineCount) + " lines " + cause;
 }
 
-// One whole line, its line end included unless the file ended inside it.
-void RecordParser::takeLine(std::string_view line, bool tooLong) {
-  ++lineNumber_;
-  const char* end = line.data() + line.size();
-  bool ended = !line.empty() && line.back() == '\n';
-  bool crlf = ended && line.size() >= 2 && line[line.size() - 2] == '\r';
-  size_t length = 0;
-  if (state_ == State::kInRecord) {
-    Fault fault = tooLong  ? Fault::kTooLong
-                  : !ended ? Fault::kNoLineEnd
-                           : match(patterns_.lines[crlf][recordLine_], line.data(), end, &length);
-    if (fault == Fault::kIncomplete) fault = Fault::kLayout;
-    if (fault == Fault::kNone) {
-      crlf_ = crlf;
-      if (++recordLine_ == kRecordLineCount) completeRecord();
-      return;
-    }
-    uint64_t recordStart = firstLine_;
-    std::string message = "record skipped: line " + std::to_string(lineNumber_) + " (record line " +
-                          std::to_string(recordLine_ + 1) + ") " + faultText(fault);
-    size_t linesRead = recordLine_;
-    if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
-      reportSkipped(
-          recordStart, lineNumber_ - 1,
-          cutShortText(linesRead, "by a new record at line " + std::to_string(lineNumber_)));
-    } else {
-      startSkipping(recordStart, std::move(message));
-    }
-    return;
-  }
-  if ((tooLong || !tryStartRecord(line.data(), end, lineNumber_, &length)) &&
-      state_ == State::kBetweenRecords) {
-    startSkipping(lineNumber_, "");
-  }
-}
-
 bool RecordParser::tryStartRecord(const char* at, const char* end, uint64_t lineNumber,
                                   size_t* length) {
-  recordMatch_ = lineMatch_ + 1;  // nothing read before belongs to this record
+  ++record_;  // nothing read before belongs to this record
   if (matchLine(0, at, end, length) != Fault::kNone) return false;
   if (state_ == State::kSkipping) reportSkipped(firstLine_, lineNumber - 1, skipMessage_);
   state_ = State::kInRecord;

@@ -87,17 +87,14 @@ class RecordParser {
   // A record's first line, which begins a record whatever came before.
   bool tryStartRecord(const char* at, const char* end, uint64_t lineNumber, size_t* length);
   Fault matchLine(size_t recordLine, const char* at, const char* end, size_t* length);
-  // Requires a white space byte at `end`, where a field's scan stops at the latest. What a
-  // failed match read is forgotten.
+  // Requires a white space byte at `end`, where a field's scan stops at the latest.
   Fault match(const TextPattern& pattern, const char* at, const char* end, size_t* length);
-  Fault matchFields(const TextPattern& pattern, const char* at, const char* end, size_t* length);
   // `ascii`: the value has no byte of 0x80 and above.
   Fault takeField(size_t field, std::string_view value, bool ascii);
   static Fault checkWord(std::string_view value, bool ascii);
   void completeRecord();
   void startSkipping(uint64_t firstLine, std::string message);
   void reportSkipped(uint64_t firstLine, uint64_t lastLine, std::string_view message);
-  void reportUnfinished(const std::string& cause);
   static std::string cutShortText(size_t linesRead, const std::string& cause);
   void keepFieldTexts();
 
@@ -124,7 +121,7 @@ class RecordParser {
   std::string skipMessage_;
 
   // The current record's fields: the text, pointing into the buffer until keepFieldTexts copies
-  // it into `kept`, and the line match in which it was read.
+  // it into `kept`, and the record in which it was read last.
   struct FieldText {
     std::string_view text;
     uint64_t read = 0;
@@ -132,9 +129,8 @@ class RecordParser {
     std::string kept;
   };
   std::vector<FieldText> fields_;
-  uint64_t recordMatch_ = 1;  // the first line match of the current record
-  uint64_t lineMatch_ = 1;
-  bool seen(size_t field) const { return fields_[field].read >= recordMatch_; }
+  uint64_t record_ = 1;  // records begun, counted
+  bool seen(size_t field) const { return fields_[field].read == record_; }
 
   // The start clock's fields as read last, by FieldKind: their texts, and their values (the time
   // line's in minutes after midnight, the month's from 0). Records of one run share them.
