@@ -186,7 +186,7 @@ int runExport(Env& env, const std::vector<std::string>& args, std::string_view v
       return usageError(env, "unrecognized option '" + arg + "'");
     }
   }
-  if (paths.empty()) paths.push_back(kRecordFileName);
+  if (paths.empty()) paths.emplace_back(kRecordFileName);
 
   Exporter exporter(env, csv);
   for (const std::string& path : paths) {

@@ -130,7 +130,9 @@ Table decodeJsonLines(std::string_view text) {
   return table;
 }
 
-int run(FakeEnv& env, std::vector<std::string> args) { return runExport(env, args, "1.2.3"); }
+int run(FakeEnv& env, const std::vector<std::string>& args) {
+  return runExport(env, args, "1.2.3");
+}
 
 SurveyAnswers answersOf(const std::string& name) {
   SurveyAnswers answers = trickyAnswers();

@@ -43,7 +43,7 @@ Collected parse(std::string_view bytes, size_t piece = kWhole) {
 }
 
 std::string column(const std::vector<std::string>& row, std::string_view name) {
-  auto at = std::find(std::begin(kColumnNames), std::end(kColumnNames), name);
+  const auto* at = std::find(std::begin(kColumnNames), std::end(kColumnNames), name);
   EXPECT_NE(at, std::end(kColumnNames)) << name;
   return at == std::end(kColumnNames) ? "" : row[static_cast<size_t>(at - kColumnNames)];
 }
@@ -142,8 +142,9 @@ TEST(RecordParser, ReadsFiguresAndStartTimesAsTheProgramWritesThem) {
   // One file, each start time twice in a row: a parser reading one record after another,
   // remembering what the records of a run share, still reads each.
   std::string file;
-  for (const auto& c : cases)
+  for (const auto& c : cases) {
     file += recordOf(trickyAnswers(), c.time) + recordOf(trickyAnswers(), c.time);
+  }
   Collected collected = parse(file);
   ASSERT_EQ(collected.rows.size(), 2 * std::size(cases));
   for (size_t i = 0; i < collected.rows.size(); ++i) {
