@@ -207,10 +207,10 @@ inline RecordParser::Fault RecordParser::match(const TextPattern& pattern, const
     }
     fields_[segment.field].plain = !(classes & kNotPlain);
     if (fault != Fault::kNone) return fault;
-    at = fieldEnd;
-    fault = kind == FieldKind::kTimeLine
-                ? expect(segment.tail.data(), segment.tail.size())
-                : (++at, expect(segment.tail.data() + 1, segment.tail.size() - 1));
+    // The tail's first byte ended the field and is compared already; the time line's is not.
+    size_t compared = kind == FieldKind::kTimeLine ? 0 : 1;
+    at = fieldEnd + compared;
+    fault = expect(segment.tail.data() + compared, segment.tail.size() - compared);
     if (fault != Fault::kNone) return fault;
   }
   *length = static_cast<size_t>(at - start);
