@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "console/input_reader.h"
 #include "export/sample_records.h"
 
 namespace survey::testing {
@@ -268,6 +269,31 @@ TEST(Exporter, ReadsStandardInputForADash) {
   EXPECT_EQ(table[0]["file"], "(standard input)");
   EXPECT_EQ(table[0]["firstName"], "Ada");
   EXPECT_EQ(table[1]["file"], "-x");
+}
+
+// Every answer as long as the program keeps, full of bytes that JSON escapes: a row larger than
+// the block that rows are written into, between two ordinary rows.
+TEST(Exporter, WritesRowsOfTheLongestAnswers) {
+  SurveyAnswers longest = trickyAnswers();
+  for (const TextAnswer& answer : kTextAnswers) {
+    longest.*answer.field = std::string(InputReader::kWordLimit - 1, '"') + "Z";
+  }
+  FakeEnv env("");
+  env.memoryFiles().files["datas.dat"] =
+      recordOf(answersOf("Ada")) + recordOf(longest) + recordOf(answersOf("Bo"));
+  for (const char* format : {"csv", "jsonl"}) {
+    SCOPED_TRACE(format);
+    env.fakeOutput().text.clear();
+    ASSERT_EQ(run(env, {std::string("--format=") + format}), 0);
+    Table table = format == std::string("csv") ? decodeCsv(env.fakeOutput().text)
+                                               : decodeJsonLines(env.fakeOutput().text);
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[0]["firstName"], "Ada");
+    for (const TextAnswer& answer : kTextAnswers) {
+      EXPECT_EQ(table[1][std::string(answer.column)], longest.*answer.field) << answer.column;
+    }
+    EXPECT_EQ(table[2]["firstName"], "Bo");
+  }
 }
 
 TEST(Exporter, WritesInLargeBlocksAndReportsAFailedOutput) {
