@@ -15,8 +15,8 @@ class PageBuffer {
  public:
   explicit PageBuffer(size_t size)
       : size_(size),
-        data_(static_cast<char*>(::operator new(size, std::align_val_t{kPageSize}))) {}
-  ~PageBuffer() { ::operator delete(data_, std::align_val_t{kPageSize}); }
+        data_(static_cast<char*>(::operator new (size, std::align_val_t{kPageSize}))) {}
+  ~PageBuffer() { ::operator delete (data_, std::align_val_t{kPageSize}); }
   PageBuffer(const PageBuffer&) = delete;
   PageBuffer& operator=(const PageBuffer&) = delete;
 
