@@ -1,4 +1,4 @@
-// The usual way through a file: each line matched where it stands against the line expected next.
+// Lines matched against the line expected next, where they stand or else whole, and their fields.
 #include <algorithm>
 #include <cstring>
 

@@ -1,4 +1,4 @@
-// The parser's buffer, whole lines that are not the one expected, reports, and finished records.
+// The parser's buffer, record starts, reports, and finished records handed out as rows.
 #include "export/record_parser.h"
 
 #include <algorithm>
