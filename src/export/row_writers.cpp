@@ -1,6 +1,7 @@
 // Writing rows as CSV and as JSON Lines. A row is sized first and then written in place.
 #include "export/row_writers.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -9,10 +10,7 @@
 namespace survey {
 namespace {
 
-char* copy(std::string_view text, char* to) {
-  std::memcpy(to, text.data(), text.size());
-  return to + text.size();
-}
+char* copy(std::string_view text, char* to) { return std::copy(text.begin(), text.end(), to); }
 
 bool needsQuotes(std::string_view value) {
   bool needed = false;
