@@ -1,20 +1,18 @@
-// The command line, the files read in turn, and the rows written in large blocks.
+// The command line, each file read in turn from start to end, and the rows written in blocks.
 #include "export/exporter.h"
 
 #include <algorithm>
 #include <memory>
-#include <thread>
 
-#include "export/file_export.h"
+#include "export/record_parser.h"
 #include "export/row_writers.h"
+#include "platform/page_buffer.h"
 #include "records/record_file.h"
 
 namespace survey {
 namespace {
 
 constexpr const char* kProgram = "survey-export";
-constexpr size_t kReadBlock = 1024 * 1024;
-constexpr size_t kMostWorkers = 4;
 constexpr const char* kStandardInputName = "(standard input)";
 
 const char kHelp[] =
@@ -51,62 +49,94 @@ class StandardInputFile : public SequentialFile {
   ConsoleInput& input_;
 };
 
-// Up to four workers, one to a processor.
-size_t workerCount() {
-  return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kMostWorkers);
-}
-
-class Exporter {
+// Each file read in turn from start to end, its rows written in place into one block, which goes
+// to standard output once the next row may not fit; reports go to standard error as they come.
+// Once a write fails, nothing more is written or read.
+class Exporter : public RecordSink {
  public:
-  Exporter(Env& env, ExportFormat format) : env_(env), format_(format), rows_(env.output()) {
-    if (format_ == ExportFormat::kCsv) {
-      std::string header;
-      appendCsvHeader(&header);
-      rows_.append(header);
+  Exporter(Env& env, bool csv) : env_(env), csv_(csv) {
+    if (!csv_) return;
+    std::string header;
+    appendCsvHeader(&header);
+    used_ =
+        static_cast<size_t>(std::copy(header.begin(), header.end(), block_.data()) - block_.data());
+  }
+
+  // A block at a time, from the file or, for "-", standard input.
+  void exportFile(const std::string& path) {
+    name_ = path == "-" ? kStandardInputName : path;
+    std::unique_ptr<SequentialFile> file;
+    if (path == "-") {
+      file = std::make_unique<StandardInputFile>(env_.input());
+    } else if (Status opened = env_.files().openForReading(path, &file); !opened.ok()) {
+      return fail(opened);
+    }
+    RecordParser parser(name_, *this);
+    while (written_.ok()) {
+      size_t capacity = 0;
+      char* to = parser.room(&capacity);
+      size_t count = 0;
+      if (Status read = file->read(to, capacity, &count); !read.ok()) return fail(read);
+      if (count == 0) return parser.finish();
+      parser.filled(count);
     }
   }
 
-  void exportFile(const std::string& path) {
-    std::string name = path == "-" ? kStandardInputName : path;
-    // Standard input may be a terminal, whose reads wait for the user: one worker reads it.
-    // A file is read at offsets, by all the workers at once.
-    std::unique_ptr<SequentialFile> input;
-    std::unique_ptr<RandomAccessFile> file;
-    std::unique_ptr<BlockSource> blocks;
-    size_t workers = workerCount();
-    if (path == "-") {
-      input = std::make_unique<StandardInputFile>(env_.input());
-      blocks = std::make_unique<SequentialBlocks>(*input, kReadBlock);
-      workers = 1;
-    } else if (Status opened = env_.files().openForRandomReading(path, &file); opened.ok()) {
-      blocks = std::make_unique<PositionalBlocks>(*file, kReadBlock);
-    } else {
-      env_.errors().write(std::string(kProgram) + ": " + name + ": " + opened.reason() + "\n");
-      status_ = 2;
-      return;
+  void record(const ExportRow& row) override {
+    size_t bound = csv_ ? csvRowBound(row) : jsonLineBound(row);
+    if (used_ + bound > block_.size()) flush();
+    if (bound > block_.size()) {  // answers of thousands of bytes, escaped
+      std::unique_ptr<char[]> large(new char[bound]);
+      char* end = csv_ ? writeCsvRow(row, large.get()) : writeJsonLine(row, large.get());
+      return write(std::string_view(large.get(), static_cast<size_t>(end - large.get())));
     }
-    FileExport fileExport(*blocks, name, format_, rows_, env_.errors());
-    fileExport.run(workers);
-    status_ = std::max(status_, fileExport.status());
+    char* to = block_.data() + used_;
+    used_ =
+        static_cast<size_t>((csv_ ? writeCsvRow(row, to) : writeJsonLine(row, to)) - block_.data());
   }
+
+  void skipped(const SkippedLines& lines) override {
+    std::string where = std::to_string(lines.firstLine);
+    if (lines.lastLine != lines.firstLine) where += "-" + std::to_string(lines.lastLine);
+    report(name_ + ":" + where + ": " + std::string(lines.message));
+    status_ = std::max(status_, 1);
+  }
+
+  bool outputFailed() const { return !written_.ok(); }
 
   // Writes what is left and gives the exit status.
   int finish() {
-    rows_.flush();
-    if (!rows_.status().ok()) {
-      env_.errors().write(std::string(kProgram) + ": standard output: " + rows_.status().reason() +
-                          "\n");
-      return 2;
-    }
-    return status_;
+    flush();
+    if (written_.ok()) return status_;
+    report("standard output: " + written_.reason());
+    return 2;
   }
 
-  bool outputFailed() const { return !rows_.status().ok(); }
-
  private:
+  // Rows go out in writes this large: few system calls, from a block that stays in the cache.
+  static constexpr size_t kBlockSize = 256 * 1024;
+
+  void fail(const Status& status) {
+    report(name_ + ": " + status.reason());
+    status_ = 2;
+  }
+  void report(const std::string& text) {
+    env_.errors().write(std::string(kProgram) + ": " + text + "\n");
+  }
+  void flush() {
+    write(std::string_view(block_.data(), used_));
+    used_ = 0;
+  }
+  void write(std::string_view bytes) {
+    if (written_.ok() && !bytes.empty()) written_ = env_.output().write(bytes);
+  }
+
   Env& env_;
-  ExportFormat format_;
-  BlockWriter rows_;
+  const bool csv_;
+  std::string name_;
+  PageBuffer block_{kBlockSize};
+  size_t used_ = 0;
+  Status written_;
   int status_ = 0;
 };
 
@@ -126,7 +156,7 @@ int writeAndExit(Env& env, std::string_view text) {
 }  // namespace
 
 int runExport(Env& env, const std::vector<std::string>& args, std::string_view version) {
-  ExportFormat format = ExportFormat::kCsv;
+  bool csv = true;
   std::vector<std::string> paths;
   bool options = true;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -148,20 +178,17 @@ int runExport(Env& env, const std::vector<std::string>& args, std::string_view v
       } else {
         return usageError(env, "option '--format' requires an argument");
       }
-      if (value == "csv") {
-        format = ExportFormat::kCsv;
-      } else if (value == "jsonl") {
-        format = ExportFormat::kJsonLines;
-      } else {
+      if (value != "csv" && value != "jsonl") {
         return usageError(env, "invalid format '" + value + "' (csv or jsonl)");
       }
+      csv = value == "csv";
     } else {
       return usageError(env, "unrecognized option '" + arg + "'");
     }
   }
-  if (paths.empty()) paths.push_back(kRecordFileName);
+  if (paths.empty()) paths.emplace_back(kRecordFileName);
 
-  Exporter exporter(env, format);
+  Exporter exporter(env, csv);
   for (const std::string& path : paths) {
     exporter.exportFile(path);
     if (exporter.outputFailed()) break;

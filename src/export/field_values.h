@@ -3,12 +3,9 @@
 
 #include <string_view>
 
+#include "console/characters.h"
+
 namespace survey {
-
-// The program's input reader ends a word at these bytes, so no answer holds one.
-constexpr bool isWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // What a byte means in a field: it ends the field; CSV or JSON may quote or escape it; it is
 // not ASCII.

@@ -1,90 +1,171 @@
-// Matching bytes against a pattern, taking the fields' values, and handing out whole records.
+// Lines matched against the line expected next, where they stand or else whole, and their fields.
 #include <algorithm>
-#include <charconv>
 #include <cstring>
-#include <iterator>
 
 #include "console/input_reader.h"
-#include "export/field_scan.h"
 #include "export/field_values.h"
 #include "export/record_parser.h"
 #include "export/record_patterns.h"
-#include "export/short_bytes.h"
 #include "export/utf8.h"
-
-#if defined(__GNUC__) && defined(__x86_64__)
-#include <immintrin.h>
-#define SURVEY_MATCH_AVX2 1
-#endif
 
 namespace survey {
 namespace {
 
-#ifdef SURVEY_MATCH_AVX2
-
-__attribute__((target("avx2"))) inline __m256i load32(const char* at) {
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-}
-
-// sameBytes for 32 bytes and more, 32 at a time with one test at the end.
-__attribute__((target("avx2"))) bool sameLongBytesAvx2(const char* a, const char* b, size_t size) {
-  __m256i differ = _mm256_xor_si256(load32(a + size - 32), load32(b + size - 32));
-  for (size_t at = 0; at + 32 < size; at += 32) {
-    differ = _mm256_or_si256(differ, _mm256_xor_si256(load32(a + at), load32(b + at)));
+// The value of a start clock field: the time line's in minutes after midnight, the month's from 0.
+bool readClockField(const RecordPatterns& patterns, FieldKind kind, std::string_view text,
+                    int* value) {
+  switch (kind) {
+    case FieldKind::kTimeLine: {
+      // The prefix, "hh:mm AM" or "hh:mm PM", the suffix; the text has their length.
+      const std::string& prefix = patterns.timePrefix;
+      int hour = 0, minute = 0;
+      if (text.substr(0, prefix.size()) != prefix ||
+          text.substr(prefix.size() + 8) != patterns.timeSuffix ||
+          !parseTwelveHourTime(text.substr(prefix.size(), 8), &hour, &minute)) {
+        return false;
+      }
+      *value = hour * 60 + minute;
+      return true;
+    }
+    case FieldKind::kDay:
+      return parseWhole(text, value) && *value >= 1 && *value <= 31;
+    case FieldKind::kMonthName: {
+      const std::string_view* names = patterns.monthNames;
+      *value = static_cast<int>(std::find(names, names + 12, text) - names);
+      return *value < 12;
+    }
+    default:
+      return parseWhole(text, value);
   }
-  return _mm256_testz_si256(differ, differ) != 0;
-}
-
-const bool kHasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-
-#endif
-
-// The fixed texts between fields, with AVX2 where the processor has it.
-inline bool sameFixedText(const char* a, const char* b, size_t size) {
-#ifdef SURVEY_MATCH_AVX2
-  if (size >= 32 && kHasAvx2) return sameLongBytesAvx2(a, b, size);
-#endif
-  return sameBytes(a, b, size);
-}
-
-// Writes `value` with at least `width` digits, zeros in front; returns the end.
-char* writePadded(int value, int width, char* to) {
-  char digits[16];
-  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  for (int pad = width - static_cast<int>(end - digits); pad > 0; --pad) *to++ = '0';
-  return std::copy(digits, end, to);
 }
 
 }  // namespace
 
-// Matches the pattern at the start of `bytes`, which may go on past it; `*length` is then the
-// length matched.
-RecordParser::Fault RecordParser::match(const TextPattern& pattern, std::string_view bytes,
-                                        size_t* length) {
-  size_t at = 0;
-  auto expect = [&bytes, &at](const std::string& text) {
-    if (text.size() <= bytes.size() - at) {
-      if (!sameFixedText(bytes.data() + at, text.data(), text.size())) return Fault::kLayout;
-      at += text.size();
-      return Fault::kNone;
+void RecordParser::filled(size_t count) {
+  char* bytes = buffer_.data();
+  end_ += count;
+  bytes[end_] = '\n';
+  size_t at = begin_;
+  while (at < end_) {
+    if (!lineTried_) {
+      at = static_cast<size_t>(takeExpectedLines(bytes + at, bytes + end_) - bytes);
+      if (at == end_) break;
+      lineTried_ = true;
+      searched_ = at;
     }
-    size_t available = bytes.size() - at;
-    if (std::memcmp(bytes.data() + at, text.data(), available) != 0) return Fault::kLayout;
-    return Fault::kIncomplete;
+    const void* found = std::memchr(bytes + searched_, '\n', end_ - searched_);
+    if (found == nullptr) {
+      searched_ = end_;
+      break;
+    }
+    size_t next = static_cast<size_t>(static_cast<const char*>(found) - bytes) + 1;
+    takeLine(std::string_view(bytes + at, next - at), tooLong_ || next - at > kMaxLineLength + 1);
+    at = next;
+    lineTried_ = tooLong_ = false;
+  }
+  begin_ = at;
+  if (end_ - begin_ > kMaxLineLength + 1) {  // too long for a record line: only its end counts
+    tooLong_ = true;
+    begin_ = end_;
+  }
+}
+
+// The usual way: each line the one expected next, matched where it stands, its line end
+// included. Returns where the first line that is not begins.
+const char* RecordParser::takeExpectedLines(const char* at, const char* end) {
+  for (;;) {
+    size_t length = 0;
+    if (state_ == State::kInRecord) {
+      if (matchLine(recordLine_, at, end, &length) != Fault::kNone) return at;
+      ++lineNumber_;
+      if (++recordLine_ == kRecordLineCount) completeRecord();
+    } else if (tryStartRecord(at, end, lineNumber_ + 1, &length)) {
+      ++lineNumber_;
+    } else {
+      return at;
+    }
+    at += length;
+  }
+}
+
+// One whole line, its line end included unless the file ended inside it.
+void RecordParser::takeLine(std::string_view line, bool tooLong) {
+  ++lineNumber_;
+  const char* end = line.data() + line.size();
+  bool ended = !line.empty() && line.back() == '\n';
+  bool crlf = ended && line.size() >= 2 && line[line.size() - 2] == '\r';
+  size_t length = 0;
+  if (state_ == State::kInRecord) {
+    crlf_ = crlf;  // tried first, and the other line end cannot match a whole line
+    Fault fault = tooLong  ? Fault::kTooLong
+                  : !ended ? Fault::kNoLineEnd
+                           : matchLine(recordLine_, line.data(), end, &length);
+    if (fault == Fault::kIncomplete) fault = Fault::kLayout;
+    if (fault == Fault::kNone) {
+      if (++recordLine_ == kRecordLineCount) completeRecord();
+      return;
+    }
+    uint64_t recordStart = firstLine_;
+    std::string message = "record skipped: line " + std::to_string(lineNumber_) + " (record line " +
+                          std::to_string(recordLine_ + 1) + ") " + faultText(fault);
+    size_t linesRead = recordLine_;
+    if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
+      reportSkipped(
+          recordStart, lineNumber_ - 1,
+          cutShortText(linesRead, "by a new record at line " + std::to_string(lineNumber_)));
+    } else {
+      startSkipping(recordStart, std::move(message));
+    }
+    return;
+  }
+  if ((tooLong || !tryStartRecord(line.data(), end, lineNumber_, &length)) &&
+      state_ == State::kBetweenRecords) {
+    startSkipping(lineNumber_, "");
+  }
+}
+
+// The line with the line end of the line before, or else with the other one.
+RecordParser::Fault RecordParser::matchLine(size_t recordLine, const char* at, const char* end,
+                                            size_t* length) {
+  Fault first = Fault::kNone;
+  for (int other = 0; other < 2; ++other) {
+    bool crlf = crlf_ != (other == 1);
+    Fault fault = match(patterns_.lines[crlf][recordLine], at, end, length);
+    if (fault == Fault::kNone) {
+      crlf_ = crlf;
+      return fault;
+    }
+    if (other == 0) first = fault;
+  }
+  return first;
+}
+
+// Matches the pattern at `at`; the bytes up to `end` may go on past it. `*length` is then the
+// length matched.
+inline RecordParser::Fault RecordParser::match(const TextPattern& pattern, const char* at,
+                                               const char* end, size_t* length) {
+  const char* const start = at;
+  auto expect = [&at, end](const char* text, size_t size) {
+    size_t available = static_cast<size_t>(end - at);
+    if (size > available) {
+      return std::memcmp(at, text, available) == 0 ? Fault::kIncomplete : Fault::kLayout;
+    }
+    if (size != 0 && std::memcmp(at, text, size) != 0) return Fault::kLayout;
+    at += size;
+    return Fault::kNone;
   };
-  Fault fault = expect(pattern.head);
+  Fault fault = expect(pattern.head.data(), pattern.head.size());
   if (fault != Fault::kNone) return fault;
   for (const TextPattern::Segment& segment : pattern.segments) {
     // A field shown before in the record (a figure on several lines): its text again, then the
     // first byte after it. Anything else takes the way below, which says what is wrong.
     const bool shownBefore = seen(segment.field);
     if (shownBefore) {
-      std::string_view known = fieldTexts_[segment.field];
-      if (known.size() < bytes.size() - at &&
-          sameBytes(bytes.data() + at, known.data(), known.size()) &&
-          bytes[at + known.size()] == segment.tail[0]) {
-        at += known.size();
-        fault = expect(segment.tail);
+      std::string_view known = fields_[segment.field].text;
+      if (known.size() < static_cast<size_t>(end - at) &&
+          std::memcmp(at, known.data(), known.size()) == 0 && at[known.size()] == segment.tail[0]) {
+        at += known.size() + 1;  // the tail's first byte is compared already
+        fault = expect(segment.tail.data() + 1, segment.tail.size() - 1);
         if (fault != Fault::kNone) return fault;
         continue;
       }
@@ -93,43 +174,46 @@ RecordParser::Fault RecordParser::match(const TextPattern& pattern, std::string_
     // in the day and the year), which must begin the text after it; the time line has a fixed
     // length.
     FieldKind kind = segment.kind;
-    size_t end = at;
+    const char* fieldEnd = at;
     unsigned char classes = 0;
     if (kind == FieldKind::kTimeLine) {
-      end += patterns_.timeLineLength;
-      if (end > bytes.size()) return Fault::kIncomplete;
+      if (static_cast<size_t>(end - at) < patterns_.timeLineLength) return Fault::kIncomplete;
+      fieldEnd += patterns_.timeLineLength;
     } else {
       if (kind == FieldKind::kDay || kind == FieldKind::kYear) {
-        while (end < bytes.size() && isDigit(bytes[end])) ++end;
+        while (isDigit(*fieldEnd)) ++fieldEnd;
       } else {
-        FieldScan scan = scanField(bytes, at);
-        end = scan.end;
-        classes = scan.classes;
+        for (unsigned char byteClass; !((byteClass = kByteClasses[*fieldEnd]) & kEndsField);) {
+          classes |= byteClass;
+          ++fieldEnd;
+        }
       }
-      if (end == bytes.size()) return Fault::kIncomplete;
-      if (bytes[end] != segment.tail[0]) {
+      if (fieldEnd == end) return Fault::kIncomplete;
+      if (*fieldEnd != segment.tail[0]) {
         return kind == FieldKind::kWord     ? Fault::kNotAWord
                : kind == FieldKind::kFigure ? Fault::kFigure
                                             : Fault::kClock;
       }
     }
-    std::string_view value(bytes.data() + at, end - at);
+    std::string_view value(at, static_cast<size_t>(fieldEnd - at));
     bool ascii = !(classes & kNotAscii);
     if (kind == FieldKind::kWord && !shownBefore) {
       // The most common field, taken here.
       fault = checkWord(value, ascii);
-      fieldTexts_[segment.field] = value;
-      if (fault == Fault::kNone) markSeen(segment.field);
+      fields_[segment.field].text = value;
+      if (fault == Fault::kNone) fields_[segment.field].read = record_;
     } else {
       fault = takeField(segment.field, value, ascii);
     }
-    fieldPlain_[segment.field] = !(classes & kNotPlain);
+    fields_[segment.field].plain = !(classes & kNotPlain);
     if (fault != Fault::kNone) return fault;
-    at = end;
-    fault = expect(segment.tail);
+    // The tail's first byte ended the field and is compared already; the time line's is not.
+    size_t compared = kind == FieldKind::kTimeLine ? 0 : 1;
+    at = fieldEnd + compared;
+    fault = expect(segment.tail.data() + compared, segment.tail.size() - compared);
     if (fault != Fault::kNone) return fault;
   }
-  *length = at;
+  *length = static_cast<size_t>(at - start);
   return Fault::kNone;
 }
 
@@ -140,112 +224,26 @@ RecordParser::Fault RecordParser::checkWord(std::string_view value, bool ascii) 
   return Fault::kNone;
 }
 
-template <typename Read>
-bool RecordParser::readRemembered(std::string_view text, RememberedNumber* known, Read read,
-                                  int* number) {
-  // Only a text read well is kept, and none is empty.
-  if (known->text.empty() || !sameText(text, known->text)) {
-    int value = 0;
-    if (!read(text, &value)) return false;
-    known->text.assign(text);
-    known->value = value;
-  }
-  *number = known->value;
-  return true;
-}
-
 RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value, bool ascii) {
-  if (seen(field)) return sameText(value, fieldTexts_[field]) ? Fault::kNone : Fault::kRepeated;
-  switch (patterns_.fields[field].kind) {
-    case FieldKind::kWord: {
-      Fault fault = checkWord(value, ascii);
-      if (fault != Fault::kNone) return fault;
-      break;
+  if (seen(field)) return value == fields_[field].text ? Fault::kNone : Fault::kRepeated;
+  FieldKind kind = patterns_.fields[field].kind;
+  if (kind == FieldKind::kFigure) {
+    if (!isFormattedReal(value)) return Fault::kFigure;
+  } else if (kind != FieldKind::kWord) {
+    // A start clock field: only a text read well is kept, and none is empty.
+    std::string& known = clockTexts_[static_cast<size_t>(kind)];
+    if (known.empty() || value != known) {
+      int number = 0;
+      if (!readClockField(patterns_, kind, value, &number)) return Fault::kClock;
+      known.assign(value);
+      clock_[static_cast<size_t>(kind)] = number;
     }
-    case FieldKind::kFigure:
-      if (!isFormattedReal(value)) return Fault::kFigure;
-      break;
-    case FieldKind::kTimeLine: {
-      // The prefix, "hh:mm AM" or "hh:mm PM", the suffix; the value has their length.
-      auto readTime = [this](std::string_view text, int* minutes) {
-        const std::string& prefix = patterns_.timePrefix;
-        int hour = 0, minute = 0;
-        if (text.substr(0, prefix.size()) != prefix ||
-            text.substr(prefix.size() + 8) != patterns_.timeSuffix ||
-            !parseTwelveHourTime(text.substr(prefix.size(), 8), &hour, &minute)) {
-          return false;
-        }
-        *minutes = hour * 60 + minute;
-        return true;
-      };
-      int minutes = 0;
-      if (!readRemembered(value, &knownTime_, readTime, &minutes)) return Fault::kClock;
-      hour_ = minutes / 60;
-      minute_ = minutes % 60;
-      break;
-    }
-    case FieldKind::kDay: {
-      auto readDay = [](std::string_view text, int* day) {
-        return parseWhole(text, day) && *day >= 1 && *day <= 31;
-      };
-      if (!readRemembered(value, &knownDay_, readDay, &day_)) return Fault::kClock;
-      break;
-    }
-    case FieldKind::kMonthName: {
-      auto readMonth = [this](std::string_view text, int* month) {
-        const auto* names = patterns_.monthNames;
-        *month = static_cast<int>(std::find(names, names + 12, text) - names);
-        return *month < 12;
-      };
-      if (!readRemembered(value, &knownMonth_, readMonth, &month_)) return Fault::kClock;
-      break;
-    }
-    case FieldKind::kYear:
-      if (!readRemembered(value, &knownYear_, parseWhole, &year_)) return Fault::kClock;
-      break;
+  } else if (Fault fault = checkWord(value, ascii); fault != Fault::kNone) {
+    return fault;
   }
-  fieldTexts_[field] = value;
-  markSeen(field);
+  fields_[field].text = value;
+  fields_[field].read = record_;
   return Fault::kNone;
-}
-
-void RecordParser::completeRecord() {
-  state_ = State::kBetweenRecords;
-  if (day_ > daysInMonth(month_, year_)) {
-    uint64_t dateLine = firstLine_ + patterns_.dayLine;
-    reportSkipped(firstLine_, lineNumber_,
-                  "record skipped: line " + std::to_string(dateLine) + " (record line " +
-                      std::to_string(patterns_.dayLine + 1) + ") " + faultText(Fault::kNoDate));
-    return;
-  }
-  char lineText[24];
-  char* lineEnd = std::to_chars(lineText, lineText + sizeof lineText, firstLine_).ptr;
-  // Records of one run share its start time: the texts are made when it changes.
-  RunClock clock{year_, month_, day_, hour_, minute_};
-  if (!(clock == runClock_)) {
-    runClock_ = clock;
-    char* dateEnd = writePadded(year_, 4, runDate_);
-    *dateEnd++ = '-';
-    dateEnd = writePadded(month_ + 1, 2, dateEnd);
-    *dateEnd++ = '-';
-    runDateSize_ = static_cast<size_t>(writePadded(day_, 2, dateEnd) - runDate_);
-    writePadded(hour_, 2, runTime_);
-    runTime_[2] = ':';
-    writePadded(minute_, 2, runTime_ + 3);
-  }
-
-  // The file, its plainness and the plainness of the line and the start time stay as the
-  // constructor set them.
-  ExportRow& row = row_;
-  row.fields[kLineColumn] = std::string_view(lineText, static_cast<size_t>(lineEnd - lineText));
-  row.fields[kRunDateColumn] = std::string_view(runDate_, runDateSize_);
-  row.fields[kRunTimeColumn] = std::string_view(runTime_, sizeof runTime_);
-  for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
-    size_t field = static_cast<size_t>(patterns_.fieldOfColumn[column]);
-    row.fields[column] = fieldTexts_[field];
-    row.plain[column] = fieldPlain_[field];
-  }
-  sink_.record(row);
 }
 
 }  // namespace survey

@@ -1,7 +1,9 @@
-// Matching a file's bytes against the record patterns, record by record or line by line.
+// The parser's buffer, record starts, reports, and finished records handed out as rows.
 #include "export/record_parser.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -11,146 +13,81 @@
 namespace survey {
 
 const char* RecordParser::faultText(Fault fault) {
-  switch (fault) {
-    case Fault::kNone:
-    case Fault::kIncomplete:
-      break;
-    case Fault::kLayout:
-      return "does not match the layout";
-    case Fault::kNotAWord:
-      return "has an answer that is not one word";
-    case Fault::kLongWord:
-      return "has an answer longer than the program keeps";
-    case Fault::kNotUtf8:
-      return "has an answer that is not valid UTF-8";
-    case Fault::kFigure:
-      return "has a figure that the program does not write so";
-    case Fault::kRepeated:
-      return "shows a figure unlike its other lines";
-    case Fault::kClock:
-      return "has a start date or time that the program does not write so";
-    case Fault::kNoDate:
-      return "has a start date that does not exist";
-    case Fault::kTooLong:
-      return "is too long";
-    case Fault::kNoLineEnd:
-      return "has no line end (the file ends inside it)";
-  }
-  return "";
+  static const char* const kTexts[] = {
+      "",
+      "",
+      "does not match the layout",
+      "has an answer that is not one word",
+      "has an answer longer than the program keeps",
+      "has an answer that is not valid UTF-8",
+      "has a figure that the program does not write so",
+      "shows a figure unlike its other lines",
+      "has a start date or time that the program does not write so",
+      "has a start date that does not exist",
+      "is too long",
+      "has no line end (the file ends inside it)",
+  };
+  return kTexts[static_cast<int>(fault)];
 }
 
-size_t findLastRecordStart(std::string_view bytes) {
-  const RecordPatterns& patterns = recordPatterns();
-  const TextPattern& withLf = patterns.lines[0][0];
-  const TextPattern& withCrLf = patterns.lines[1][0];
-  if (!withLf.segments.empty()) return std::string_view::npos;  // not a fixed text
-  for (size_t end = bytes.size(); end > 0;) {
-    size_t newline = bytes.rfind('\n', end - 1);
-    if (newline == std::string_view::npos) break;
-    std::string_view line = bytes.substr(newline + 1);
-    if (line.substr(0, withLf.head.size()) == withLf.head ||
-        line.substr(0, withCrLf.head.size()) == withCrLf.head) {
-      return newline + 1;
-    }
-    end = newline;
-  }
-  return std::string_view::npos;
-}
-
-RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, uint64_t linesBefore)
+RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, size_t blockSize)
     : patterns_(recordPatterns()),
       fileName_(fileName),
       sink_(sink),
-      lineNumber_(linesBefore),
-      fieldTexts_(patterns_.fields.size()),
-      fieldSeen_(patterns_.fields.size()),
-      fieldPlain_(patterns_.fields.size()) {
+      blockEnd_(kCarryRoom + blockSize),
+      buffer_(blockEnd_ + 1),
+      fields_(patterns_.fields.size()) {
   std::fill(std::begin(row_.plain), std::end(row_.plain), true);
   row_.plain[kFileColumn] = std::none_of(fileName_.begin(), fileName_.end(),
                                          [](char c) { return kByteClasses[c] & kNotPlain; });
   row_.fields[kFileColumn] = fileName_;
 }
 
-void RecordParser::feed(std::string_view bytes) {
-  if (!partialLine_.empty() || partialTooLong_) {
-    const void* found = std::memchr(bytes.data(), '\n', bytes.size());
-    if (found == nullptr) {
-      keepPartialLine(bytes);
-      return;
-    }
-    size_t length = static_cast<size_t>(static_cast<const char*>(found) - bytes.data()) + 1;
-    keepPartialLine(bytes.substr(0, length));
-    bytes.remove_prefix(length);
-    takeLine(partialLine_, partialTooLong_);
+char* RecordParser::room(size_t* capacity) {
+  if (end_ == blockEnd_) {
+    // Full: the unfinished line moves to just before the block, and the block is read anew.
     keepFieldTexts();
-    partialLine_.clear();
-    partialTooLong_ = false;
+    size_t kept = end_ - begin_;
+    std::memmove(buffer_.data() + kCarryRoom - kept, buffer_.data() + begin_, kept);
+    searched_ = searched_ - begin_ + kCarryRoom - kept;
+    begin_ = kCarryRoom - kept;
+    end_ = kCarryRoom;
   }
+  *capacity = blockEnd_ - end_;
+  return buffer_.data() + end_;
+}
+
+void RecordParser::feed(std::string_view bytes) {
   while (!bytes.empty()) {
-    size_t length = 0;
-    if (takeWholeRecord(bytes, &length) || takeExpectedLine(bytes, &length)) {
-      bytes.remove_prefix(length);
-      continue;
-    }
-    const void* found = std::memchr(bytes.data(), '\n', bytes.size());
-    if (found == nullptr) {
-      keepFieldTexts();
-      keepPartialLine(bytes);
-      return;
-    }
-    length = static_cast<size_t>(static_cast<const char*>(found) - bytes.data()) + 1;
-    takeLine(bytes.substr(0, length), length > kMaxLineLength + 1);
-    bytes.remove_prefix(length);
+    size_t capacity = 0;
+    char* to = room(&capacity);
+    size_t count = std::min(capacity, bytes.size());
+    std::memcpy(to, bytes.data(), count);
+    filled(count);
+    bytes.remove_prefix(count);
   }
-  keepFieldTexts();
 }
 
-void RecordParser::keepPartialLine(std::string_view piece) {
-  if (partialTooLong_) return;
-  if (partialLine_.size() + piece.size() > kMaxLineLength + 1) {
-    partialTooLong_ = true;
-    partialLine_.clear();
-    return;
-  }
-  partialLine_.append(piece);
-}
-
+// Copies the current record's field texts out of the buffer, which is about to be overwritten.
 void RecordParser::keepFieldTexts() {
   if (state_ != State::kInRecord) return;
-  keptIndex_ ^= 1;
-  std::vector<char>& kept = keptTexts_[keptIndex_];
-  size_t total = 0;
-  for (size_t field = 0; field < fieldTexts_.size(); ++field) {
-    if (seen(field)) total += fieldTexts_[field].size();
-  }
-  kept.resize(total);
-  char* to = kept.data();
-  for (size_t field = 0; field < fieldTexts_.size(); ++field) {
-    std::string_view& text = fieldTexts_[field];
-    if (!seen(field) || text.empty()) continue;
-    std::memcpy(to, text.data(), text.size());
-    text = std::string_view(to, text.size());
-    to += text.size();
+  for (size_t field = 0; field < fields_.size(); ++field) {
+    FieldText& kept = fields_[field];
+    if (!seen(field) || kept.text.data() == kept.kept.data()) continue;
+    kept.kept.assign(kept.text);
+    kept.text = kept.kept;
   }
 }
 
 void RecordParser::finish() {
-  if (!partialLine_.empty() || partialTooLong_) {
-    takeLine(partialLine_, partialTooLong_);
-    partialLine_.clear();
-    partialTooLong_ = false;
+  buffer_.data()[end_] = '\n';
+  if (begin_ < end_ || tooLong_) {
+    takeLine(std::string_view(buffer_.data() + begin_, end_ - begin_), tooLong_);
   }
-  reportUnfinished("by the end of the file");
-}
-
-void RecordParser::finishBeforeRecord() {
-  reportUnfinished("by a new record at line " + std::to_string(lineNumber_ + 1));
-}
-
-// What is left when the lines end `cause` (or a new record begins), up to the current line.
-void RecordParser::reportUnfinished(const std::string& cause) {
+  begin_ = end_;
+  lineTried_ = tooLong_ = false;
   if (state_ == State::kInRecord) {
-    reportSkipped(firstLine_, lineNumber_, cutShortText(recordLine_, cause));
+    reportSkipped(firstLine_, lineNumber_, cutShortText(recordLine_, "by the end of the file"));
   } else if (state_ == State::kSkipping) {
     reportSkipped(firstLine_, lineNumber_, skipMessage_);
   }
@@ -162,96 +99,15 @@ std::string RecordParser::cutShortText(size_t linesRead, const std::string& caus
          std::to_string(kRecordLineCount) + " lines " + cause;
 }
 
-// A whole record at once, all its lines ending alike.
-bool RecordParser::takeWholeRecord(std::string_view bytes, size_t* length) {
-  if (state_ == State::kInRecord) return false;
-  forgetFields();
-  if (match(patterns_.records[crlf_], bytes, length) != Fault::kNone) {
-    forgetFields();
-    if (match(patterns_.records[!crlf_], bytes, length) != Fault::kNone) return false;
-    crlf_ = !crlf_;
-  }
-  if (state_ == State::kSkipping) reportSkipped(firstLine_, lineNumber_, skipMessage_);
-  firstLine_ = lineNumber_ + 1;
-  lineNumber_ += kRecordLineCount;
-  completeRecord();
-  return true;
-}
-
-// The next line of the record being read, or the first line of a record.
-bool RecordParser::takeExpectedLine(std::string_view bytes, size_t* length) {
-  if (state_ == State::kInRecord) {
-    if (matchLine(recordLine_, bytes, length) != Fault::kNone) return false;
-    ++lineNumber_;
-    if (++recordLine_ == kRecordLineCount) completeRecord();
-    return true;
-  }
-  State before = state_;
-  uint64_t skippedFrom = firstLine_;
-  if (!tryStartRecord(bytes, lineNumber_ + 1, length)) return false;
-  ++lineNumber_;
-  if (before == State::kSkipping) reportSkipped(skippedFrom, lineNumber_ - 1, skipMessage_);
-  return true;
-}
-
-// One whole line, its line end included unless the file ended inside it.
-void RecordParser::takeLine(std::string_view line, bool tooLong) {
-  ++lineNumber_;
-  bool ended = !line.empty() && line.back() == '\n';
-  bool crlf = ended && line.size() >= 2 && line[line.size() - 2] == '\r';
-  if (state_ == State::kInRecord) {
-    size_t length = 0;
-    Fault fault = tooLong  ? Fault::kTooLong
-                  : !ended ? Fault::kNoLineEnd
-                           : match(patterns_.lines[crlf][recordLine_], line, &length);
-    if (fault == Fault::kIncomplete) fault = Fault::kLayout;
-    if (fault == Fault::kNone) {
-      crlf_ = crlf;
-      if (++recordLine_ == kRecordLineCount) completeRecord();
-      return;
-    }
-    uint64_t recordStart = firstLine_;
-    std::string message = "record skipped: line " + std::to_string(lineNumber_) + " (record line " +
-                          std::to_string(recordLine_ + 1) + ") " + faultText(fault);
-    size_t linesRead = recordLine_;
-    if (!tooLong && tryStartRecord(line, lineNumber_, &length)) {
-      reportSkipped(
-          recordStart, lineNumber_ - 1,
-          cutShortText(linesRead, "by a new record at line " + std::to_string(lineNumber_)));
-    } else {
-      startSkipping(recordStart, std::move(message));
-    }
-    return;
-  }
-  uint64_t skippedFrom = firstLine_;
-  State before = state_;
-  size_t length = 0;
-  if (!tooLong && tryStartRecord(line, lineNumber_, &length)) {
-    if (before == State::kSkipping) reportSkipped(skippedFrom, lineNumber_ - 1, skipMessage_);
-  } else if (state_ == State::kBetweenRecords) {
-    startSkipping(lineNumber_, "");
-  }
-}
-
-bool RecordParser::tryStartRecord(std::string_view bytes, uint64_t lineNumber, size_t* length) {
-  forgetFields();
-  if (matchLine(0, bytes, length) != Fault::kNone) return false;
+bool RecordParser::tryStartRecord(const char* at, const char* end, uint64_t lineNumber,
+                                  size_t* length) {
+  ++record_;  // nothing read before belongs to this record
+  if (matchLine(0, at, end, length) != Fault::kNone) return false;
+  if (state_ == State::kSkipping) reportSkipped(firstLine_, lineNumber - 1, skipMessage_);
   state_ = State::kInRecord;
   firstLine_ = lineNumber;
   recordLine_ = 1;
   return true;
-}
-
-// The line with the line end of the line before, or else with the other one.
-RecordParser::Fault RecordParser::matchLine(size_t recordLine, std::string_view bytes,
-                                            size_t* length) {
-  Fault fault = match(patterns_.lines[crlf_][recordLine], bytes, length);
-  if (fault == Fault::kNone ||
-      match(patterns_.lines[!crlf_][recordLine], bytes, length) != Fault::kNone) {
-    return fault;
-  }
-  crlf_ = !crlf_;
-  return Fault::kNone;
 }
 
 void RecordParser::startSkipping(uint64_t firstLine, std::string message) {
@@ -268,6 +124,44 @@ void RecordParser::reportSkipped(uint64_t firstLine, uint64_t lastLine, std::str
     message = notPartOfARecord;
   }
   sink_.skipped(SkippedLines{firstLine, lastLine, message});
+}
+
+void RecordParser::completeRecord() {
+  state_ = State::kBetweenRecords;
+  const int day = clock_[static_cast<size_t>(FieldKind::kDay)];
+  const int month = clock_[static_cast<size_t>(FieldKind::kMonthName)];
+  const int year = clock_[static_cast<size_t>(FieldKind::kYear)];
+  const int minutes = clock_[static_cast<size_t>(FieldKind::kTimeLine)];
+  if (day > daysInMonth(month, year)) {
+    uint64_t dateLine = firstLine_ + patterns_.dayLine;
+    reportSkipped(firstLine_, lineNumber_,
+                  "record skipped: line " + std::to_string(dateLine) + " (record line " +
+                      std::to_string(patterns_.dayLine + 1) + ") " + faultText(Fault::kNoDate));
+    return;
+  }
+  char lineText[24];
+  char* lineEnd = std::to_chars(lineText, lineText + sizeof lineText, firstLine_).ptr;
+  // Records of one run share its start time: the texts are made when it changes.
+  if (clock_ != runClock_) {
+    runClock_ = clock_;
+    runDateSize_ = static_cast<size_t>(
+        std::snprintf(runDate_, sizeof runDate_, "%04d-%02d-%02d", year, month + 1, day));
+    runTimeSize_ = static_cast<size_t>(
+        std::snprintf(runTime_, sizeof runTime_, "%02d:%02d", minutes / 60, minutes % 60));
+  }
+
+  // The file, its plainness and the plainness of the line and the start time stay as the
+  // constructor set them.
+  ExportRow& row = row_;
+  row.fields[kLineColumn] = std::string_view(lineText, static_cast<size_t>(lineEnd - lineText));
+  row.fields[kRunDateColumn] = std::string_view(runDate_, runDateSize_);
+  row.fields[kRunTimeColumn] = std::string_view(runTime_, runTimeSize_);
+  for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
+    size_t field = static_cast<size_t>(patterns_.fieldOfColumn[column]);
+    row.fields[column] = fields_[field].text;
+    row.plain[column] = fields_[field].plain;
+  }
+  sink_.record(row);
 }
 
 }  // namespace survey

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "console/characters.h"
 #include "console/start_clock.h"
 #include "console/template.h"
 #include "console/texts.h"
@@ -56,8 +57,8 @@ RecordPatterns PatternBuilder::build() {
     for (int crlf = 0; crlf < 2; ++crlf) {
       TextPattern& pattern = patterns_.lines[crlf][line];
       pattern = body;
-      pattern.lastText() += crlf ? "\r\n" : "\n";
-      patterns_.records[crlf].append(pattern);
+      (pattern.segments.empty() ? pattern.head : pattern.segments.back().tail) +=
+          crlf ? "\r\n" : "\n";
     }
   }
   for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
@@ -141,11 +142,6 @@ size_t PatternBuilder::fieldNamed(std::string_view name) {
 }
 
 }  // namespace
-
-void TextPattern::append(const TextPattern& next) {
-  lastText() += next.head;
-  segments.insert(segments.end(), next.segments.begin(), next.segments.end());
-}
 
 const RecordPatterns& recordPatterns() {
   static const RecordPatterns patterns = PatternBuilder().build();

@@ -22,9 +22,6 @@ struct TextPattern {
   };
   std::string head;
   std::vector<Segment> segments;
-
-  std::string& lastText() { return segments.empty() ? head : segments.back().tail; }
-  void append(const TextPattern& next);
 };
 
 struct RecordPatterns {
@@ -35,9 +32,8 @@ struct RecordPatterns {
   };
 
   std::vector<Field> fields;
-  // Each line with its line end, LF in [0] and CRLF in [1]; the whole record likewise.
+  // Each line with its line end, LF in [0] and CRLF in [1].
   TextPattern lines[2][kRecordLineCount];
-  TextPattern records[2];
   int fieldOfColumn[kColumnCount] = {};
   size_t dayLine = 0;  // the record line with the start date, from 0
   // The time line around its "hh:mm AM" part, and its length.

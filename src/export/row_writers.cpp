@@ -1,16 +1,16 @@
 // Writing rows as CSV and as JSON Lines. A row is sized first and then written in place.
 #include "export/row_writers.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "export/short_bytes.h"
 #include "export/utf8.h"
 
 namespace survey {
 namespace {
 
-char* copy(std::string_view text, char* to) { return copyBytes(text.data(), text.size(), to); }
+char* copy(std::string_view text, char* to) { return std::copy(text.begin(), text.end(), to); }
 
 bool needsQuotes(std::string_view value) {
   bool needed = false;
@@ -47,35 +47,18 @@ char* writeJsonString(std::string_view value, char* to) {
       continue;
     }
     to = copy(value.substr(plainFrom, at - plainFrom), to);
-    *to++ = '\\';
-    switch (c) {
-      case '"':
-      case '\\':
-        *to++ = static_cast<char>(c);
-        break;
-      case '\b':
-        *to++ = 'b';
-        break;
-      case '\f':
-        *to++ = 'f';
-        break;
-      case '\n':
-        *to++ = 'n';
-        break;
-      case '\r':
-        *to++ = 'r';
-        break;
-      case '\t':
-        *to++ = 't';
-        break;
-      default:
-        if (c < 0x20) {
-          to = copy({"u00", 3}, to);
-          *to++ = kHex[c >> 4];
-          *to++ = kHex[c & 0xF];
-        } else {
-          to = copy("\xEF\xBF\xBD", to - 1);  // U+FFFD for a byte that is not UTF-8
-        }
+    // Each byte with a short escape, then the letter that follows the backslash.
+    static const char kShortEscapes[] = "\"\"\\\\\bb\ff\nn\rr\tt";
+    const char* shortEscape = c != 0 && c < 0x80 ? std::strchr(kShortEscapes, c) : nullptr;
+    if (c >= 0x80) {
+      to = copy("\xEF\xBF\xBD", to);  // U+FFFD for a byte that is not UTF-8
+    } else if (shortEscape != nullptr) {
+      *to++ = '\\';
+      *to++ = shortEscape[1];
+    } else {
+      to = copy("\\u00", to);
+      *to++ = kHex[c >> 4];
+      *to++ = kHex[c & 0xF];
     }
     plainFrom = ++at;
   }

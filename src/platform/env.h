@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -79,15 +78,6 @@ class SequentialFile {
   virtual Status read(char* buffer, size_t capacity, size_t* count) = 0;
 };
 
-// A file read at any offset, by several threads at once.
-class RandomAccessFile {
- public:
-  virtual ~RandomAccessFile() = default;
-  // Reads up to `capacity` bytes from `offset` into `buffer`; `*count` is 0 at or past the end.
-  // A read may give fewer bytes than asked before the end.
-  virtual Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) = 0;
-};
-
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -97,9 +87,6 @@ class FileSystem {
   virtual Status appendDurably(const std::string& path, std::string_view text) = 0;
   // Opens an existing regular file for reading; anything else (missing, a directory) fails.
   virtual Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) = 0;
-  // The same, for reading at any offset.
-  virtual Status openForRandomReading(const std::string& path,
-                                      std::unique_ptr<RandomAccessFile>* file) = 0;
 };
 
 class Env {

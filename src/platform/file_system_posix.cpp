@@ -43,19 +43,6 @@ class FdFile : public SequentialFile {
   int fd_;
 };
 
-class PreadFile : public RandomAccessFile {
- public:
-  explicit PreadFile(int fd) : fd_(fd) {}
-  ~PreadFile() override { close(fd_); }
-  Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
-    return readRetrying([&] { return pread(fd_, buffer, capacity, static_cast<off_t>(offset)); },
-                        count);
-  }
-
- private:
-  int fd_;
-};
-
 // A kill can cut even a single write short at a page boundary. So an append first keeps the
 // text and the offset it goes to in a journal beside the file ("<path>.pending", synced), and
 // removes it once the text is in; whoever next appends to or lists the file completes a text
@@ -164,19 +151,13 @@ class PosixFileSystem : public FileSystem {
   }
 
   Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override {
-    return openRegularFile<FdFile>(path, file);
-  }
-
-  Status openForRandomReading(const std::string& path,
-                              std::unique_ptr<RandomAccessFile>* file) override {
-    return openRegularFile<PreadFile>(path, file);
+    return openRegularFile(path, file);
   }
 
  private:
-  // Opens a regular file for reading as a `File` on its descriptor, once a record a killed
+  // Opens a regular file for reading, once a record a killed
   // writer left cut short is complete.
-  template <typename File, typename Interface>
-  static Status openRegularFile(const std::string& path, std::unique_ptr<Interface>* file) {
+  static Status openRegularFile(const std::string& path, std::unique_ptr<SequentialFile>* file) {
     // O_NONBLOCK: opening a named pipe does not wait for a writer; it is refused below.
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errnoStatus(errno);
@@ -191,7 +172,7 @@ class PosixFileSystem : public FileSystem {
       return errnoStatus(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     }
     completePendingAppend(path);
-    *file = std::make_unique<File>(fd);
+    *file = std::make_unique<FdFile>(fd);
     return Status();
   }
 

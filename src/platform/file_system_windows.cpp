@@ -33,32 +33,6 @@ class CrtFile : public SequentialFile {
   int fd_;
 };
 
-// Positional reads on the descriptor's handle: an OVERLAPPED offset on a handle opened for
-// synchronous reads reads there and waits, whatever other threads read meanwhile.
-class CrtRandomFile : public RandomAccessFile {
- public:
-  explicit CrtRandomFile(int fd) : fd_(fd) {}
-  ~CrtRandomFile() override { _close(fd_); }
-  Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
-    *count = 0;
-    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd_));
-    OVERLAPPED at = {};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD chunk = capacity > (1u << 20) ? (1u << 20) : static_cast<DWORD>(capacity);
-    DWORD got = 0;
-    if (!ReadFile(handle, buffer, chunk, &got, &at)) {
-      if (GetLastError() == ERROR_HANDLE_EOF) return Status();
-      return lastErrorStatus();
-    }
-    *count = got;
-    return Status();
-  }
-
- private:
-  int fd_;
-};
-
 class WindowsFileSystem : public FileSystem {
  public:
   Status appendDurably(const std::string& path, std::string_view text) override {
@@ -81,18 +55,12 @@ class WindowsFileSystem : public FileSystem {
   }
 
   Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override {
-    return openRegularFile<CrtFile>(path, file);
-  }
-
-  Status openForRandomReading(const std::string& path,
-                              std::unique_ptr<RandomAccessFile>* file) override {
-    return openRegularFile<CrtRandomFile>(path, file);
+    return openRegularFile(path, file);
   }
 
  private:
-  // Opens a regular file for reading as a `File` on its descriptor.
-  template <typename File, typename Interface>
-  static Status openRegularFile(const std::string& path, std::unique_ptr<Interface>* file) {
+  // Opens a regular file for reading.
+  static Status openRegularFile(const std::string& path, std::unique_ptr<SequentialFile>* file) {
     int fd = _wopen(widen(path).c_str(), _O_RDONLY | _O_BINARY);
     if (fd < 0) return errnoStatus(errno);
     struct _stat64 info;
@@ -100,7 +68,7 @@ class WindowsFileSystem : public FileSystem {
       _close(fd);
       return errnoStatus(EACCES);
     }
-    *file = std::make_unique<File>(fd);
+    *file = std::make_unique<CrtFile>(fd);
     return Status();
   }
 };

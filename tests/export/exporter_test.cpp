@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "console/input_reader.h"
 #include "export/sample_records.h"
 
 namespace survey::testing {
@@ -130,7 +131,9 @@ Table decodeJsonLines(std::string_view text) {
   return table;
 }
 
-int run(FakeEnv& env, std::vector<std::string> args) { return runExport(env, args, "1.2.3"); }
+int run(FakeEnv& env, const std::vector<std::string>& args) {
+  return runExport(env, args, "1.2.3");
+}
 
 SurveyAnswers answersOf(const std::string& name) {
   SurveyAnswers answers = trickyAnswers();
@@ -220,24 +223,21 @@ class FailingReadsEnv : public FakeEnv, public FileSystem {
       : FakeEnv(""), content_(std::move(content)), failAt_(failAt) {}
   FileSystem& files() override { return *this; }
   Status appendDurably(const std::string&, std::string_view) override { return Status(); }
-  Status openForReading(const std::string&, std::unique_ptr<SequentialFile>*) override {
-    return Status::error("not read from start to end");
-  }
-  Status openForRandomReading(const std::string&,
-                              std::unique_ptr<RandomAccessFile>* file) override {
-    class FailingFile : public RandomAccessFile {
+  Status openForReading(const std::string&, std::unique_ptr<SequentialFile>* file) override {
+    class FailingFile : public SequentialFile {
      public:
       explicit FailingFile(const FailingReadsEnv& env) : env_(env) {}
-      Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
-        *count =
-            offset >= env_.failAt_ ? 0 : std::min<size_t>({capacity, 100, env_.failAt_ - offset});
+      Status read(char* buffer, size_t capacity, size_t* count) override {
+        *count = std::min<size_t>({capacity, 100, env_.failAt_ - offset_});
         if (*count == 0) return Status::error("Input/output error");
-        std::copy_n(env_.content_.data() + offset, *count, buffer);
+        std::copy_n(env_.content_.data() + offset_, *count, buffer);
+        offset_ += *count;
         return Status();
       }
 
      private:
       const FailingReadsEnv& env_;
+      size_t offset_ = 0;
     };
     *file = std::make_unique<FailingFile>(*this);
     return Status();
@@ -269,6 +269,31 @@ TEST(Exporter, ReadsStandardInputForADash) {
   EXPECT_EQ(table[0]["file"], "(standard input)");
   EXPECT_EQ(table[0]["firstName"], "Ada");
   EXPECT_EQ(table[1]["file"], "-x");
+}
+
+// Every answer as long as the program keeps, full of bytes that JSON escapes: a row larger than
+// the block that rows are written into, between two ordinary rows.
+TEST(Exporter, WritesRowsOfTheLongestAnswers) {
+  SurveyAnswers longest = trickyAnswers();
+  for (const TextAnswer& answer : kTextAnswers) {
+    longest.*answer.field = std::string(InputReader::kWordLimit - 1, '"') + "Z";
+  }
+  FakeEnv env("");
+  env.memoryFiles().files["datas.dat"] =
+      recordOf(answersOf("Ada")) + recordOf(longest) + recordOf(answersOf("Bo"));
+  for (const char* format : {"csv", "jsonl"}) {
+    SCOPED_TRACE(format);
+    env.fakeOutput().text.clear();
+    ASSERT_EQ(run(env, {std::string("--format=") + format}), 0);
+    Table table = format == std::string("csv") ? decodeCsv(env.fakeOutput().text)
+                                               : decodeJsonLines(env.fakeOutput().text);
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[0]["firstName"], "Ada");
+    for (const TextAnswer& answer : kTextAnswers) {
+      EXPECT_EQ(table[1][std::string(answer.column)], longest.*answer.field) << answer.column;
+    }
+    EXPECT_EQ(table[2]["firstName"], "Bo");
+  }
 }
 
 TEST(Exporter, WritesInLargeBlocksAndReportsAFailedOutput) {

@@ -1,7 +1,8 @@
-// What one parser reading a whole record file at once gives: the reference that every way of
-// cutting the file into chunks must match.
+// What one parser fed a record file gives, as survey-export writes it: fed whole, the reference
+// for every other way of handing the file over.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -16,7 +17,9 @@ struct ExportResult {
   int status = 0;
 };
 
-inline ExportResult readWhole(std::string_view bytes, const std::string& name) {
+// `bytes` fed in pieces of `piece` bytes to a parser taking `blockSize` bytes at most at once.
+inline ExportResult readInPieces(std::string_view bytes, const std::string& name, size_t piece,
+                                 size_t blockSize = RecordParser::kReadBlock) {
   struct Sink : RecordSink {
     explicit Sink(const std::string& name) : name(name) {}
     void record(const ExportRow& row) override { appendCsvRow(row, &result.rows); }
@@ -30,10 +33,18 @@ inline ExportResult readWhole(std::string_view bytes, const std::string& name) {
     const std::string& name;
     ExportResult result;
   } sink(name);
-  RecordParser parser(name, sink);
-  parser.feed(bytes);
+  RecordParser parser(name, sink, blockSize);
+  while (!bytes.empty()) {
+    size_t size = std::min(piece, bytes.size());
+    parser.feed(bytes.substr(0, size));
+    bytes.remove_prefix(size);
+  }
   parser.finish();
   return sink.result;
+}
+
+inline ExportResult readWhole(std::string_view bytes, const std::string& name) {
+  return readInPieces(bytes, name, bytes.size() + 1);
 }
 
 }  // namespace survey::testing

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "console/number_format.h"
+#include "export/read_whole.h"
 #include "export/sample_records.h"
+#include "records/record_layout.h"
 
 namespace survey::testing {
 namespace {
@@ -41,7 +43,7 @@ Collected parse(std::string_view bytes, size_t piece = kWhole) {
 }
 
 std::string column(const std::vector<std::string>& row, std::string_view name) {
-  auto at = std::find(std::begin(kColumnNames), std::end(kColumnNames), name);
+  const auto* at = std::find(std::begin(kColumnNames), std::end(kColumnNames), name);
   EXPECT_NE(at, std::end(kColumnNames)) << name;
   return at == std::end(kColumnNames) ? "" : row[static_cast<size_t>(at - kColumnNames)];
 }
@@ -140,8 +142,9 @@ TEST(RecordParser, ReadsFiguresAndStartTimesAsTheProgramWritesThem) {
   // One file, each start time twice in a row: a parser reading one record after another,
   // remembering what the records of a run share, still reads each.
   std::string file;
-  for (const auto& c : cases)
+  for (const auto& c : cases) {
     file += recordOf(trickyAnswers(), c.time) + recordOf(trickyAnswers(), c.time);
+  }
   Collected collected = parse(file);
   ASSERT_EQ(collected.rows.size(), 2 * std::size(cases));
   for (size_t i = 0; i < collected.rows.size(); ++i) {
@@ -299,6 +302,24 @@ TEST(RecordParser, ReportsLinesOutsideRecordsTogether) {
           "79-79: line skipped: not part of a record"}));
 }
 
+// A record's first line starts a record wherever it turns up, even after any line of another.
+TEST(RecordParser, AFirstLineStartsARecordAfterAnyLineOfAnother) {
+  const std::string record = recordOf(plainAnswers("One"));
+  size_t lineEnd = 0;
+  for (size_t lines = 1; lines < kRecordLineCount; ++lines) {
+    lineEnd = record.find('\n', lineEnd) + 1;
+    Collected collected = parse(record.substr(0, lineEnd) + record);
+    EXPECT_EQ(collected.skips, std::vector<std::string>{"1-" + std::to_string(lines) +
+                                                        ": record skipped: cut short after " +
+                                                        std::to_string(lines) +
+                                                        " of 35 lines by a new record at "
+                                                        "line " +
+                                                        std::to_string(lines + 1)});
+    ASSERT_EQ(collected.rows.size(), 1u);
+    EXPECT_EQ(column(collected.rows[0], "line"), std::to_string(lines + 1));
+  }
+}
+
 TEST(RecordParser, KeepsNoMoreThanOneLineOfAnOverlongLine) {
   const std::string one = recordOf(plainAnswers("One"));
   std::string file = one;
@@ -309,6 +330,25 @@ TEST(RecordParser, KeepsNoMoreThanOneLineOfAnOverlongLine) {
     EXPECT_EQ(firstNames(collected), (std::vector<std::string>{"One"}));
     EXPECT_EQ(collected.skips,
               std::vector<std::string>{"1-35: record skipped: line 8 (record line 8) is too long"});
+  }
+}
+
+// Records good and bad, whatever the bytes put in at once and wherever the buffer fills up.
+TEST(RecordParser, ReadsTheSameWhateverTheBlockSize) {
+  const std::string file = threeRecords();
+  const std::string mixed = "junk\n" + withCrLf(recordOf(plainAnswers("Four"))) +
+                            edited(file, 0, "Will Be :: 35 .", "Will Be :: 035 .") +
+                            file.substr(0, lineStart(file, 20) + 10);
+  const ExportResult whole = readWhole(mixed, "datas.dat");
+  ASSERT_EQ(std::count(whole.rows.begin(), whole.rows.end(), '\n'), 3);  // Four, Two, Three
+  ASSERT_EQ(std::count(whole.reports.begin(), whole.reports.end(), '\n'), 3);
+  for (size_t block : {size_t{1}, size_t{5}, size_t{300}, size_t{4096}}) {
+    for (size_t piece : {size_t{7}, kWhole}) {
+      SCOPED_TRACE("block " + std::to_string(block) + ", piece " + std::to_string(piece));
+      const ExportResult result = readInPieces(mixed, "datas.dat", piece, block);
+      EXPECT_EQ(result.rows, whole.rows);
+      EXPECT_EQ(result.reports, whole.reports);
+    }
   }
 }
 

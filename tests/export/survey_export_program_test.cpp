@@ -68,7 +68,7 @@ TEST_F(SurveyExportProgram, ExportsRealFilesAndNamesTheOnesItCannotRead) {
   EXPECT_EQ(read("err"), "survey-export: folder: Is a directory\n");
 }
 
-// Several blocks, read at offsets by several workers: the same as one parser reading it whole.
+// A file of many blocks, read a block at a time: the same as one parser fed it whole.
 TEST_F(SurveyExportProgram, ReadsALargeFileAsOneParserWould) {
   std::string file;
   for (int i = 0; file.size() < 3 * 1024 * 1024 + 1000; ++i) {

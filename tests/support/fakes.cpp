@@ -70,22 +70,6 @@ class MemoryFile : public SequentialFile {
   size_t position_ = 0;
 };
 
-class MemoryRandomFile : public RandomAccessFile {
- public:
-  MemoryRandomFile(std::string content, size_t chunk, int* /*unalignedReads*/)
-      : content_(std::move(content)), chunk_(chunk) {}
-  Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
-    size_t from = static_cast<size_t>(std::min<uint64_t>(offset, content_.size()));
-    *count = std::min({capacity, chunk_, content_.size() - from});
-    std::memcpy(buffer, content_.data() + from, *count);
-    return Status();
-  }
-
- private:
-  std::string content_;
-  size_t chunk_;
-};
-
 }  // namespace
 
 template <typename File, typename Interface>
@@ -100,11 +84,6 @@ Status MemoryFileSystem::open(const std::string& path, std::unique_ptr<Interface
 Status MemoryFileSystem::openForReading(const std::string& path,
                                         std::unique_ptr<SequentialFile>* file) {
   return open<MemoryFile>(path, file);
-}
-
-Status MemoryFileSystem::openForRandomReading(const std::string& path,
-                                              std::unique_ptr<RandomAccessFile>* file) {
-  return open<MemoryRandomFile>(path, file);
 }
 
 std::string FakeEnv::recordFile() const {

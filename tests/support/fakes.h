@@ -74,8 +74,6 @@ class MemoryFileSystem : public FileSystem {
  public:
   Status appendDurably(const std::string& path, std::string_view text) override;
   Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override;
-  Status openForRandomReading(const std::string& path,
-                              std::unique_ptr<RandomAccessFile>* file) override;
 
   std::map<std::string, std::string> files;
   std::set<std::string> directories;
