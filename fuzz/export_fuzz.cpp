@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   env.memoryFiles().files["f.dat"] = std::string(feed.bytes);
   env.memoryFiles().readChunk = feed.chunk;
   env.fakeInput() = testing::FakeInput(std::string(feed.bytes), feed.chunk);
-  int status = runExport(env, {feed.flag ? "-" : "f.dat"}, "0");
+  int status = runExport(env, {feed.flag ? "-" : "f.dat"});
   std::string header;
   appendCsvHeader(&header);
   FUZZ_CHECK(env.fakeOutput().text == header + whole.rows, "the rows, exported");

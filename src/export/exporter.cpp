@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "console/program_info.h"
 #include "export/record_parser.h"
 #include "export/row_writers.h"
 #include "platform/page_buffer.h"
@@ -15,7 +16,7 @@ namespace {
 constexpr const char* kProgram = "survey-export";
 constexpr const char* kStandardInputName = "(standard input)";
 
-const char kHelp[] =
+constexpr const char kHelp[] =
     "Usage: survey-export [OPTION]... [FILE]...\n"
     "Write the records of survey record files to standard output as a table, one row per\n"
     "record: CSV (RFC 4180) or JSON Lines.\n"
@@ -146,16 +147,16 @@ int usageError(Env& env, const std::string& message) {
   return 2;
 }
 
-int writeAndExit(Env& env, std::string_view text) {
-  Status written = env.output().write(text);
-  if (written.ok()) return 0;
-  env.errors().write(std::string(kProgram) + ": standard output: " + written.reason() + "\n");
-  return 2;
-}
+const ProgramInfo kExportProgram = {kProgram, kHelp, /*failureStatus=*/2};
 
 }  // namespace
 
-int runExport(Env& env, const std::vector<std::string>& args, std::string_view version) {
+int runExport(Env& env, const std::vector<std::string>& args) {
+  int status = 0;
+  if (answerInformationOption({args.begin(), args.end()}, kExportProgram, env.output(),
+                              env.errors(), &status)) {
+    return status;
+  }
   bool csv = true;
   std::vector<std::string> paths;
   bool options = true;
@@ -165,10 +166,6 @@ int runExport(Env& env, const std::vector<std::string>& args, std::string_view v
       paths.push_back(arg);
     } else if (arg == "--") {
       options = false;
-    } else if (arg == "--help") {
-      return writeAndExit(env, kHelp);
-    } else if (arg == "--version") {
-      return writeAndExit(env, std::string(kProgram) + " (survey) " + std::string(version) + "\n");
     } else if (arg == "--format" || arg.compare(0, 9, "--format=") == 0) {
       std::string value;
       if (arg.size() > 8) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/env.h"
@@ -10,8 +9,9 @@
 namespace survey {
 
 // Runs the tool with its command-line arguments (without the program name) and returns the
-// exit status: 0 when every record was exported, 1 when some lines were skipped, 2 when a file
-// could not be read, standard output could not be written or the arguments were wrong.
-int runExport(Env& env, const std::vector<std::string>& args, std::string_view version);
+// exit status: 0 when every record was exported (or --help or --version answered), 1 when some
+// lines were skipped, 2 when a file could not be read, standard output could not be written or
+// the arguments were wrong.
+int runExport(Env& env, const std::vector<std::string>& args);
 
 }  // namespace survey

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "console/start_clock.h"
+#include "platform/line_ends.h"
 #include "questionnaire/survey_answers.h"
 #include "records/record_writer.h"
 #include "support/fakes.h"
@@ -79,16 +80,6 @@ inline StartClock startedAt(LocalTime time = FakeEnv::defaultTime()) {
 
 inline std::string recordOf(const SurveyAnswers& answers, LocalTime time = FakeEnv::defaultTime()) {
   return buildRecord(answerLookup(answers), startedAt(time));
-}
-
-// Every '\n' as "\r\n".
-inline std::string withCrLf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out.push_back('\r');
-    out.push_back(c);
-  }
-  return out;
 }
 
 }  // namespace survey::testing
