@@ -183,7 +183,11 @@ inline RecordParser::Fault RecordParser::match(const TextPattern& pattern, const
       if (kind == FieldKind::kDay || kind == FieldKind::kYear) {
         while (isDigit(*fieldEnd)) ++fieldEnd;
       } else {
-        for (unsigned char byteClass; !((byteClass = kByteClasses[*fieldEnd]) & kEndsField);) {
+        // Most bytes of an answer are plain ASCII, of no class at all.
+        for (;;) {
+          while (kByteClasses[*fieldEnd] == 0) ++fieldEnd;
+          const unsigned char byteClass = kByteClasses[*fieldEnd];
+          if (byteClass & kEndsField) break;
           classes |= byteClass;
           ++fieldEnd;
         }
