@@ -16,8 +16,8 @@ namespace {
 // excerpts of what was typed. A notice about what goes on to the next prompts has a head
 // when the prompt took an answer, and one of the two tails.
 constexpr const char* kNotAWholeNumber = "{prompt}: \"{typed}\" is not a whole number; 0 is used";
-constexpr const char* kNotANumber = "\"{typed}\" is not a number; 0 is stored";
-constexpr const char* kWordCut = "an answer longer than {limit} bytes was cut there";
+constexpr const char* kNotANumber = "{prompt}: \"{typed}\" is not a number; 0 is stored";
+constexpr const char* kWordCut = "{prompt}: an answer longer than {limit} bytes was cut there";
 constexpr const char* kControlCharacters =
     "{prompt}: the answer \"{answer}\" holds control characters (arrow keys typed at a prompt "
     "put them there); it is stored as typed and shown in caret notation";
@@ -107,7 +107,8 @@ bool readRealAnswer(Console& console, std::string_view promptName, double* value
   ReadResult result = console.reader.readReal(value, &text);
   if (result == ReadResult::kEnd) return false;
   if (result == ReadResult::kNoNumber) {
-    notice(console, kNotANumber, {{"typed", printableExcerpt(text.typed)}});
+    notice(console, kNotANumber,
+           {{"prompt", std::string(promptName)}, {"typed", printableExcerpt(text.typed)}});
   }
   announceNumber(console, promptName, result, text, formatReal(*value));
   return true;
@@ -117,7 +118,10 @@ bool readWordAnswer(Console& console, std::string_view promptName, std::string* 
   bool cut = false;
   if (console.reader.readWord(word, &cut) == ReadResult::kEnd) return false;
   const std::string prompt(promptName);
-  if (cut) notice(console, kWordCut, {{"limit", std::to_string(InputReader::kWordLimit)}});
+  if (cut) {
+    notice(console, kWordCut,
+           {{"prompt", prompt}, {"limit", std::to_string(InputReader::kWordLimit)}});
+  }
   if (std::any_of(word->begin(), word->end(),
                   [](char c) { return isControl(static_cast<unsigned char>(c)); })) {
     notice(console, kControlCharacters, {{"prompt", prompt}, {"answer", printableExcerpt(*word)}});

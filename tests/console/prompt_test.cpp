@@ -67,7 +67,7 @@ TEST(Prompts, NameWhatAnAnswerLeavesForTheNextPrompts) {
        "survey: p: \"2\" goes to the next prompt\n"},
       // What the reads did to the answer itself.
       {Kind::kReal, "trzydzie\xc5\x9b\x63i\n", false, 1,
-       "survey: \"trzydzie\xc5\x9b\x63i\" is not a number; 0 is stored\n"},
+       "survey: p: \"trzydzie\xc5\x9b\x63i\" is not a number; 0 is stored\n"},
       {Kind::kWord, "Lon\x1b[Ddon\n", false, 1,
        "survey: p: the answer \"Lon^[[Ddon\" holds control characters (arrow keys typed at a "
        "prompt put them there); it is stored as typed and shown in caret notation\n"},
