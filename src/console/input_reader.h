@@ -32,7 +32,8 @@ class InputReader {
   ReadResult readReal(double* value, std::string* rejected);
 
   // One word up to the next white space. A word longer than kWordLimit bytes keeps its first
-  // kWordLimit bytes, the rest is dropped and `*cut` is set.
+  // kWordLimit bytes, less a UTF-8 character those would cut; the rest is dropped and `*cut`
+  // is set.
   ReadResult readWord(std::string* word, bool* cut);
 
  private:
