@@ -96,6 +96,11 @@ class RandomAccessFile {
 
 enum class LockMode { kShared, kExclusive };
 
+// A file has two locks. A writer holds kSave exclusively for the whole of a save, and kBytes
+// exclusively only while it changes the file's bytes; a reader takes kBytes shared to read
+// the file's size, so it waits for an append in progress but not for a whole save.
+enum class FileLock { kSave, kBytes };
+
 // How long a lock or a file held by another program is waited for: a wait past the first
 // step is announced, and one that lasts to the end of the second fails.
 inline constexpr std::chrono::milliseconds kWaitBeforeNotice{1000};
@@ -108,10 +113,10 @@ class StoreFile : public RandomAccessFile {
  public:
   // Whether this is a regular file; a device such as /dev/null has no lock and no size.
   virtual bool isRegular() = 0;
-  // Takes the file's lock, waiting at most `wait`; busy when another holder kept it that long.
-  // The lock covers no byte of data, so other programs' plain reads are never held up.
-  virtual Status lock(LockMode mode, std::chrono::milliseconds wait) = 0;
-  virtual void unlock() = 0;
+  // Takes one of the file's locks, waiting at most `wait`; busy when another holder kept it
+  // that long. The locks cover no byte of data, so other programs' plain reads go on.
+  virtual Status lock(FileLock which, LockMode mode, std::chrono::milliseconds wait) = 0;
+  virtual void unlock(FileLock which) = 0;
   virtual Status size(uint64_t* size) = 0;
   // Appends `bytes` at the end of the file with one write; `*written` is how many got in,
   // fewer than asked when the write fails or is cut short (a full disk).
@@ -129,7 +134,7 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   // Opens an existing regular file for reading up to the size it had when it opened (taken
-  // under the shared lock), so a record being appended is never half in what it reads.
+  // under the shared kBytes lock), so a record being appended is never half in what it reads.
   // Anything else (missing, a directory) fails. Reading never writes.
   virtual Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file);
   // The same, for reading at any offset.
@@ -164,7 +169,7 @@ Status waitWithNotice(const std::function<Status(std::chrono::milliseconds wait)
                       std::chrono::milliseconds limit,
                       const std::function<void(const Status& busy)>& waiting);
 
-// Opens `path` as openForRandomReading says. When the file or its shared lock is not had
+// Opens `path` as openForRandomReading says. When the file or its bytes lock is not had
 // within kWaitBeforeNotice, calls `waiting` with the reason and waits on, up to
 // kSharingWaitLimit for the file and kLockWaitLimit for the lock; busy after that.
 Status openSnapshot(FileSystem& files, const std::string& path,

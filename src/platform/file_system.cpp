@@ -1,5 +1,5 @@
 // Reading a file between appends, the same on every platform: its size is taken under the
-// shared lock, which is let go at once, and reads stop at that size.
+// bytes lock, shared and let go at once, and reads stop at that size.
 #include <algorithm>
 
 #include "platform/env.h"
@@ -61,12 +61,14 @@ Status openSnapshot(FileSystem& files, const std::string& path,
       kSharingWaitLimit, waiting);
   if (!status.ok()) return status;
   status = waitWithNotice(
-      [&](std::chrono::milliseconds wait) { return opened->lock(LockMode::kShared, wait); },
+      [&](std::chrono::milliseconds wait) {
+        return opened->lock(FileLock::kBytes, LockMode::kShared, wait);
+      },
       kLockWaitLimit, waiting);
   if (!status.ok()) return status;
   uint64_t size = 0;
   status = opened->size(&size);
-  opened->unlock();
+  opened->unlock(FileLock::kBytes);
   if (!status.ok()) return status;
   *file = std::make_unique<SnapshotFile>(std::move(opened), size);
   return Status();

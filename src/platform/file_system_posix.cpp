@@ -1,4 +1,5 @@
-// The POSIX file system: the record store's steps on descriptors, with flock for the lock.
+// The POSIX file system: the record store's steps on descriptors, with flock and a byte-range
+// lock for its two locks.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -45,10 +46,30 @@ auto retryInterrupted(Attempt attempt) {
   }
 }
 
+// The bytes lock is an open-file-description lock on one byte far past any data. The save
+// lock is flock on the whole file, as earlier versions and flock(1) take it.
+constexpr off_t kBytesLockOffset = off_t{1} << 62;
+
+// Tries the lock once; -1 with errno EWOULDBLOCK when another holder has it.
+int tryLock(int fd, FileLock which, short type) {
+  if (which == FileLock::kSave) {
+    const int operation = type == F_UNLCK ? LOCK_UN : type == F_RDLCK ? LOCK_SH : LOCK_EX;
+    return retryInterrupted([&] { return flock(fd, operation | LOCK_NB); });
+  }
+  struct flock range = {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = kBytesLockOffset;
+  range.l_len = 1;
+  const int result = retryInterrupted([&] { return fcntl(fd, F_OFD_SETLK, &range); });
+  if (result < 0 && (errno == EAGAIN || errno == EACCES)) errno = EWOULDBLOCK;
+  return result;
+}
+
 class PosixStoreFile : public StoreFile {
  public:
   PosixStoreFile(int fd, bool regular) : fd_(fd), regular_(regular) {}
-  ~PosixStoreFile() override { close(fd_); }  // lets the lock go with it
+  ~PosixStoreFile() override { close(fd_); }  // lets the locks go with it
 
   Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
     ssize_t got =
@@ -59,12 +80,11 @@ class PosixStoreFile : public StoreFile {
 
   bool isRegular() override { return regular_; }
 
-  Status lock(LockMode mode, milliseconds wait) override {
-    const int operation = (mode == LockMode::kShared ? LOCK_SH : LOCK_EX) | LOCK_NB;
+  Status lock(FileLock which, LockMode mode, milliseconds wait) override {
+    const short type = mode == LockMode::kShared ? F_RDLCK : F_WRLCK;
     const auto deadline = steady_clock::now() + wait;
-    milliseconds step{1};
     for (;;) {
-      if (retryInterrupted([&] { return flock(fd_, operation); }) == 0) return Status();
+      if (tryLock(fd_, which, type) == 0) return Status();
       // A file system without locks (some network ones): appends go on as they always have.
       if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) return Status();
       if (errno != EWOULDBLOCK) return failure(errno);
@@ -72,12 +92,12 @@ class PosixStoreFile : public StoreFile {
       if (now >= deadline) {
         return Status::error("another program holds its lock", Status::Kind::kBusy);
       }
-      pause(std::min(step, std::chrono::duration_cast<milliseconds>(deadline - now)));
-      step = std::min(step * 2, milliseconds{50});
+      // Tried again every millisecond, as neither lock can be waited for with a time limit.
+      pause(std::min(milliseconds{1}, std::chrono::duration_cast<milliseconds>(deadline - now)));
     }
   }
 
-  void unlock() override { flock(fd_, LOCK_UN); }
+  void unlock(FileLock which) override { tryLock(fd_, which, F_UNLCK); }
 
   Status size(uint64_t* size) override {
     struct stat info;

@@ -15,7 +15,7 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-// Windows locks are mandatory: a locked byte cannot be read by other handles. So the lock is
+// Windows locks are mandatory: a locked byte cannot be read by other handles. So each lock is
 // taken on one byte far past any data, and other programs read the file as ever.
 constexpr DWORD kLockOffsetHigh = 0x40000000;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -57,11 +57,22 @@ bool isSharingViolation(DWORD code) {
   return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
 }
 
+size_t index(FileLock which) { return which == FileLock::kSave ? 0 : 1; }
+
+// The byte of a lock, far past any data.
+OVERLAPPED lockRange(FileLock which) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(index(which));
+  at.OffsetHigh = kLockOffsetHigh;
+  return at;
+}
+
 class WindowsStoreFile : public StoreFile {
  public:
   WindowsStoreFile(HANDLE handle, bool regular) : handle_(handle), regular_(regular) {}
   ~WindowsStoreFile() override {
-    unlock();
+    unlock(FileLock::kBytes);
+    unlock(FileLock::kSave);
     CloseHandle(handle_);
   }
 
@@ -83,18 +94,17 @@ class WindowsStoreFile : public StoreFile {
 
   bool isRegular() override { return regular_; }
 
-  Status lock(LockMode mode, milliseconds wait) override {
+  Status lock(FileLock which, LockMode mode, milliseconds wait) override {
     const DWORD flags =
         LOCKFILE_FAIL_IMMEDIATELY | (mode == LockMode::kExclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
     const bool taken = retryWhileBusy(
         [&] {
-          OVERLAPPED at = {};
-          at.OffsetHigh = kLockOffsetHigh;
+          OVERLAPPED at = lockRange(which);
           return LockFileEx(handle_, flags, 0, 1, 0, &at) != 0;
         },
         [](DWORD code) { return code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING; }, wait);
     if (taken) {
-      locked_ = true;
+      locked_[index(which)] = true;
       return Status();
     }
     const DWORD code = GetLastError();
@@ -106,12 +116,11 @@ class WindowsStoreFile : public StoreFile {
     return failure();
   }
 
-  void unlock() override {
-    if (!locked_) return;
-    OVERLAPPED at = {};
-    at.OffsetHigh = kLockOffsetHigh;
+  void unlock(FileLock which) override {
+    if (!locked_[index(which)]) return;
+    OVERLAPPED at = lockRange(which);
     UnlockFileEx(handle_, 0, 1, 0, &at);
-    locked_ = false;
+    locked_[index(which)] = false;
   }
 
   Status size(uint64_t* size) override {
@@ -159,7 +168,7 @@ class WindowsStoreFile : public StoreFile {
  private:
   HANDLE handle_;
   bool regular_;
-  bool locked_ = false;
+  bool locked_[2] = {false, false};
 };
 
 // Opens `path` with CreateFileW, again while another program holds it without sharing, for at

@@ -1,11 +1,13 @@
-// The append protocol. While a record goes in, a journal beside the file ("datas.dat.pending")
-// holds the offset it goes to and its bytes, synced before the record is written and removed
-// once the record is synced. The next save, under the same exclusive lock, settles whatever a
-// stopped save left: it completes a record cut short, or takes out one whose save failed (the
-// journal then ends with a mark). A journal is trusted only as far as the file bears it out.
+// The append protocol. A save holds the file's save lock throughout, and its bytes lock only
+// while it changes the file, so that readers wait for no more than that. While a record goes
+// in, a journal beside the file ("datas.dat.pending") holds the offset it goes to and its
+// bytes, synced with its directory before the record is written and removed once the record
+// is synced. The next save settles whatever a stopped save left: it completes a record cut
+// short, or takes out one whose save failed (the journal then ends with a mark). A journal is
+// trusted only as far as the file bears it out.
 #include "records/record_store.h"
 
-#include <cstring>
+#include <functional>
 
 namespace survey {
 namespace {
@@ -20,8 +22,7 @@ constexpr const char* kHeldOpen = "another program holds the file: ";
 constexpr const char* kLockHeld = "another program has held its lock for a minute";
 constexpr const char* kTooLarge = "the record is larger than 256 KiB";
 constexpr const char* kCannotTakeOut =
-    "a record that a stopped save left unfinished cannot be "
-    "taken out: ";
+    "a record that a stopped save left unfinished cannot be taken out: ";
 constexpr const char* kTakenOutNext = "; what got in is taken out by the next save";
 constexpr const char* kMayRemain = "; part of it may remain in the file";
 
@@ -79,10 +80,7 @@ class Append {
       status = file_->append(text, &written);
       return status.ok() ? file_->sync() : status;
     }
-    status = waitWithNotice(
-        [&](std::chrono::milliseconds wait) { return file_->lock(LockMode::kExclusive, wait); },
-        kLockWaitLimit, waiting());
-    if (status.is(Status::Kind::kBusy)) return Status::error(kLockHeld);
+    status = lock(FileLock::kSave);
     uint64_t offset = 0;
     if (status.ok()) status = settlePending();
     if (status.ok()) status = file_->size(&offset);
@@ -94,9 +92,16 @@ class Append {
     // The directory sync after the journal also makes a new file's entry durable.
     if (status.ok()) status = writeJournal(offset, bytes);
     if (!status.ok()) return status;
+    status = lock(FileLock::kBytes);
+    if (!status.ok()) {
+      journal_.reset();
+      dropJournal();  // left behind, it finds nothing of its record: harmless
+      return status;
+    }
     status = file_->append(bytes, &written);
     if (status.ok()) status = file_->sync();
     if (!status.ok()) return takeBack(offset, status);
+    file_->unlock(FileLock::kBytes);
     // The record is in; a journal that stays behind finds it whole next time.
     journal_.reset();
     dropJournal();
@@ -108,8 +113,19 @@ class Append {
     return [this](const Status& busy) { reports_.waiting(path_, busy); };
   }
 
+  // Takes one of the file's locks exclusively, with a notice when that takes a while.
+  Status lock(FileLock which) {
+    Status status = waitWithNotice(
+        [&](std::chrono::milliseconds wait) {
+          return file_->lock(which, LockMode::kExclusive, wait);
+        },
+        kLockWaitLimit, waiting());
+    return status.is(Status::Kind::kBusy) ? Status::error(kLockHeld) : status;
+  }
+
   Status dropJournal() {
     Status status = files_.remove(journalPath_);
+    if (status.is(Status::Kind::kMissing)) return Status();  // gone already: another program
     return status.ok() ? files_.syncDirectory(journalPath_) : status;
   }
 
@@ -128,9 +144,8 @@ class Append {
       if (!settled.ok()) return settled;
     }
     Status dropped = dropJournal();
-    if (!dropped.ok())
-      return Status::error("cannot remove " + journalPath_ + ": " + dropped.reason());
-    return Status();
+    return dropped.ok() ? dropped
+                        : Status::error("cannot remove " + journalPath_ + ": " + dropped.reason());
   }
 
   // Completes the record of `journal` when the file holds a start of it where it went, or
@@ -145,6 +160,16 @@ class Append {
     bool matches = false;
     status = fileHolds(journal.offset, journal.text.substr(0, got), &matches);
     if (!status.ok() || !matches) return status;
+    status = lock(FileLock::kBytes);
+    if (!status.ok()) return status;
+    status = changeBytes(journal, got);
+    file_->unlock(FileLock::kBytes);
+    return status;
+  }
+
+  // Completes or takes out the record of `journal`, of which the file holds `got` bytes.
+  Status changeBytes(const Journal& journal, size_t got) {
+    Status status;
     if (!journal.takeOut) {
       size_t written = 0;
       Status completed = file_->append(journal.text.substr(got), &written);
@@ -173,8 +198,9 @@ class Append {
 
   Status writeJournal(uint64_t offset, std::string_view text) {
     Status status = files_.createExclusive(journalPath_, &journal_);
-    if (!status.ok())
+    if (!status.ok()) {
       return Status::error("cannot create " + journalPath_ + ": " + status.reason());
+    }
     std::string content(kJournalTag);
     content += std::to_string(offset) + " " + std::to_string(text.size()) + "\n";
     content += text;

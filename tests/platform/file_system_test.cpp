@@ -84,17 +84,22 @@ TEST(FileSystem, TheLockHoldsBetweenOpenFilesAndReadsEndWhereTheFileEnded) {
   EXPECT_FALSE(created);
   size_t written = 0;
   ASSERT_TRUE(writer->append("first\n", &written).ok());
-  ASSERT_TRUE(writer->lock(LockMode::kExclusive, milliseconds(0)).ok());
-  for (LockMode mode : {LockMode::kShared, LockMode::kExclusive}) {
-    EXPECT_TRUE(other->lock(mode, milliseconds(20)).is(Kind::kBusy));
-  }
+  // A writer holds the save lock throughout and the bytes lock while it changes the file;
+  // a reader waits only for the bytes lock.
+  ASSERT_TRUE(writer->lock(FileLock::kSave, LockMode::kExclusive, milliseconds(0)).ok());
+  EXPECT_TRUE(other->lock(FileLock::kSave, LockMode::kExclusive, milliseconds(20)).is(Kind::kBusy));
+  ASSERT_TRUE(other->lock(FileLock::kBytes, LockMode::kShared, milliseconds(0)).ok());
+  EXPECT_TRUE(
+      writer->lock(FileLock::kBytes, LockMode::kExclusive, milliseconds(20)).is(Kind::kBusy));
+  other->unlock(FileLock::kBytes);
+  ASSERT_TRUE(writer->lock(FileLock::kBytes, LockMode::kExclusive, milliseconds(0)).ok());
+  EXPECT_TRUE(other->lock(FileLock::kBytes, LockMode::kShared, milliseconds(20)).is(Kind::kBusy));
 
   ASSERT_TRUE(writer->append("second\n", &written).ok());
   ASSERT_TRUE(writer->truncate(6).ok());
-  writer->unlock();
+  writer->unlock(FileLock::kBytes);
   std::unique_ptr<RandomAccessFile> reader;
   ASSERT_TRUE(openSnapshot(files, path, nullptr, &reader).ok());
-  ASSERT_TRUE(other->lock(LockMode::kShared, milliseconds(0)).ok());
   ASSERT_TRUE(writer->append("later\n", &written).ok());  // after the reader opened
   char buffer[64];
   size_t count = 0;

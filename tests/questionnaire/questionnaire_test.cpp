@@ -176,8 +176,11 @@ TEST(Questionnaire, ARecordThatCannotBeSavedIsReportedAndTheRunGoesOn) {
             expectedStartBlock(FakeEnv::defaultTime()) + expectedNumberPrompt() + expectedMenu(1) +
                 expectedPrompts() + expectedSampleSummary() + expectedRunCountBanner(1) +
                 expectedNumberPrompt() + expectedExitBlock());
-  EXPECT_NE(env.fakeErrors().text.find("cannot save the record to datas.dat: Is a directory"),
-            std::string::npos);
+  // The notice, then the record itself, so that nothing typed is lost.
+  EXPECT_EQ(env.fakeErrors().text,
+            "survey: cannot save the record to datas.dat: Is a directory; the run goes on and "
+            "will end with status 1; the record follows\n" +
+                expectedSampleRecord());
 }
 
 }  // namespace

@@ -46,8 +46,12 @@ Status directory() { return Status::error("Is a directory", Status::Kind::kNotRe
 // An open file of the memory file system: its content is looked up by path at every step.
 class MemoryStoreFile : public StoreFile {
  public:
-  MemoryStoreFile(MemoryFileSystem& files, std::string path) : files_(files), path_(path) {}
-  ~MemoryStoreFile() override { unlock(); }
+  MemoryStoreFile(MemoryFileSystem& files, std::string path)
+      : files_(files), path_(std::move(path)) {}
+  ~MemoryStoreFile() override {
+    unlock(FileLock::kBytes);
+    unlock(FileLock::kSave);
+  }
 
   Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
     *count = 0;
@@ -62,28 +66,25 @@ class MemoryStoreFile : public StoreFile {
 
   bool isRegular() override { return true; }
 
-  Status lock(LockMode mode, std::chrono::milliseconds) override {
+  Status lock(FileLock which, LockMode mode, std::chrono::milliseconds) override {
     const bool fails = files_.step("lock", path_);
-    MemoryFileSystem::Lock& lock = files_.locks_[path_];
+    MemoryFileSystem::Lock& lock = files_.locks_[{path_, which}];
     const bool held =
         mode == LockMode::kShared ? lock.exclusive : lock.exclusive || lock.shared > 0;
     if (fails || held || files_.lockedElsewhere.count(path_) != 0) {
       return Status::error("another program holds its lock", Status::Kind::kBusy);
     }
-    unlock();
-    held_ = mode;
-    if (mode == LockMode::kShared) ++lock.shared;
-    if (mode == LockMode::kExclusive) lock.exclusive = true;
-    locked_ = true;
+    (mode == LockMode::kShared ? ++lock.shared : lock.exclusive = true);
+    held_[which] = mode;
     return Status();
   }
 
-  void unlock() override {
-    if (!locked_) return;
-    MemoryFileSystem::Lock& lock = files_.locks_[path_];
-    if (held_ == LockMode::kShared) --lock.shared;
-    if (held_ == LockMode::kExclusive) lock.exclusive = false;
-    locked_ = false;
+  void unlock(FileLock which) override {
+    auto held = held_.find(which);
+    if (held == held_.end()) return;
+    MemoryFileSystem::Lock& lock = files_.locks_[{path_, which}];
+    (held->second == LockMode::kShared ? --lock.shared : lock.exclusive = false);
+    held_.erase(held);
   }
 
   Status size(uint64_t* size) override {
@@ -130,8 +131,7 @@ class MemoryStoreFile : public StoreFile {
 
   MemoryFileSystem& files_;
   std::string path_;
-  LockMode held_ = LockMode::kShared;
-  bool locked_ = false;
+  std::map<FileLock, LockMode> held_;
 };
 
 std::string MemoryFileSystem::resolve(const std::string& path) const {

@@ -111,7 +111,7 @@ class MemoryFileSystem : public FileSystem {
     int shared = 0;
     bool exclusive = false;
   };
-  std::map<std::string, Lock> locks_;
+  std::map<std::pair<std::string, FileLock>, Lock> locks_;
 };
 
 class FakeEnv : public Env {
