@@ -70,7 +70,7 @@ enum class Outcome { kSaved, kFailed, kKilled };
 // Appends `record(name)` with the fault at step `faultAt`; a listing runs before every step
 // and must find the lock held or only whole records of this save, and change nothing.
 Outcome save(MemoryFileSystem& files, char name, Fault fault, int faultAt, Reports& reports) {
-  files.steps = 0;
+  files.steps.value = 0;
   files.fault = fault;
   files.faultAt = faultAt;
   files.beforeStep = [&files, name](const char* step, const std::string& path) {
@@ -115,7 +115,7 @@ Outcome save(MemoryFileSystem& files, char name, Fault fault, int faultAt, Repor
 int stepsOfSave(MemoryFileSystem state) {
   Reports reports;
   EXPECT_EQ(save(state, 'Z', Fault::kNone, 0, reports), Outcome::kSaved);
-  return state.steps;
+  return state.steps.value;
 }
 
 // What a save did to the records: the whole ones before it stay, but for the last when a

@@ -141,10 +141,10 @@ std::string MemoryFileSystem::resolve(const std::string& path) const {
 
 bool MemoryFileSystem::step(const char* name, const std::string& path, bool* killLater) {
   if (beforeStep) beforeStep(name, path);
-  ++steps;
-  const bool kills = (fault == Fault::kKill && steps == faultAt) ||
-                     (fault == Fault::kFailThenKill && steps == faultAt + 1);
-  if (!kills) return fault != Fault::kNone && fault != Fault::kKill && steps == faultAt;
+  const int now = ++steps.value;
+  const bool kills = (fault == Fault::kKill && now == faultAt) ||
+                     (fault == Fault::kFailThenKill && now == faultAt + 1);
+  if (!kills) return fault != Fault::kNone && fault != Fault::kKill && now == faultAt;
   if (killLater == nullptr) throw Killed();
   *killLater = true;
   return false;

@@ -1,6 +1,7 @@
 // In-memory stand-ins for the platform, and a runner for whole sessions against them.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <set>
@@ -89,7 +90,16 @@ class MemoryFileSystem : public FileSystem {
   // finds the lock held; a kill in a write leaves half its bytes in.
   Fault fault = Fault::kNone;
   int faultAt = 0;
-  int steps = 0;
+  // Counted atomically: the export's workers read from several threads.
+  struct StepCount {
+    StepCount() = default;
+    StepCount(const StepCount& other) : value(other.value.load()) {}
+    StepCount& operator=(const StepCount& other) {
+      value = other.value.load();
+      return *this;
+    }
+    std::atomic<int> value{0};
+  } steps;
   // Runs before every step with its name and path, as another program would meanwhile.
   std::function<void(const char* step, const std::string& path)> beforeStep;
   // Paths whose lock, or the file itself, another program holds for good.
