@@ -118,8 +118,8 @@ class StoreFile : public RandomAccessFile {
   virtual Status lock(FileLock which, LockMode mode, std::chrono::milliseconds wait) = 0;
   virtual void unlock(FileLock which) = 0;
   virtual Status size(uint64_t* size) = 0;
-  // Appends `bytes` at the end of the file with one write; `*written` is how many got in,
-  // fewer than asked when the write fails or is cut short (a full disk).
+  // Appends `bytes` at the end of the file with one write (continued only should the system
+  // take less); `*written` is how many got in, fewer than asked when it fails (a full disk).
   virtual Status append(std::string_view bytes, size_t* written) = 0;
   // Brings the file to stable storage; a device that cannot be synced by its nature counts
   // as synced, an error of the sync itself (EIO, no space) does not.
