@@ -152,7 +152,7 @@ Status adopt(int fd, bool regularOnly, std::unique_ptr<StoreFile>* file) {
     return notRegular(info);
   }
   // Opened without waiting (a named pipe with no writer); writes to a device may wait.
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  if (!regular) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   *file = std::make_unique<PosixStoreFile>(fd, regular);
   return Status();
 }
