@@ -15,13 +15,11 @@ namespace {
 // The notices of the record file's saves and listings.
 constexpr const char* kCannotSave = "cannot save the record to ";
 constexpr const char* kRecordFollows =
-    "; the run goes on and will end with status 1; the record "
-    "follows";
+    "; the run goes on and will end with status 1; the record follows";
 constexpr const char* kBusy = " is busy (";
 constexpr const char* kWaiting = "); waiting for it";
 constexpr const char* kTakenOut =
-    "a record that a stopped save left unfinished could not be "
-    "completed (";
+    "a record that a stopped save left unfinished could not be completed (";
 constexpr const char* kTakenOutOf = ") and was taken out of ";
 constexpr const char* kItFollows = "; it follows";
 
