@@ -102,7 +102,26 @@ ReadResult ReferenceReader::word(std::string* word, bool* cut) {
   if (!skipWhiteSpace()) return ReadResult::kEnd;
   size_t length = wordLength();
   *cut = length > InputReader::kWordLimit;
-  word->assign(input_.substr(position_, *cut ? InputReader::kWordLimit : length));
+  size_t kept = length;
+  if (*cut) {
+    // Characters from the start: a lead byte with the continuation bytes it announces, or a
+    // single byte; the cut goes before a character whose bytes within the limit are a start
+    // of one that ends past it.
+    kept = 0;
+    for (size_t at = 0; at < InputReader::kWordLimit;) {
+      const unsigned char lead = static_cast<unsigned char>(input_[position_ + at]);
+      size_t size = lead >= 0xF0 && lead < 0xF8   ? 4
+                    : lead >= 0xE0 && lead < 0xF0 ? 3
+                    : lead >= 0xC0 && lead < 0xE0 ? 2
+                                                  : 1;
+      for (size_t next = 1; next < size && at + next < InputReader::kWordLimit; ++next) {
+        if ((static_cast<unsigned char>(input_[position_ + at + next]) & 0xC0) != 0x80) size = 1;
+      }
+      at += size;
+      if (at <= InputReader::kWordLimit) kept = at;
+    }
+  }
+  word->assign(input_.substr(position_, kept));
   return take(length, ReadResult::kValue);
 }
 

@@ -30,6 +30,7 @@ struct Outcome {
   std::string output;
   std::string errors;
   std::string recordFile;
+  size_t filesBeside = 0;  // anything left beside the record file
   int keyWaits = 0;
 };
 
@@ -43,6 +44,7 @@ Outcome runSession(std::string_view keys, size_t inputChunk, size_t fileChunk, b
   outcome.output = std::move(env.fakeOutput().text);
   outcome.errors = std::move(env.fakeErrors().text);
   outcome.recordFile = env.recordFile();
+  outcome.filesBeside = env.memoryFiles().files.size() - (env.recordFileExists() ? 1 : 0);
   outcome.keyWaits = env.fakeTerminal().keyWaits;
   return outcome;
 }
@@ -170,6 +172,7 @@ void checkAgainstPrediction(const Outcome& outcome, const Prediction& prediction
              std::to_string(prediction.records.size()) + " records predicted");
   FUZZ_CHECK(countOf(outcome.recordFile, "\n") == 35 * prediction.records.size(),
              "records of 35 lines");
+  FUZZ_CHECK(outcome.filesBeside == 0, "a file left beside the record file");
 
   // Every pass that went on ends with the banner; a line of the listing or the summary always
   // starts with its own label, so this line cannot come from an answer.

@@ -6,9 +6,48 @@
 #include "questionnaire/summary.h"
 #include "records/record_file.h"
 #include "records/record_listing.h"
+#include "records/record_store.h"
 #include "records/record_writer.h"
 
 namespace survey {
+namespace {
+
+// The notices of the record file's saves and listings.
+constexpr const char* kCannotSave = "cannot save the record to ";
+constexpr const char* kRecordFollows =
+    "; the run goes on and will end with status 1; the record follows";
+constexpr const char* kBusy = " is busy (";
+constexpr const char* kWaiting = "); waiting for it";
+constexpr const char* kTakenOut =
+    "a record that a stopped save left unfinished could not be completed (";
+constexpr const char* kTakenOutOf = ") and was taken out of ";
+constexpr const char* kItFollows = "; it follows";
+
+// A record on standard error, shown as the listing shows it, so that it cannot drive the
+// terminal and nothing typed is lost.
+void attachRecord(Session& session, std::string_view record) {
+  ListingFilter filter;
+  session.notices().attach(filter.filter(record));
+}
+
+// The store's reports as notices.
+class SessionReports : public StoreReports {
+ public:
+  explicit SessionReports(Session& session) : session_(session) {}
+  void waiting(const std::string& path, const Status& busy) override {
+    session_.notice(path + kBusy + busy.reason() + kWaiting);
+  }
+  void recordTakenOut(const std::string& path, const Status& why,
+                      std::string_view record) override {
+    session_.notice(kTakenOut + why.reason() + kTakenOutOf + path + kItFollows);
+    attachRecord(session_, record);
+  }
+
+ private:
+  Session& session_;
+};
+
+}  // namespace
 
 Flow runQuestionnaireAction(Session& session) {
   if (!askQuestionnaire(session.console(), session.answers)) {
@@ -18,17 +57,20 @@ Flow runQuestionnaireAction(Session& session) {
   }
   showSummary(session.stream(), session.answers);
   const std::string record = buildRecord(answerLookup(session.answers), session.startClock());
-  Status saved = appendRecord(session.files(), record);
+  SessionReports reports(session);
+  Status saved = appendRecord(session.files(), kRecordFileName, record, reports);
   if (!saved.ok()) {
-    session.notice(std::string("cannot save the record to ") + kRecordFileName + ": " +
-                   saved.reason() + "; the run goes on and will end with status 1");
+    session.notice(kCannotSave + std::string(kRecordFileName) + ": " + saved.reason() +
+                   kRecordFollows);
+    attachRecord(session, record);
     session.markFailed();
   }
   return Flow::kContinue;
 }
 
 Flow runListingAction(Session& session) {
-  ListingOutcome listing = listRecords(session.files(), session.stream());
+  SessionReports reports(session);
+  ListingOutcome listing = listRecords(session.files(), session.stream(), reports);
   if (!listing.opened.ok()) {
     session.notice(std::string("cannot open ") + kRecordFileName + ": " + listing.opened.reason());
     session.stream().write("Cannot open file.");

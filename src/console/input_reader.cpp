@@ -27,6 +27,26 @@ int digitValue(int c, int base) {
   return value < base ? value : -1;
 }
 
+// The length of `word` without a UTF-8 character cut short at its end: a lead byte whose
+// continuation bytes do not all follow is dropped with those that do.
+size_t wholeCharactersLength(const std::string& word) {
+  size_t start = word.size();
+  size_t continuations = 0;
+  while (start > 0 && continuations < 3 &&
+         (static_cast<unsigned char>(word[start - 1]) & 0xC0) == 0x80) {
+    --start;
+    ++continuations;
+  }
+  if (start == 0) return word.size();
+  const unsigned char lead = static_cast<unsigned char>(word[start - 1]);
+  const size_t announced = lead >= 0xF8   ? 0
+                           : lead >= 0xF0 ? 3
+                           : lead >= 0xE0 ? 2
+                           : lead >= 0xC0 ? 1
+                                          : 0;
+  return announced > continuations ? start - 1 : word.size();
+}
+
 }  // namespace
 
 InputReader::InputReader(ConsoleInput& input, std::function<void()> beforeWait)
@@ -201,6 +221,7 @@ ReadResult InputReader::readWord(std::string* word, bool* cut) {
     if (run > room) *cut = true;
     consume(run);
   }
+  if (*cut) word->resize(wholeCharactersLength(*word));
   return ReadResult::kValue;
 }
 

@@ -43,7 +43,8 @@ class InputReader {
   ReadResult readReal(double* value, NumberText* text);
 
   // One word up to the next white space. A word longer than kWordLimit bytes keeps its first
-  // kWordLimit bytes, the rest is dropped and `*cut` is set.
+  // kWordLimit bytes, less a UTF-8 character those would cut; the rest is dropped and `*cut`
+  // is set.
   ReadResult readWord(std::string* word, bool* cut);
 
   // The words still waiting on the line of the last read, as far as that line has arrived

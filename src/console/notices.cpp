@@ -41,6 +41,11 @@ void Notices::notice(std::string_view text) {
   errors_.write(line);  // nowhere left to report a failure of standard error
 }
 
+void Notices::attach(std::string_view text) {
+  stream_.flushLines();
+  errors_.write(text);
+}
+
 std::string printableExcerpt(std::string_view text) {
   std::string excerpt;
   size_t at = 0;

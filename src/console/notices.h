@@ -16,6 +16,8 @@ class Notices {
       : stream_(stream), errors_(errors), program_(program) {}
 
   void notice(std::string_view text);
+  // Writes `text` as it is, after the console lines written so far: what a notice refers to.
+  void attach(std::string_view text);
 
  private:
   ConsoleStream& stream_;

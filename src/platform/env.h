@@ -2,7 +2,10 @@
 // The core takes an Env; main passes the real one, tests pass fakes.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -11,18 +14,25 @@
 
 namespace survey {
 
-// Success, or a failure with the system's reason.
+// Success, or a failure with the system's reason. A failure says what kind it is where the
+// caller acts on that: nothing by that name, something there that is not a regular file, or
+// busy (another program holds the file or its lock; worth waiting for).
 class Status {
  public:
+  enum class Kind { kFailed, kMissing, kNotRegular, kBusy };
   Status() = default;
-  static Status error(std::string reason) { return Status(std::move(reason)); }
+  static Status error(std::string reason, Kind kind = Kind::kFailed) {
+    return Status(std::move(reason), kind);
+  }
   bool ok() const { return reason_.empty(); }
+  bool is(Kind kind) const { return !ok() && kind_ == kind; }
   const std::string& reason() const { return reason_; }
 
  private:
-  explicit Status(std::string reason)
-      : reason_(reason.empty() ? std::string("unknown error") : std::move(reason)) {}
+  Status(std::string reason, Kind kind)
+      : reason_(reason.empty() ? std::string("unknown error") : std::move(reason)), kind_(kind) {}
   std::string reason_;
+  Kind kind_ = Kind::kFailed;
 };
 
 // The keyboard side of the console (standard input).
@@ -78,16 +88,93 @@ class SequentialFile {
   virtual Status read(char* buffer, size_t capacity, size_t* count) = 0;
 };
 
+// A file read at any offset.
+class RandomAccessFile {
+ public:
+  virtual ~RandomAccessFile() = default;
+  // Reads up to `capacity` bytes from `offset` into `buffer`; `*count` is 0 at or past the end.
+  // A read may give fewer bytes than asked before the end.
+  virtual Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) = 0;
+};
+
+enum class LockMode { kShared, kExclusive };
+
+// A file has two locks. A writer holds kSave exclusively for the whole of a save, and kBytes
+// exclusively only while it changes the file's bytes; a reader takes kBytes shared to read
+// the file's size, so it waits for an append in progress but not for a whole save.
+enum class FileLock { kSave, kBytes };
+
+// How long a lock or a file held by another program is waited for: a wait past the first
+// step is announced, and one that lasts to the end of the second fails.
+inline constexpr std::chrono::milliseconds kWaitBeforeNotice{1000};
+inline constexpr std::chrono::milliseconds kLockWaitLimit{60000};
+inline constexpr std::chrono::milliseconds kSharingWaitLimit{5000};
+
+// A file opened for the record store. Each call is one step of an append or of a read of
+// the records, so that tests can fail or stop the store at any of them.
+class StoreFile : public RandomAccessFile {
+ public:
+  // Whether this is a regular file; a device such as /dev/null has no lock and no size.
+  virtual bool isRegular() = 0;
+  // Takes one of the file's locks, waiting at most `wait`; busy when another holder kept it
+  // that long. The locks cover no byte of data, so other programs' plain reads go on.
+  virtual Status lock(FileLock which, LockMode mode, std::chrono::milliseconds wait) = 0;
+  virtual void unlock(FileLock which) = 0;
+  virtual Status size(uint64_t* size) = 0;
+  // Appends `bytes` at the end of the file with one write (continued only should the system
+  // take less); `*written` is how many got in, fewer than asked when it fails (a full disk).
+  virtual Status append(std::string_view bytes, size_t* written) = 0;
+  // Brings the file to stable storage; a device that cannot be synced by its nature counts
+  // as synced, an error of the sync itself (EIO, no space) does not.
+  virtual Status sync() = 0;
+  // Cuts the file back to `size` bytes.
+  virtual Status truncate(uint64_t size) = 0;
+};
+
+enum class OpenMode { kRead, kAppend };
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  // Appends `text` (lines ended by '\n', written with the platform's line ends) to `path`,
-  // creating it, with one write on an append-mode descriptor, and syncs it to stable storage.
-  // Where a kill can cut that write short, the next append or opening for reading completes it.
-  virtual Status appendDurably(const std::string& path, std::string_view text) = 0;
-  // Opens an existing regular file for reading; anything else (missing, a directory) fails.
-  virtual Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) = 0;
+  // Opens an existing regular file for reading up to the size it had when it opened (taken
+  // under the shared kBytes lock), so a record being appended is never half in what it reads.
+  // Anything else (missing, a directory) fails. Reading never writes.
+  virtual Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file);
+
+  // The steps the record store is built from. Paths are UTF-8.
+  // Opens `path`, following links: for reading a regular file, or for appending (also to a
+  // device), creating it when missing (then `*created`). Waits at most `wait` while another
+  // program holds the file open without sharing it (busy).
+  virtual Status openStoreFile(const std::string& path, OpenMode mode,
+                               std::chrono::milliseconds wait, std::unique_ptr<StoreFile>* file,
+                               bool* created) = 0;
+  // Creates `path` for appending; fails when anything has that name, a link included, which
+  // is never followed.
+  virtual Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) = 0;
+  // Reads at most `limit` bytes of the regular file `path`, never through a link: missing when
+  // there is nothing by that name, not-regular when it is a link, directory or device.
+  virtual Status readBounded(const std::string& path, size_t limit, std::string* bytes) = 0;
+  // Removes the entry `path` (a link itself, not what it points to).
+  virtual Status remove(const std::string& path) = 0;
+  // Syncs the directory that holds `path`, so that entries created or removed there survive a
+  // power cut; a file system that cannot sync a directory by its nature counts as synced.
+  virtual Status syncDirectory(const std::string& path) = 0;
+  // `text` (lines ended by '\n') as a text file holds it here: with CR LF on Windows.
+  virtual std::string textFileBytes(std::string_view text) = 0;
 };
+
+// Runs `attempt` with a wait of kWaitBeforeNotice; when it comes back busy, tells `waiting`
+// and runs it again with the rest of `limit`.
+Status waitWithNotice(const std::function<Status(std::chrono::milliseconds wait)>& attempt,
+                      std::chrono::milliseconds limit,
+                      const std::function<void(const Status& busy)>& waiting);
+
+// Opens `path` for reading at any offset, as openForReading says. When the file or its bytes lock
+// is not had within kWaitBeforeNotice, calls `waiting` with the reason and waits on, up to
+// kSharingWaitLimit for the file and kLockWaitLimit for the lock; busy after that.
+Status openSnapshot(FileSystem& files, const std::string& path,
+                    const std::function<void(const Status& busy)>& waiting,
+                    std::unique_ptr<RandomAccessFile>* file);
 
 class Env {
  public:

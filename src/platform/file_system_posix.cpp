@@ -1,12 +1,13 @@
-// The POSIX file system: regular files read from start to end, and durable appends guarded by
-// a lock and a journal beside the file.
+// The POSIX file system: the record store's steps on descriptors, with flock and a byte-range
+// lock for its two locks.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/env.h"
@@ -15,176 +16,216 @@
 namespace survey {
 namespace {
 
-// Runs `read` (a read call) again while a signal interrupts it.
-template <typename Read>
-Status readRetrying(Read read, size_t* count) {
-  for (;;) {
-    ssize_t got = read();
-    if (got >= 0) {
-      *count = static_cast<size_t>(got);
-      return Status();
-    }
-    if (errno != EINTR) {
-      *count = 0;
-      return errnoStatus(errno);
-    }
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+Status failure(int error) {
+  return Status::error(std::strerror(error),
+                       error == ENOENT ? Status::Kind::kMissing : Status::Kind::kFailed);
+}
+
+Status notRegular(const struct stat& info) {
+  return Status::error(S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "not a regular file",
+                       Status::Kind::kNotRegular);
+}
+
+void pause(milliseconds length) {
+  struct timespec time = {static_cast<time_t>(length.count() / 1000),
+                          static_cast<long>(length.count() % 1000) * 1000000L};
+  while (nanosleep(&time, &time) != 0 && errno == EINTR) {
   }
 }
 
-class FdFile : public SequentialFile {
+// Runs `attempt` (which sets errno on failure) until it succeeds or fails with an error other
+// than EINTR.
+template <typename Attempt>
+auto retryInterrupted(Attempt attempt) {
+  for (;;) {
+    auto result = attempt();
+    if (result >= 0 || errno != EINTR) return result;
+  }
+}
+
+// The bytes lock is an open-file-description lock on one byte far past any data. The save
+// lock is flock on the whole file, as earlier versions and flock(1) take it.
+constexpr off_t kBytesLockOffset = off_t{1} << 62;
+
+// Tries the lock once; -1 with errno EWOULDBLOCK when another holder has it.
+int tryLock(int fd, FileLock which, short type) {
+  if (which == FileLock::kSave) {
+    const int operation = type == F_UNLCK ? LOCK_UN : type == F_RDLCK ? LOCK_SH : LOCK_EX;
+    return retryInterrupted([&] { return flock(fd, operation | LOCK_NB); });
+  }
+  struct flock range = {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = kBytesLockOffset;
+  range.l_len = 1;
+  const int result = retryInterrupted([&] { return fcntl(fd, F_OFD_SETLK, &range); });
+  if (result < 0 && (errno == EAGAIN || errno == EACCES)) errno = EWOULDBLOCK;
+  return result;
+}
+
+class PosixStoreFile : public StoreFile {
  public:
-  explicit FdFile(int fd) : fd_(fd) {}
-  ~FdFile() override { close(fd_); }
-  Status read(char* buffer, size_t capacity, size_t* count) override {
-    return readRetrying([&] { return ::read(fd_, buffer, capacity); }, count);
+  PosixStoreFile(int fd, bool regular) : fd_(fd), regular_(regular) {}
+  ~PosixStoreFile() override { close(fd_); }  // lets the locks go with it
+
+  Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
+    ssize_t got =
+        retryInterrupted([&] { return pread(fd_, buffer, capacity, static_cast<off_t>(offset)); });
+    *count = got > 0 ? static_cast<size_t>(got) : 0;
+    return got < 0 ? failure(errno) : Status();
+  }
+
+  bool isRegular() override { return regular_; }
+
+  Status lock(FileLock which, LockMode mode, milliseconds wait) override {
+    const short type = mode == LockMode::kShared ? F_RDLCK : F_WRLCK;
+    const auto deadline = steady_clock::now() + wait;
+    for (;;) {
+      if (tryLock(fd_, which, type) == 0) return Status();
+      // A file system without locks (some network ones): appends go on as they always have.
+      if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) return Status();
+      if (errno != EWOULDBLOCK) return failure(errno);
+      const auto now = steady_clock::now();
+      if (now >= deadline) {
+        return Status::error("another program holds its lock", Status::Kind::kBusy);
+      }
+      // Tried again every millisecond, as neither lock can be waited for with a time limit.
+      pause(std::min(milliseconds{1}, std::chrono::duration_cast<milliseconds>(deadline - now)));
+    }
+  }
+
+  void unlock(FileLock which) override { tryLock(fd_, which, F_UNLCK); }
+
+  Status size(uint64_t* size) override {
+    struct stat info;
+    if (fstat(fd_, &info) != 0) return failure(errno);
+    *size = static_cast<uint64_t>(info.st_size);
+    return Status();
+  }
+
+  // One write normally takes all of `bytes`; should it take less, the next one tells why.
+  Status append(std::string_view bytes, size_t* written) override {
+    *written = 0;
+    while (*written < bytes.size()) {
+      ssize_t done = retryInterrupted(
+          [&] { return ::write(fd_, bytes.data() + *written, bytes.size() - *written); });
+      if (done < 0) return failure(errno);
+      if (done == 0) return Status::error("the write took nothing");
+      *written += static_cast<size_t>(done);
+    }
+    return Status();
+  }
+
+  Status sync() override {
+    if (fsync(fd_) == 0 || errno == EINVAL || errno == ENOTSUP) return Status();
+    return failure(errno);
+  }
+
+  Status truncate(uint64_t size) override {
+    if (retryInterrupted([&] { return ftruncate(fd_, static_cast<off_t>(size)); }) == 0) {
+      return Status();
+    }
+    return failure(errno);
   }
 
  private:
   int fd_;
+  bool regular_;
 };
 
-// A kill can cut even a single write short at a page boundary. So an append first keeps the
-// text and the offset it goes to in a journal beside the file ("<path>.pending", synced), and
-// removes it once the text is in; whoever next appends to or lists the file completes a text
-// that a killed writer left cut short. An exclusive lock on the file orders the writers of
-// all processes.
-std::string journalPath(const std::string& path) { return path + ".pending"; }
-
-bool readWhole(int fd, std::string* text) {
-  char buffer[8192];
-  for (;;) {
-    ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got == 0) return true;
-    if (got < 0 && errno != EINTR) return false;
-    if (got > 0) text->append(buffer, static_cast<size_t>(got));
-  }
-}
-
-// Completes the text a journal describes if the file holds a cut-short start of it at the
-// recorded offset, then drops the journal. Runs with the file locked.
-void completeInterruptedAppend(int fd, const std::string& path) {
-  const std::string journal = journalPath(path);
-  int journalFd = open(journal.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (journalFd < 0) return;
-  std::string content;
-  bool readOk = readWhole(journalFd, &content);
-  close(journalFd);
-  // "<offset> <length>\n<text>"; anything else is a journal cut short itself: the append it
-  // announced never began.
-  size_t headerEnd = content.find('\n');
-  char* next = nullptr;
-  unsigned long long offset = std::strtoull(content.c_str(), &next, 10);
-  unsigned long long length = std::strtoull(next, nullptr, 10);
+// Takes the descriptor `fd` (or the failure that left it -1) as a store file; with
+// `regularOnly`, anything but a regular file fails. A named pipe always does.
+Status adopt(int fd, bool regularOnly, std::unique_ptr<StoreFile>* file) {
+  if (fd < 0) return failure(errno);
   struct stat info;
-  if (readOk && headerEnd != std::string::npos && content.size() - headerEnd - 1 == length &&
-      fstat(fd, &info) == 0 && static_cast<unsigned long long>(info.st_size) >= offset &&
-      static_cast<unsigned long long>(info.st_size) < offset + length) {
-    std::string_view text = std::string_view(content).substr(headerEnd + 1);
-    std::string written(static_cast<size_t>(info.st_size) - offset, '\0');
-    int readFd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    bool readBack =
-        readFd >= 0 && pread(readFd, written.data(), written.size(), static_cast<off_t>(offset)) ==
-                           static_cast<ssize_t>(written.size());
-    if (readFd >= 0) close(readFd);
-    if (readBack && text.substr(0, written.size()) == written &&
-        writeAll(fd, text.substr(written.size())).ok()) {
-      fsync(fd);
-    }
+  if (fstat(fd, &info) != 0) {
+    Status status = failure(errno);
+    close(fd);
+    return status;
   }
-  unlink(journal.c_str());
-}
-
-// Writes the journal for `text` about to go at the end of the locked file; false (and no
-// journal) when it cannot, and the append then goes ahead without one.
-bool writeJournal(int fd, const std::string& path, std::string_view text) {
-  struct stat info;
-  if (fstat(fd, &info) != 0) return false;
-  const std::string journal = journalPath(path);
-  int journalFd = open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (journalFd < 0) return false;
-  std::string content = std::to_string(info.st_size) + " " + std::to_string(text.size()) + "\n";
-  content.append(text);
-  bool ok = writeAll(journalFd, content).ok() && fsync(journalFd) == 0;
-  if (close(journalFd) != 0) ok = false;
-  if (!ok) unlink(journal.c_str());
-  return ok;
-}
-
-void lock(int fd) {
-  while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+  const bool regular = S_ISREG(info.st_mode);
+  if (!regular && (regularOnly || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))) {
+    close(fd);
+    return notRegular(info);
   }
+  // Opened without waiting (a named pipe with no writer); writes to a device may wait.
+  if (!regular) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  *file = std::make_unique<PosixStoreFile>(fd, regular);
+  return Status();
 }
 
 class PosixFileSystem : public FileSystem {
  public:
-  Status appendDurably(const std::string& path, std::string_view text) override {
-    // O_NONBLOCK: a named pipe with no reader fails at once instead of hanging the program.
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0) return errnoStatus(errno);
-    // Only a regular file gets the lock and the journal; a device such as /dev/null does not.
-    struct stat info;
-    bool journaled = false;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-      lock(fd);
-      completeInterruptedAppend(fd, path);
-      journaled = writeJournal(fd, path, text);
+  Status openStoreFile(const std::string& path, OpenMode mode, milliseconds,
+                       std::unique_ptr<StoreFile>* file, bool* created) override {
+    if (created) *created = false;
+    if (mode == OpenMode::kRead) {
+      return adopt(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK), true, file);
     }
-    // One write keeps a record whole against concurrent writers; a short write (a full disk)
-    // is reported, never continued here: the journal completes it at the next append.
-    Status result;
-    ssize_t done;
-    do {
-      done = ::write(fd, text.data(), text.size());
-    } while (done < 0 && errno == EINTR);
-    if (done < 0) {
-      result = errnoStatus(errno);
-    } else if (static_cast<size_t>(done) != text.size()) {
-      result = Status::error("short write (" + std::to_string(done) + " of " +
-                             std::to_string(text.size()) + " bytes)");
-    } else if (fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) {
-      // EINVAL and ENOTSUP: a device such as /dev/null that cannot be synced by its nature.
-      result = errnoStatus(errno);
+    // Read and write: the store reads back what a killed writer left at the end.
+    const int flags = O_RDWR | O_APPEND | O_CLOEXEC | O_NONBLOCK;
+    int fd = -1;
+    // Whether this call created the file: opened as it is, else created anew, else (a link to
+    // nowhere, or a race with another creator) opened again.
+    for (int attempt = 0; attempt < 3 && fd < 0; ++attempt) {
+      fd = open(path.c_str(), flags);
+      if (fd >= 0 || errno != ENOENT) break;
+      fd = open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
+      if (fd >= 0 && created) *created = true;
+      if (fd < 0 && errno != EEXIST) break;
     }
-    if (journaled && result.ok()) unlink(journalPath(path).c_str());
-    if (close(fd) != 0 && result.ok() && errno != EINTR) result = errnoStatus(errno);
-    return result;
+    if (fd < 0 && errno == EEXIST) {
+      fd = open(path.c_str(), flags | O_CREAT, 0666);
+      if (fd >= 0 && created) *created = true;
+    }
+    return adopt(fd, false, file);
   }
 
-  Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override {
-    return openRegularFile(path, file);
+  Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) override {
+    return adopt(
+        open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666),
+        true, file);
   }
 
- private:
-  // Opens a regular file for reading, once a record a killed
-  // writer left cut short is complete.
-  static Status openRegularFile(const std::string& path, std::unique_ptr<SequentialFile>* file) {
-    // O_NONBLOCK: opening a named pipe does not wait for a writer; it is refused below.
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errnoStatus(errno);
-    struct stat info;
-    if (fstat(fd, &info) != 0) {
-      Status failure = errnoStatus(errno);
-      close(fd);
-      return failure;
+  Status readBounded(const std::string& path, size_t limit, std::string* bytes) override {
+    bytes->clear();
+    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ELOOP) {
+      return Status::error("a symbolic link", Status::Kind::kNotRegular);
     }
-    if (!S_ISREG(info.st_mode)) {
-      close(fd);
-      return errnoStatus(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    std::unique_ptr<StoreFile> file;
+    Status status = adopt(fd, true, &file);
+    if (!status.ok()) return status;
+    bytes->resize(limit);
+    size_t count = 0;
+    for (size_t got = 1; got > 0 && count < limit && status.ok(); count += got) {
+      status = file->readAt(count, bytes->data() + count, limit - count, &got);
     }
-    completePendingAppend(path);
-    *file = std::make_unique<FdFile>(fd);
-    return Status();
+    bytes->resize(count);
+    return status;
   }
 
-  // Before a listing: completes a record a killed writer left cut short, if it can.
-  static void completePendingAppend(const std::string& path) {
-    if (access(journalPath(path).c_str(), F_OK) != 0) return;
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return;
-    lock(fd);
-    completeInterruptedAppend(fd, path);
+  Status remove(const std::string& path) override {
+    return unlink(path.c_str()) == 0 ? Status() : failure(errno);
+  }
+
+  Status syncDirectory(const std::string& path) override {
+    size_t slash = path.rfind('/');
+    std::string directory = slash == std::string::npos ? "."
+                            : slash == 0               ? "/"
+                                                       : path.substr(0, slash);
+    int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return failure(errno);
+    Status status;
+    if (fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) status = failure(errno);
     close(fd);
+    return status;
   }
+
+  std::string textFileBytes(std::string_view text) override { return std::string(text); }
 };
 
 }  // namespace

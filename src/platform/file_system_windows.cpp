@@ -1,10 +1,8 @@
-// The Windows file system: regular files read from start to end, and durable appends.
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <sys/types.h>
+// The Windows file system: the record store's steps on handles, with LockFileEx for the lock.
+// Paths are UTF-8 in the program and go to the wide calls.
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/env.h"
@@ -14,63 +12,268 @@
 namespace survey {
 namespace {
 
-class CrtFile : public SequentialFile {
- public:
-  explicit CrtFile(int fd) : fd_(fd) {}
-  ~CrtFile() override { _close(fd_); }
-  Status read(char* buffer, size_t capacity, size_t* count) override {
-    unsigned int chunk = capacity > (1u << 20) ? (1u << 20) : static_cast<unsigned int>(capacity);
-    int got = _read(fd_, buffer, chunk);
-    if (got < 0) {
-      *count = 0;
-      return errnoStatus(errno);
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+// Windows locks are mandatory: a locked byte cannot be read by other handles. So each lock is
+// taken on one byte far past any data, and other programs read the file as ever.
+constexpr DWORD kLockOffsetHigh = 0x40000000;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kChunk = 1u << 20;
+
+// The failure GetLastError() describes, with its kind. A missing file is said in the C
+// library's words, as on every platform.
+Status failure() {
+  const DWORD code = GetLastError();
+  if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+    return Status::error(errnoStatus(ENOENT).reason(), Status::Kind::kMissing);
+  }
+  Status status = lastErrorStatus();
+  const bool busy = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+  return Status::error(status.reason(), busy ? Status::Kind::kBusy : Status::Kind::kFailed);
+}
+
+// Calls `attempt` (a call that fails through GetLastError) until it succeeds, fails otherwise
+// than `busy` says, or `wait` has passed, pausing a little longer each time.
+template <typename Attempt, typename Busy>
+bool retryWhileBusy(Attempt attempt, Busy busy, milliseconds wait) {
+  const auto deadline = steady_clock::now() + wait;
+  DWORD step = 1;
+  for (;;) {
+    if (attempt()) return true;
+    const DWORD code = GetLastError();
+    const auto now = steady_clock::now();
+    if (!busy(code) || now >= deadline) {
+      SetLastError(code);
+      return false;
     }
-    *count = static_cast<size_t>(got);
+    const auto left = std::chrono::duration_cast<milliseconds>(deadline - now).count();
+    Sleep(std::min<DWORD>(step, static_cast<DWORD>(left)));
+    step = std::min<DWORD>(step * 2, 50);
+  }
+}
+
+bool isSharingViolation(DWORD code) {
+  return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+}
+
+size_t index(FileLock which) { return which == FileLock::kSave ? 0 : 1; }
+
+// The byte of a lock, far past any data.
+OVERLAPPED lockRange(FileLock which) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(index(which));
+  at.OffsetHigh = kLockOffsetHigh;
+  return at;
+}
+
+class WindowsStoreFile : public StoreFile {
+ public:
+  WindowsStoreFile(HANDLE handle, bool regular) : handle_(handle), regular_(regular) {}
+  ~WindowsStoreFile() override {
+    unlock(FileLock::kBytes);
+    unlock(FileLock::kSave);
+    CloseHandle(handle_);
+  }
+
+  // Positional reads: an OVERLAPPED offset on a handle opened for synchronous reads reads
+  // there and waits, whatever other threads read meanwhile.
+  Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
+    *count = 0;
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!ReadFile(handle_, buffer, static_cast<DWORD>(std::min<size_t>(capacity, kChunk)), &got,
+                  &at)) {
+      return GetLastError() == ERROR_HANDLE_EOF ? Status() : failure();
+    }
+    *count = got;
+    return Status();
+  }
+
+  bool isRegular() override { return regular_; }
+
+  Status lock(FileLock which, LockMode mode, milliseconds wait) override {
+    const DWORD flags =
+        LOCKFILE_FAIL_IMMEDIATELY | (mode == LockMode::kExclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    const bool taken = retryWhileBusy(
+        [&] {
+          OVERLAPPED at = lockRange(which);
+          return LockFileEx(handle_, flags, 0, 1, 0, &at) != 0;
+        },
+        [](DWORD code) { return code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING; }, wait);
+    if (taken) {
+      locked_[index(which)] = true;
+      return Status();
+    }
+    const DWORD code = GetLastError();
+    // A file system without locks: appends go on as they always have there.
+    if (code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED) return Status();
+    if (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING) {
+      return Status::error("another program holds its lock", Status::Kind::kBusy);
+    }
+    return failure();
+  }
+
+  void unlock(FileLock which) override {
+    if (!locked_[index(which)]) return;
+    OVERLAPPED at = lockRange(which);
+    UnlockFileEx(handle_, 0, 1, 0, &at);
+    locked_[index(which)] = false;
+  }
+
+  Status size(uint64_t* size) override {
+    LARGE_INTEGER value;
+    if (!GetFileSizeEx(handle_, &value)) return failure();
+    *size = static_cast<uint64_t>(value.QuadPart);
+    return Status();
+  }
+
+  // At the end of the file, wherever the handle's position is: both offset halves 0xFFFFFFFF.
+  Status append(std::string_view bytes, size_t* written) override {
+    *written = 0;
+    while (*written < bytes.size()) {
+      OVERLAPPED atEnd = {};
+      atEnd.Offset = 0xFFFFFFFF;
+      atEnd.OffsetHigh = 0xFFFFFFFF;
+      DWORD done = 0;
+      const DWORD size = static_cast<DWORD>(std::min<size_t>(bytes.size() - *written, kChunk));
+      if (!WriteFile(handle_, bytes.data() + *written, size, &done, regular_ ? &atEnd : nullptr)) {
+        return failure();
+      }
+      if (done == 0) return Status::error("the write took nothing");
+      *written += done;
+    }
+    return Status();
+  }
+
+  Status sync() override {
+    if (FlushFileBuffers(handle_)) return Status();
+    const DWORD code = GetLastError();
+    // A device such as NUL or the console cannot be flushed.
+    if (code == ERROR_INVALID_FUNCTION || code == ERROR_INVALID_HANDLE) return Status();
+    return failure();
+  }
+
+  Status truncate(uint64_t size) override {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_)) {
+      return failure();
+    }
     return Status();
   }
 
  private:
-  int fd_;
+  HANDLE handle_;
+  bool regular_;
+  bool locked_[2] = {false, false};
 };
+
+// Opens `path` with CreateFileW, again while another program holds it without sharing, for at
+// most `wait`.
+HANDLE openWaiting(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                   DWORD flags, milliseconds wait) {
+  const std::wstring wide = widen(path);
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  retryWhileBusy(
+      [&] {
+        handle = CreateFileW(wide.c_str(), access, share, nullptr, disposition, flags, nullptr);
+        return handle != INVALID_HANDLE_VALUE;
+      },
+      isSharingViolation, wait);
+  return handle;
+}
+
+// Whether the handle is a regular file: on disk, neither a directory nor a link.
+bool isRegularFile(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
 
 class WindowsFileSystem : public FileSystem {
  public:
-  Status appendDurably(const std::string& path, std::string_view text) override {
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lastErrorStatus();
-    std::string bytes = withCrLf(text);
-    DWORD written = 0;
-    Status result;
-    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-      result = lastErrorStatus();
-    } else if (written != bytes.size()) {
-      result = Status::error("short write");
-    } else if (!FlushFileBuffers(file) && GetLastError() != ERROR_INVALID_FUNCTION &&
-               GetLastError() != ERROR_INVALID_HANDLE) {
-      result = lastErrorStatus();
+  Status openStoreFile(const std::string& path, OpenMode mode, milliseconds wait,
+                       std::unique_ptr<StoreFile>* file, bool* created) override {
+    if (created) *created = false;
+    const bool append = mode == OpenMode::kAppend;
+    // Writers share writing with each other (the lock orders them) and everyone shares reading.
+    HANDLE handle = openWaiting(path, append ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                                append ? FILE_SHARE_READ | FILE_SHARE_WRITE : kShareAll,
+                                append ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, wait);
+    if (handle == INVALID_HANDLE_VALUE) return failure();
+    if (created) *created = append && GetLastError() != ERROR_ALREADY_EXISTS;
+    const bool regular = isRegularFile(handle);
+    if (!regular && !append) {
+      CloseHandle(handle);
+      return Status::error("not a regular file", Status::Kind::kNotRegular);
     }
-    CloseHandle(file);
-    return result;
-  }
-
-  Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override {
-    return openRegularFile(path, file);
-  }
-
- private:
-  // Opens a regular file for reading.
-  static Status openRegularFile(const std::string& path, std::unique_ptr<SequentialFile>* file) {
-    int fd = _wopen(widen(path).c_str(), _O_RDONLY | _O_BINARY);
-    if (fd < 0) return errnoStatus(errno);
-    struct _stat64 info;
-    if (_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
-      _close(fd);
-      return errnoStatus(EACCES);
-    }
-    *file = std::make_unique<CrtFile>(fd);
+    *file = std::make_unique<WindowsStoreFile>(handle, regular);
     return Status();
   }
+
+  Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) override {
+    HANDLE handle =
+        CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return failure();
+    *file = std::make_unique<WindowsStoreFile>(handle, true);
+    return Status();
+  }
+
+  Status readBounded(const std::string& path, size_t limit, std::string* bytes) override {
+    bytes->clear();
+    // The link itself, and a directory too, so that either is told apart from a missing file.
+    HANDLE handle =
+        openWaiting(path, GENERIC_READ, kShareAll, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, kSharingWaitLimit);
+    if (handle == INVALID_HANDLE_VALUE) return failure();
+    WindowsStoreFile file(handle, true);
+    if (!isRegularFile(handle)) {
+      return Status::error("not a regular file", Status::Kind::kNotRegular);
+    }
+    bytes->resize(limit);
+    size_t count = 0;
+    Status status;
+    for (size_t got = 1; got > 0 && count < limit && status.ok(); count += got) {
+      status = file.readAt(count, bytes->data() + count, limit - count, &got);
+    }
+    bytes->resize(count);
+    return status;
+  }
+
+  Status remove(const std::string& path) override {
+    const std::wstring wide = widen(path);
+    const bool removed = retryWhileBusy([&] { return DeleteFileW(wide.c_str()) != 0; },
+                                        isSharingViolation, kSharingWaitLimit);
+    return removed ? Status() : failure();
+  }
+
+  // Flushes the directory's handle. Where a directory cannot be opened for that or flushed
+  // (FAT, some network shares), its entries are written with the file's own flush.
+  Status syncDirectory(const std::string& path) override {
+    const size_t slash = path.find_last_of("/\\");
+    const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    HANDLE handle = CreateFileW(widen(directory).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    DWORD code = ERROR_SUCCESS;
+    if (handle == INVALID_HANDLE_VALUE) {
+      code = GetLastError();
+    } else {
+      if (!FlushFileBuffers(handle)) code = GetLastError();
+      CloseHandle(handle);
+    }
+    if (code == ERROR_SUCCESS || code == ERROR_ACCESS_DENIED || code == ERROR_INVALID_FUNCTION ||
+        code == ERROR_INVALID_PARAMETER || code == ERROR_NOT_SUPPORTED) {
+      return Status();
+    }
+    SetLastError(code);
+    return failure();
+  }
+
+  std::string textFileBytes(std::string_view text) override { return withCrLf(text); }
 };
 
 }  // namespace

@@ -79,17 +79,18 @@ void ListingFilter::finish(std::string* out) {
   atLineStart_ = true;
 }
 
-ListingOutcome listRecords(FileSystem& files, ConsoleStream& stream) {
+ListingOutcome listRecords(FileSystem& files, ConsoleStream& stream, StoreReports& reports) {
   ListingOutcome outcome;
-  std::unique_ptr<SequentialFile> file;
-  outcome.opened = files.openForReading(kRecordFileName, &file);
+  std::unique_ptr<RandomAccessFile> file;
+  outcome.opened = openRecords(files, kRecordFileName, reports, &file);
   if (!outcome.opened.ok()) return outcome;
   ListingFilter filter;
   PageBuffer block(kReadBlock);
-  for (;;) {
+  for (uint64_t offset = 0;;) {
     size_t count = 0;
-    outcome.read = file->read(block.data(), block.size(), &count);
+    outcome.read = file->readAt(offset, block.data(), block.size(), &count);
     if (count == 0 || !outcome.read.ok()) break;
+    offset += count;
     stream.writeLines(filter.filter(std::string_view(block.data(), count)));
   }
   std::string end;

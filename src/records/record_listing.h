@@ -7,6 +7,7 @@
 
 #include "console/console_stream.h"
 #include "platform/env.h"
+#include "records/record_store.h"
 
 namespace survey {
 
@@ -39,8 +40,8 @@ struct ListingOutcome {
   Status read;
 };
 
-// Lists the whole record file on `stream` and then one empty line; lists nothing when the file
-// cannot be opened, and stops at a read that fails.
-ListingOutcome listRecords(FileSystem& files, ConsoleStream& stream);
+// Lists the whole record file, as it stands between two appends, on `stream` and then one
+// empty line; lists nothing when the file cannot be opened, and stops at a read that fails.
+ListingOutcome listRecords(FileSystem& files, ConsoleStream& stream, StoreReports& reports);
 
 }  // namespace survey

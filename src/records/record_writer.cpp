@@ -5,7 +5,6 @@
 #include <iterator>
 
 #include "console/texts.h"
-#include "records/record_file.h"
 #include "records/record_layout.h"
 
 namespace survey {
@@ -89,10 +88,6 @@ std::string buildRecord(const FieldLookup& answers, const StartClock& clock) {
     record.push_back('\n');
   }
   return record;
-}
-
-Status appendRecord(FileSystem& files, std::string_view record) {
-  return files.appendDurably(kRecordFileName, record);
 }
 
 }  // namespace survey

@@ -127,6 +127,11 @@ TEST(InputReader, WordsAreKeptWholeUpToTheLimit) {
       {longWord + " next", longWord.substr(0, InputReader::kWordLimit), true, "next"},
       {std::string(InputReader::kWordLimit, 'q'), std::string(InputReader::kWordLimit, 'q'), false,
        "<end>"},
+      // The cut falls between UTF-8 characters, never inside one.
+      {std::string(4095, 'a') + "\xc3\xa9 next", std::string(4095, 'a'), true, "next"},
+      {std::string(4094, 'a') + "\xf0\x9f\x98\x80 next", std::string(4094, 'a'), true, "next"},
+      {std::string(4094, 'a') + "\xc3\xa9z next", std::string(4094, 'a') + "\xc3\xa9", true,
+       "next"},
   };
   for (const auto& c : cases) {
     for (size_t chunk : {size_t{7}, size_t{1} << 20}) {

@@ -215,12 +215,11 @@ TEST(Exporter, NamesAFileThatCannotBeReadAndGoesOnWithTheRest) {
 
 // Files whose reads fail at `failAt` bytes, read 100 bytes at a time before; everything else
 // as FakeEnv has it.
-class FailingReadsEnv : public FakeEnv, public FileSystem {
+class FailingReadsEnv : public FakeEnv, public MemoryFileSystem {
  public:
   FailingReadsEnv(std::string content, size_t failAt)
       : FakeEnv(""), content_(std::move(content)), failAt_(failAt) {}
   FileSystem& files() override { return *this; }
-  Status appendDurably(const std::string&, std::string_view) override { return Status(); }
   Status openForReading(const std::string&, std::unique_ptr<SequentialFile>* file) override {
     class FailingFile : public SequentialFile {
      public:

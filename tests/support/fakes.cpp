@@ -41,49 +41,178 @@ Status FakeTerminal::clearScreen(ConsoleOutput& output) {
   return output.write(isTerminal ? "\x1b[H\x1b[2J\x1b[3J" : "\f");
 }
 
-Status MemoryFileSystem::appendDurably(const std::string& path, std::string_view text) {
-  ++appends;
-  if (!failAppends.empty()) return Status::error(failAppends);
-  if (directories.count(path) != 0) return Status::error("Is a directory");
-  files[path].append(text);
-  return Status();
-}
-
 namespace {
 
-class MemoryFile : public SequentialFile {
+const char* const kFailure = "Input/output error";
+
+Status missing() { return Status::error("No such file or directory", Status::Kind::kMissing); }
+Status directory() { return Status::error("Is a directory", Status::Kind::kNotRegular); }
+
+}  // namespace
+
+// An open file of the memory file system: its content is looked up by path at every step.
+class MemoryStoreFile : public StoreFile {
  public:
-  MemoryFile(std::string content, size_t chunk, int* unalignedReads)
-      : content_(std::move(content)), chunk_(chunk), unalignedReads_(unalignedReads) {}
-  Status read(char* buffer, size_t capacity, size_t* count) override {
-    if (isUnalignedLargeRead(buffer, capacity)) ++*unalignedReads_;
-    *count = std::min({capacity, chunk_, content_.size() - position_});
-    std::memcpy(buffer, content_.data() + position_, *count);
-    position_ += *count;
+  MemoryStoreFile(MemoryFileSystem& files, std::string path)
+      : files_(files), path_(std::move(path)) {}
+  ~MemoryStoreFile() override {
+    unlock(FileLock::kBytes);
+    unlock(FileLock::kSave);
+  }
+
+  Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
+    *count = 0;
+    if (isUnalignedLargeRead(buffer, capacity)) ++files_.unalignedReads;
+    if (files_.step("readAt", path_)) return Status::error(kFailure);
+    const std::string* content = find();
+    if (content == nullptr) return missing();
+    size_t from = static_cast<size_t>(std::min<uint64_t>(offset, content->size()));
+    *count = std::min({capacity, files_.readChunk, content->size() - from});
+    std::memcpy(buffer, content->data() + from, *count);
+    return Status();
+  }
+
+  bool isRegular() override { return true; }
+
+  Status lock(FileLock which, LockMode mode, std::chrono::milliseconds) override {
+    const bool fails = files_.step("lock", path_);
+    MemoryFileSystem::Lock& lock = files_.locks_[{path_, which}];
+    const bool held =
+        mode == LockMode::kShared ? lock.exclusive : lock.exclusive || lock.shared > 0;
+    if (fails || held || files_.lockedElsewhere.count(path_) != 0) {
+      return Status::error("another program holds its lock", Status::Kind::kBusy);
+    }
+    (mode == LockMode::kShared ? ++lock.shared : lock.exclusive = true);
+    held_[which] = mode;
+    return Status();
+  }
+
+  void unlock(FileLock which) override {
+    auto held = held_.find(which);
+    if (held == held_.end()) return;
+    MemoryFileSystem::Lock& lock = files_.locks_[{path_, which}];
+    (held->second == LockMode::kShared ? --lock.shared : lock.exclusive = false);
+    held_.erase(held);
+  }
+
+  Status size(uint64_t* size) override {
+    if (files_.step("size", path_)) return Status::error(kFailure);
+    const std::string* content = find();
+    if (content == nullptr) return missing();
+    *size = content->size();
+    return Status();
+  }
+
+  Status append(std::string_view bytes, size_t* written) override {
+    *written = 0;
+    bool killLater = false;
+    const bool fails = files_.step("append", path_, &killLater);
+    std::string* content = find();
+    if (content == nullptr) return missing();
+    *written = fails || killLater ? bytes.size() / 2 : bytes.size();
+    content->append(bytes.substr(0, *written));
+    files_.unsyncedFiles.insert(path_);
+    if (killLater) throw MemoryFileSystem::Killed();
+    return fails ? Status::error("No space left on device") : Status();
+  }
+
+  Status sync() override {
+    if (files_.step("sync", path_)) return Status::error(kFailure);
+    files_.unsyncedFiles.erase(path_);
+    return Status();
+  }
+
+  Status truncate(uint64_t size) override {
+    if (files_.step("truncate", path_)) return Status::error(kFailure);
+    std::string* content = find();
+    if (content == nullptr) return missing();
+    content->resize(std::min<uint64_t>(size, content->size()));
+    files_.unsyncedFiles.insert(path_);
     return Status();
   }
 
  private:
-  std::string content_;
-  size_t chunk_;
-  int* unalignedReads_;
-  size_t position_ = 0;
+  std::string* find() {
+    auto found = files_.files.find(path_);
+    return found == files_.files.end() ? nullptr : &found->second;
+  }
+
+  MemoryFileSystem& files_;
+  std::string path_;
+  std::map<FileLock, LockMode> held_;
 };
 
-}  // namespace
+std::string MemoryFileSystem::resolve(const std::string& path) const {
+  auto link = links.find(path);
+  return link == links.end() ? path : link->second;
+}
 
-template <typename File, typename Interface>
-Status MemoryFileSystem::open(const std::string& path, std::unique_ptr<Interface>* file) {
-  if (directories.count(path) != 0) return Status::error("Is a directory");
-  auto found = files.find(path);
-  if (found == files.end()) return Status::error("No such file or directory");
-  *file = std::make_unique<File>(found->second, readChunk, &unalignedReads);
+bool MemoryFileSystem::step(const char* name, const std::string& path, bool* killLater) {
+  if (beforeStep) beforeStep(name, path);
+  const int now = ++steps;
+  const bool kills = (fault == Fault::kKill && now == faultAt) ||
+                     (fault == Fault::kFailThenKill && now == faultAt + 1);
+  if (!kills) return fault != Fault::kNone && fault != Fault::kKill && now == faultAt;
+  if (killLater == nullptr) throw Killed();
+  *killLater = true;
+  return false;
+}
+
+Status MemoryFileSystem::openStoreFile(const std::string& path, OpenMode mode,
+                                       std::chrono::milliseconds, std::unique_ptr<StoreFile>* file,
+                                       bool* created) {
+  if (created) *created = false;
+  const std::string target = resolve(path);
+  if (step("open", target)) return Status::error(kFailure);
+  if (heldOpenElsewhere.count(target) != 0) {
+    return Status::error("Sharing violation.", Status::Kind::kBusy);
+  }
+  if (directories.count(target) != 0) return directory();
+  if (files.count(target) == 0) {
+    if (mode == OpenMode::kRead) return missing();
+    files[target];
+    unsyncedEntries.insert(target);
+    if (created) *created = true;
+  }
+  *file = std::make_unique<MemoryStoreFile>(*this, target);
   return Status();
 }
 
-Status MemoryFileSystem::openForReading(const std::string& path,
-                                        std::unique_ptr<SequentialFile>* file) {
-  return open<MemoryFile>(path, file);
+Status MemoryFileSystem::createExclusive(const std::string& path,
+                                         std::unique_ptr<StoreFile>* file) {
+  if (step("create", path)) return Status::error(kFailure);
+  if (files.count(path) != 0 || directories.count(path) != 0 || links.count(path) != 0) {
+    return Status::error("File exists");
+  }
+  files[path];
+  unsyncedEntries.insert(path);
+  *file = std::make_unique<MemoryStoreFile>(*this, path);
+  return Status();
+}
+
+Status MemoryFileSystem::readBounded(const std::string& path, size_t limit, std::string* bytes) {
+  bytes->clear();
+  if (step("readBounded", path)) return Status::error(kFailure);
+  if (links.count(path) != 0) return Status::error("a symbolic link", Status::Kind::kNotRegular);
+  if (directories.count(path) != 0) return directory();
+  auto found = files.find(path);
+  if (found == files.end()) return missing();
+  *bytes = found->second.substr(0, limit);
+  return Status();
+}
+
+Status MemoryFileSystem::remove(const std::string& path) {
+  if (step("remove", path)) return Status::error(kFailure);
+  if (directories.count(path) != 0) return directory();
+  if (links.erase(path) == 0 && files.erase(path) == 0) return missing();
+  unsyncedEntries.insert(path);
+  return Status();
+}
+
+Status MemoryFileSystem::syncDirectory(const std::string& path) {
+  if (step("syncDirectory", path)) return Status::error(kFailure);
+  unsyncedEntries.clear();
+  return Status();
 }
 
 std::string FakeEnv::recordFile() const {

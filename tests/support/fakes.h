@@ -1,6 +1,8 @@
 // In-memory stand-ins for the platform, and a runner for whole sessions against them.
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -68,24 +70,57 @@ class FakeTerminal : public Terminal {
   const FakeOutput& output_;
 };
 
-// Files as strings. A path in `directories` behaves as a directory; `failAppends` fails
-// every append with that reason.
+// Files as strings, with the record store's steps. A path in `directories` behaves as a
+// directory, one in `links` as a symbolic link to the path it maps to. Every step (each call
+// of FileSystem or StoreFile that can fail) is counted, and the one numbered `faultAt` fails
+// or kills, or fails with a kill at the next: a kill throws Killed, and the files it had open
+// let their locks go.
 class MemoryFileSystem : public FileSystem {
  public:
-  Status appendDurably(const std::string& path, std::string_view text) override;
-  Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) override;
+  enum class Fault { kNone, kFail, kKill, kFailThenKill };
+  struct Killed {};
+
+  Status openStoreFile(const std::string& path, OpenMode mode, std::chrono::milliseconds wait,
+                       std::unique_ptr<StoreFile>* file, bool* created) override;
+  Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) override;
+  Status readBounded(const std::string& path, size_t limit, std::string* bytes) override;
+  Status remove(const std::string& path) override;
+  Status syncDirectory(const std::string& path) override;
+  std::string textFileBytes(std::string_view text) override { return std::string(text); }
 
   std::map<std::string, std::string> files;
   std::set<std::string> directories;
-  std::string failAppends;
-  int appends = 0;
+  std::map<std::string, std::string> links;
   size_t readChunk = 1 << 20;  // the most bytes handed out by a read of an open file
   int unalignedReads = 0;      // reads of a page or more into a buffer not on a page boundary
 
+  // Faults: at step `faultAt`, a failing write takes half its bytes first, a failing lock
+  // finds the lock held; a kill in a write leaves half its bytes in.
+  Fault fault = Fault::kNone;
+  int faultAt = 0;
+  int steps = 0;
+  // Runs before every step with its name and path, as another program would meanwhile.
+  std::function<void(const char* step, const std::string& path)> beforeStep;
+  // Paths whose lock, or the file itself, another program holds for good.
+  std::set<std::string> lockedElsewhere;
+  std::set<std::string> heldOpenElsewhere;
+  // Entries created or removed, and files written, since their last sync.
+  std::set<std::string> unsyncedEntries;
+  std::set<std::string> unsyncedFiles;
+
+  // The path a step works on, once links are followed.
+  std::string resolve(const std::string& path) const;
+  // Counts a step; true when it is to fail. Throws Killed when it is to kill, unless
+  // `killLater` (a write that first takes half its bytes), which is then set.
+  bool step(const char* name, const std::string& path, bool* killLater = nullptr);
+
  private:
-  // Opens `path` as a `File` over its content.
-  template <typename File, typename Interface>
-  Status open(const std::string& path, std::unique_ptr<Interface>* file);
+  friend class MemoryStoreFile;
+  struct Lock {
+    int shared = 0;
+    bool exclusive = false;
+  };
+  std::map<std::pair<std::string, FileLock>, Lock> locks_;
 };
 
 class FakeEnv : public Env {

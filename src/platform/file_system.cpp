@@ -1,0 +1,84 @@
+// Reading a file between appends, the same on every platform: its size is taken under the
+// bytes lock, shared and let go at once, and reads stop at that size.
+#include <algorithm>
+
+#include "platform/env.h"
+
+namespace survey {
+namespace {
+
+// Reads of a file that end at the size it had when it was opened.
+class SnapshotFile : public RandomAccessFile {
+ public:
+  SnapshotFile(std::unique_ptr<StoreFile> file, uint64_t size)
+      : file_(std::move(file)), size_(size) {}
+  Status readAt(uint64_t offset, char* buffer, size_t capacity, size_t* count) override {
+    *count = 0;
+    if (offset >= size_) return Status();
+    return file_->readAt(offset, buffer,
+                         static_cast<size_t>(std::min<uint64_t>(capacity, size_ - offset)), count);
+  }
+
+ private:
+  std::unique_ptr<StoreFile> file_;
+  uint64_t size_;
+};
+
+class SequentialSnapshot : public SequentialFile {
+ public:
+  explicit SequentialSnapshot(std::unique_ptr<RandomAccessFile> file) : file_(std::move(file)) {}
+  Status read(char* buffer, size_t capacity, size_t* count) override {
+    Status status = file_->readAt(position_, buffer, capacity, count);
+    position_ += *count;
+    return status;
+  }
+
+ private:
+  std::unique_ptr<RandomAccessFile> file_;
+  uint64_t position_ = 0;
+};
+
+}  // namespace
+
+Status waitWithNotice(const std::function<Status(std::chrono::milliseconds wait)>& attempt,
+                      std::chrono::milliseconds limit,
+                      const std::function<void(const Status& busy)>& waiting) {
+  Status status = attempt(kWaitBeforeNotice);
+  if (!status.is(Status::Kind::kBusy)) return status;
+  if (waiting) waiting(status);
+  return attempt(limit - kWaitBeforeNotice);
+}
+
+Status openSnapshot(FileSystem& files, const std::string& path,
+                    const std::function<void(const Status& busy)>& waiting,
+                    std::unique_ptr<RandomAccessFile>* file) {
+  std::unique_ptr<StoreFile> opened;
+  bool created = false;
+  Status status = waitWithNotice(
+      [&](std::chrono::milliseconds wait) {
+        return files.openStoreFile(path, OpenMode::kRead, wait, &opened, &created);
+      },
+      kSharingWaitLimit, waiting);
+  if (!status.ok()) return status;
+  status = waitWithNotice(
+      [&](std::chrono::milliseconds wait) {
+        return opened->lock(FileLock::kBytes, LockMode::kShared, wait);
+      },
+      kLockWaitLimit, waiting);
+  if (!status.ok()) return status;
+  uint64_t size = 0;
+  status = opened->size(&size);
+  opened->unlock(FileLock::kBytes);
+  if (!status.ok()) return status;
+  *file = std::make_unique<SnapshotFile>(std::move(opened), size);
+  return Status();
+}
+
+Status FileSystem::openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) {
+  std::unique_ptr<RandomAccessFile> snapshot;
+  Status status = openSnapshot(*this, path, nullptr, &snapshot);
+  if (status.ok()) *file = std::make_unique<SequentialSnapshot>(std::move(snapshot));
+  return status;
+}
+
+}  // namespace survey
