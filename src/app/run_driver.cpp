@@ -139,7 +139,8 @@ void writeExitBlock(Session& session) {
   out.endLine();
   out.write(kPressAnyKey);  // stays pending until the program ends, after the key
   out.flushLines();
-  session.terminal().waitForKey();
+  // Where standard output goes elsewhere, the terminal gets the prompt too.
+  session.terminal().waitForKeyShowing(kPressAnyKey);
 }
 
 }  // namespace

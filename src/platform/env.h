@@ -76,6 +76,10 @@ class Terminal {
   virtual bool inputIsTerminal() = 0;
   // Waits for one key press without echo; returns at once when there is no console keyboard.
   virtual void waitForKey() = 0;
+  // Waits as waitForKey does. When standard output is not the console the key is read from,
+  // first shows `prompt` on that console, and ends its line after the key, so that nobody
+  // waits at a blank screen. By default it only waits.
+  virtual void waitForKeyShowing(std::string_view /*prompt*/) { waitForKey(); }
   // Clears the console. `output` is standard output, already flushed by the caller.
   virtual Status clearScreen(ConsoleOutput& output) = 0;
 };

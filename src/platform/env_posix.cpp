@@ -78,7 +78,9 @@ class PosixTerminal : public Terminal {
   bool outputIsTerminal() override { return isatty(STDOUT_FILENO) == 1; }
   bool inputIsTerminal() override { return isatty(STDIN_FILENO) == 1; }
 
-  void waitForKey() override {
+  void waitForKey() override { waitForKeyShowing({}); }
+
+  void waitForKeyShowing(std::string_view prompt) override {
     int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return;  // no controlling terminal: nothing to wait for
     struct termios original;
@@ -104,6 +106,11 @@ class PosixTerminal : public Terminal {
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
     if (tcsetattr(fd, TCSANOW, &raw) == 0) {
+      // tcgetsid succeeds only on the controlling terminal, the one opened as /dev/tty: then
+      // standard output already showed the prompt. Otherwise (a file, a pipe, another
+      // terminal) the person at this terminal would see nothing.
+      const bool showPrompt = !prompt.empty() && tcgetsid(STDOUT_FILENO) == -1;
+      if (showPrompt) writeAll(fd, prompt);
       unsigned char key = 0;
       ssize_t got;
       do {
@@ -120,6 +127,7 @@ class PosixTerminal : public Terminal {
         }
       }
       tcsetattr(fd, TCSANOW, &original);
+      if (showPrompt) writeAll(fd, "\n");
     }
 
     for (size_t i = 0; i < sizeof kEndingSignals / sizeof *kEndingSignals; ++i) {

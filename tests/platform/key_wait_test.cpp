@@ -9,10 +9,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <string>
 
 #include "process/process_support.h"
 #include "support/golden.h"
+#include "support/same_text.h"
 
 namespace survey::testing {
 namespace {
@@ -33,10 +35,12 @@ void drain(int master, std::string* screen, int ms) {
   }
 }
 
-// Runs the program from a shell in a new pseudo-terminal: the shell prints the terminal's
-// settings before and after, then whatever typed bytes the program left unread.
-PtyRun runInTerminal(const std::string& dir, const std::string& typed, const std::string& keys) {
-  const std::string script = std::string("printf '[before:%s]' \"$(stty -g)\"; ") + SURVEY_EXE +
+// Runs `command` (by default the program) from a shell in a new pseudo-terminal: the shell
+// prints the terminal's settings before and after, then whatever typed bytes the program left
+// unread.
+PtyRun runInTerminal(const std::string& dir, const std::string& typed, const std::string& keys,
+                     const std::string& command = SURVEY_EXE) {
+  const std::string script = "printf '[before:%s]' \"$(stty -g)\"; " + command +
                              "; printf '[status %s][after:%s]' $? \"$(stty -g)\";"
                              " stty -icanon -echo min 0 time 3; printf '[left:'; cat; printf ']'";
   int master = -1;
@@ -76,6 +80,31 @@ std::string between(const std::string& text, const std::string& open, const std:
   return text.substr(start, text.find(close, start) - start);
 }
 
+size_t countOf(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// What the program put on the screen: between the settings printed before and the status.
+std::string programScreen(const std::string& screen) {
+  size_t start = screen.find(']', screen.find("[before:"));
+  size_t end = screen.find("[status");
+  if (start == std::string::npos || end == std::string::npos) return "<missing>";
+  return screen.substr(start + 1, end - start - 1);
+}
+
+// The start date and time taken out, as two runs a minute apart differ there.
+std::string withoutClock(std::string out) {
+  for (std::string label : {"Now Is :: ", "date is "}) {
+    size_t at = out.find(label);
+    if (at == std::string::npos) continue;
+    at += label.size();
+    out.erase(at, out.find('.', at) - at);
+  }
+  return out;
+}
+
 TEST(KeyWait, TakesOneKeyWithoutEchoAndRestoresTheTerminal) {
   const struct {
     const char* name;
@@ -100,6 +129,44 @@ TEST(KeyWait, TakesOneKeyWithoutEchoAndRestoresTheTerminal) {
     EXPECT_EQ(between(run.screen, "[after:", "]"), between(run.screen, "[before:", "]")) << c.name;
     EXPECT_NE(between(run.screen, "[before:", "]"), "<missing>");
     EXPECT_EQ(run.screen.find("^[[A"), std::string::npos) << c.name;
+    EXPECT_EQ(countOf(run.screen, "Press any key"), 2u) << c.name;
+  }
+}
+
+TEST(KeyWait, ShowsThePromptOnTheTerminalWhenStandardOutputGoesElsewhere) {
+  const std::string survey = SURVEY_EXE, listing = "first line\nsecond line\n";
+  const struct {
+    const char* name;
+    std::string command;
+    std::string typed;   // at the terminal
+    std::string input;   // what the program reads
+    std::string screen;  // the end of what the terminal shows of the program
+    bool toFile;         // standard output in out.txt
+  } cases[] = {
+      {"piped input, output to a file", "printf '1 2 -1\\n' | " + survey + " > out.txt", "",
+       "1 2 -1\n", "Press any key to continue...\r\n", true},
+      {"typed input, output to a file", survey + " > out.txt", "1 2 -1\n", "1 2 -1\n",
+       "Press any key to continue...\r\n", true},
+      // The same terminal opened by name: it already shows the prompt.
+      {"output to the terminal by its name", survey + " > /dev/tty", "-1\n", "-1\n",
+       "Press any key to continue...\r\nPress any key to continue...", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir, reference;
+    for (const ScratchDir* d : {&dir, &reference}) std::ofstream(d->file("datas.dat")) << listing;
+    PtyRun run = runInTerminal(dir.path(), c.typed, "x", c.command);
+    EXPECT_EQ(run.status, 0);
+    const std::string screen = programScreen(run.screen);
+    ASSERT_GE(screen.size(), c.screen.size()) << screen;
+    EXPECT_EQ(screen.substr(screen.size() - c.screen.size()), c.screen);
+    if (!c.toFile) continue;
+    EXPECT_EQ(countOf(screen, "Press any key"), 1u) << screen;
+    // Standard output is what it is without a terminal, byte for byte but the clock.
+    const std::string out = readFile(dir.file("out.txt"));
+    ASSERT_NE(out.find(listing.substr(0, 10)), std::string::npos) << out;
+    EXPECT_SAME_TEXT(withoutClock(out),
+                     withoutClock(runSurveyProcess(reference.path(), c.input).out));
   }
 }
 
