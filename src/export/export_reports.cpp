@@ -59,6 +59,12 @@ bool FingerprintSet::insert(uint64_t fingerprint) {
   return true;
 }
 
+void FingerprintSet::prefetch(uint64_t fingerprint) const {
+  const size_t slot = fingerprint & mask_;
+  const std::unique_ptr<uint64_t[]>& segment = segments_[slot >> kSegmentBits];
+  if (segment != nullptr) __builtin_prefetch(&segment[slot & (kSegmentSize - 1)]);
+}
+
 bool FingerprintSet::place(uint64_t fingerprint) {
   for (size_t slot = fingerprint & mask_;; slot = (slot + 1) & mask_) {
     std::unique_ptr<uint64_t[]>& segment = segments_[slot >> kSegmentBits];

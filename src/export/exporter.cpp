@@ -127,10 +127,12 @@ class Exporter : public RecordSink {
       }
       parser.filled(count);
     }
+    takePending();
     reports_.endFile(parser.notes(), readFailed, options_.encoding, options_.unique);
   }
 
-  // The row is written in place; a duplicate's bytes are taken back with --unique.
+  // The row is written in place; a duplicate's bytes are taken back with --unique. Without it,
+  // each fingerprint is looked up at the next record, once its slot is in the cache.
   void record(const ExportRow& row) override {
     size_t bound = options_.csv ? csvRowBound(row) : jsonLineBound(row);
     if (used_ + bound > block_.size()) flush();
@@ -140,10 +142,18 @@ class Exporter : public RecordSink {
     char* values = nullptr;
     char* end = options_.csv ? writeCsvRow(row, options_.safeCells, to, &values)
                              : writeJsonLine(row, to, &values);
-    const bool duplicate = !fingerprints_.insert(
-        rowFingerprint(std::string_view(values, static_cast<size_t>(end - values))));
-    reports_.exported(duplicate);
-    if (duplicate && options_.unique) return;
+    const uint64_t fingerprint =
+        rowFingerprint(std::string_view(values, static_cast<size_t>(end - values)));
+    if (options_.unique) {
+      const bool duplicate = !fingerprints_.insert(fingerprint);
+      reports_.exported(duplicate);
+      if (duplicate) return;
+    } else {
+      takePending();
+      fingerprints_.prefetch(fingerprint);
+      pending_ = fingerprint;
+      hasPending_ = true;
+    }
     if (large != nullptr) return write(std::string_view(to, static_cast<size_t>(end - to)));
     used_ = static_cast<size_t>(end - block_.data());
   }
@@ -167,6 +177,10 @@ class Exporter : public RecordSink {
   // Rows go out in writes this large: few system calls, from a block that stays in the cache.
   static constexpr size_t kBlockSize = 256 * 1024;
 
+  void takePending() {
+    if (hasPending_) reports_.exported(!fingerprints_.insert(pending_));
+    hasPending_ = false;
+  }
   void fail(const Status& status) {
     report(name_ + ": " + status.reason());
     status_ = 2;
@@ -187,6 +201,8 @@ class Exporter : public RecordSink {
   CodePage* const codePage_;
   ErrorReports reports_;
   FingerprintSet fingerprints_;
+  uint64_t pending_ = 0;  // a fingerprint not looked up yet
+  bool hasPending_ = false;
   std::string name_;
   PageBuffer block_{kBlockSize};
   size_t used_ = 0;

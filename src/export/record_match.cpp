@@ -41,6 +41,118 @@ bool readClockField(const RecordPatterns& patterns, FieldKind kind, std::string_
 
 }  // namespace
 
+namespace {
+
+uint64_t load8(const char* at) {
+  uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+uint32_t load4(const char* at) {
+  uint32_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// Whether `size` bytes at `a` and `b` are equal: short texts compared inline in two overlapping
+// words, longer ones with memcmp.
+inline bool sameBytes(const char* a, const char* b, size_t size) {
+  if (size >= 8) {
+    if (size > 16) return std::memcmp(a, b, size) == 0;
+    return ((load8(a) ^ load8(b)) | (load8(a + size - 8) ^ load8(b + size - 8))) == 0;
+  }
+  if (size >= 4) return ((load4(a) ^ load4(b)) | (load4(a + size - 4) ^ load4(b + size - 4))) == 0;
+  for (size_t i = 0; i < size; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+// The fixed text at `*at`, which then moves past it; the bytes up to `end` may stop inside it.
+inline Fault expectText(const char** at, const char* end, FixedText text) {
+  size_t available = static_cast<size_t>(end - *at);
+  if (text.size > available) {
+    return std::memcmp(*at, text.data, available) == 0 ? Fault::kIncomplete : Fault::kLayout;
+  }
+  if (!sameBytes(*at, text.data, text.size)) return Fault::kLayout;
+  *at += text.size;
+  return Fault::kNone;
+}
+
+}  // namespace
+
+// Matches the pattern at `at`; the bytes up to `end` may go on past it. `*length` is then the
+// length matched. Inlined where it is called: the call would cost as much as a short line.
+[[gnu::always_inline]] inline Fault RecordParser::match(const LinePattern& pattern, const char* at,
+                                                        const char* end, size_t* length) {
+  const char* const start = at;
+  Fault fault = expectText(&at, end, pattern.head);
+  if (fault != Fault::kNone) return fault;
+  for (const PatternStep* step = pattern.steps; step != pattern.steps + pattern.stepCount; ++step) {
+    FieldText& field = fields_[step->field];
+    // A field shown before in the record (a figure on several lines): its text again, then the
+    // first byte after it. Anything else takes the way below, which says what is wrong.
+    const bool shownBefore = field.read == record_;
+    if (shownBefore) {
+      std::string_view known = field.text;
+      if (known.size() < static_cast<size_t>(end - at) &&
+          sameBytes(at, known.data(), known.size()) && at[known.size()] == step->stop) {
+        at += known.size() + 1;  // the tail's first byte is compared already
+        fault = expectText(&at, end, {step->tail.data + 1, step->tail.size - 1});
+        if (fault != Fault::kNone) return fault;
+        continue;
+      }
+    }
+    // A field ends at the first byte that it cannot hold (white space, or anything but a digit
+    // in the day and the year), which must begin the text after it; the time line has a fixed
+    // length.
+    const FieldKind kind = step->kind;
+    const char* fieldEnd = at;
+    unsigned char classes = 0;
+    if (kind == FieldKind::kTimeLine) {
+      if (static_cast<size_t>(end - at) < patterns_.timeLineLength) return Fault::kIncomplete;
+      fieldEnd += patterns_.timeLineLength;
+    } else {
+      if (kind == FieldKind::kDay || kind == FieldKind::kYear) {
+        while (isDigit(*fieldEnd)) ++fieldEnd;
+      } else {
+        // Most bytes of an answer are plain ASCII, of no class at all.
+        for (;;) {
+          while ((kByteClasses[fieldEnd[0]] | kByteClasses[fieldEnd[1]] |
+                  kByteClasses[fieldEnd[2]] | kByteClasses[fieldEnd[3]]) == 0) {
+            fieldEnd += 4;
+          }
+          while (kByteClasses[*fieldEnd] == 0) ++fieldEnd;
+          const unsigned char byteClass = kByteClasses[*fieldEnd];
+          if (byteClass & kEndsField) break;
+          classes |= byteClass;
+          ++fieldEnd;
+        }
+      }
+      if (fieldEnd == end) return Fault::kIncomplete;
+      if (*fieldEnd != step->stop) {
+        return kind == FieldKind::kWord     ? Fault::kNotAWord
+               : kind == FieldKind::kFigure ? Fault::kFigure
+                                            : Fault::kClock;
+      }
+    }
+    std::string_view value(at, static_cast<size_t>(fieldEnd - at));
+    const bool ascii = !(classes & kNotAscii);
+    fault = kind == FieldKind::kWord && !shownBefore ? takeWord(step->field, value, ascii)
+                                                     : takeField(step->field, value, ascii);
+    field.plain = !(classes & kNotPlain);
+    if (fault != Fault::kNone) return fault;
+    // The tail's first byte ended the field and is compared already; the time line's is not.
+    const uint32_t compared = kind == FieldKind::kTimeLine ? 0 : 1;
+    at = fieldEnd + compared;
+    fault = expectText(&at, end, {step->tail.data + compared, step->tail.size - compared});
+    if (fault != Fault::kNone) return fault;
+  }
+  *length = static_cast<size_t>(at - start);
+  return Fault::kNone;
+}
+
 void RecordParser::filled(size_t count) {
   char* bytes = buffer_.data();
   end_ += count;
@@ -77,7 +189,11 @@ const char* RecordParser::takeExpectedLines(const char* at, const char* end) {
   for (;;) {
     size_t length = 0;
     if (state_ == State::kInRecord) {
-      if (matchLine(recordLine_, at, end, &length) != Fault::kNone) return at;
+      // The line end of the line before first: the other one only if that fails.
+      if (match(patterns_.lines[crlf_][recordLine_], at, end, &length) != Fault::kNone &&
+          matchLine(recordLine_, at, end, &length) != Fault::kNone) {
+        return at;
+      }
       ++lineNumber_;
       if (++recordLine_ == kRecordLineCount) completeRecord();
     } else if (tryStartRecord(at, end, lineNumber_ + 1, &length)) {
@@ -139,112 +255,6 @@ Fault RecordParser::matchLine(size_t recordLine, const char* at, const char* end
   if (fault == Fault::kNone) return fault;
   if (match(lines[!crlf_][recordLine], at, end, length) != Fault::kNone) return fault;
   crlf_ = !crlf_;
-  return Fault::kNone;
-}
-
-namespace {
-
-uint64_t load8(const char* at) {
-  uint64_t word;
-  std::memcpy(&word, at, sizeof word);
-  return word;
-}
-
-uint32_t load4(const char* at) {
-  uint32_t word;
-  std::memcpy(&word, at, sizeof word);
-  return word;
-}
-
-// Whether `size` bytes at `a` and `b` are equal: short texts compared inline in two overlapping
-// words, longer ones with memcmp.
-inline bool sameBytes(const char* a, const char* b, size_t size) {
-  if (size >= 8) {
-    if (size > 16) return std::memcmp(a, b, size) == 0;
-    return ((load8(a) ^ load8(b)) | (load8(a + size - 8) ^ load8(b + size - 8))) == 0;
-  }
-  if (size >= 4) return ((load4(a) ^ load4(b)) | (load4(a + size - 4) ^ load4(b + size - 4))) == 0;
-  for (size_t i = 0; i < size; ++i) {
-    if (a[i] != b[i]) return false;
-  }
-  return true;
-}
-
-// The fixed text at `*at`, which then moves past it; the bytes up to `end` may stop inside it.
-inline Fault expectText(const char** at, const char* end, FixedText text) {
-  size_t available = static_cast<size_t>(end - *at);
-  if (text.size > available) {
-    return std::memcmp(*at, text.data, available) == 0 ? Fault::kIncomplete : Fault::kLayout;
-  }
-  if (!sameBytes(*at, text.data, text.size)) return Fault::kLayout;
-  *at += text.size;
-  return Fault::kNone;
-}
-
-}  // namespace
-
-// Matches the pattern at `at`; the bytes up to `end` may go on past it. `*length` is then the
-// length matched.
-inline Fault RecordParser::match(const LinePattern& pattern, const char* at, const char* end,
-                                 size_t* length) {
-  const char* const start = at;
-  Fault fault = expectText(&at, end, pattern.head);
-  if (fault != Fault::kNone) return fault;
-  for (const PatternStep* step = pattern.steps; step != pattern.steps + pattern.stepCount; ++step) {
-    FieldText& field = fields_[step->field];
-    // A field shown before in the record (a figure on several lines): its text again, then the
-    // first byte after it. Anything else takes the way below, which says what is wrong.
-    const bool shownBefore = field.read == record_;
-    if (shownBefore) {
-      std::string_view known = field.text;
-      if (known.size() < static_cast<size_t>(end - at) &&
-          sameBytes(at, known.data(), known.size()) && at[known.size()] == step->stop) {
-        at += known.size();
-        fault = expectText(&at, end, step->tail);
-        if (fault != Fault::kNone) return fault;
-        continue;
-      }
-    }
-    // A field ends at the first byte that it cannot hold (white space, or anything but a digit
-    // in the day and the year), which must begin the text after it; the time line has a fixed
-    // length.
-    const FieldKind kind = step->kind;
-    const char* fieldEnd = at;
-    unsigned char classes = 0;
-    if (kind == FieldKind::kTimeLine) {
-      if (static_cast<size_t>(end - at) < patterns_.timeLineLength) return Fault::kIncomplete;
-      fieldEnd += patterns_.timeLineLength;
-    } else {
-      if (kind == FieldKind::kDay || kind == FieldKind::kYear) {
-        while (isDigit(*fieldEnd)) ++fieldEnd;
-      } else {
-        // Most bytes of an answer are plain ASCII, of no class at all.
-        for (;;) {
-          while (kByteClasses[*fieldEnd] == 0) ++fieldEnd;
-          const unsigned char byteClass = kByteClasses[*fieldEnd];
-          if (byteClass & kEndsField) break;
-          classes |= byteClass;
-          ++fieldEnd;
-        }
-      }
-      if (fieldEnd == end) return Fault::kIncomplete;
-      if (*fieldEnd != step->stop) {
-        return kind == FieldKind::kWord     ? Fault::kNotAWord
-               : kind == FieldKind::kFigure ? Fault::kFigure
-                                            : Fault::kClock;
-      }
-    }
-    std::string_view value(at, static_cast<size_t>(fieldEnd - at));
-    const bool ascii = !(classes & kNotAscii);
-    fault = kind == FieldKind::kWord && !shownBefore ? takeWord(step->field, value, ascii)
-                                                     : takeField(step->field, value, ascii);
-    field.plain = !(classes & kNotPlain);
-    if (fault != Fault::kNone) return fault;
-    at = fieldEnd;
-    fault = expectText(&at, end, step->tail);
-    if (fault != Fault::kNone) return fault;
-  }
-  *length = static_cast<size_t>(at - start);
   return Fault::kNone;
 }
 

@@ -37,8 +37,9 @@ RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, size_t b
       fileName_(fileName),
       sink_(sink),
       blockEnd_(kCarryRoom + blockSize),
-      buffer_(blockEnd_ + 1),
+      buffer_(blockEnd_ + kEndRoom),
       fields_(patterns_.fields.size()) {
+  std::fill(buffer_.data() + blockEnd_, buffer_.data() + blockEnd_ + kEndRoom, '\n');
   std::fill(std::begin(row_.plain), std::end(row_.plain), true);
   row_.plain[kFileColumn] = std::none_of(fileName_.begin(), fileName_.end(),
                                          [](char c) { return kByteClasses[c] & kNotPlain; });

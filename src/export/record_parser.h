@@ -131,8 +131,10 @@ class RecordParser {
   RecordSink& sink_;
 
   // Room for a line carried over from the block before, then the block, then a line end that
-  // stops field scans at the end of the bytes.
+  // stops field scans at the end of the bytes, and the bytes after it that a scan of four bytes
+  // at a time reads.
   static constexpr size_t kCarryRoom = (kMaxLineLength + 1 + kPageSize - 1) / kPageSize * kPageSize;
+  static constexpr size_t kEndRoom = 4;
   const size_t blockEnd_;
   PageBuffer buffer_;
   size_t begin_ = kCarryRoom;  // the first byte not taken yet, at a line's start
