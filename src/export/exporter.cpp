@@ -175,7 +175,7 @@ class Exporter : public RecordSink {
 
  private:
   // Rows go out in writes this large: few system calls, from a block that stays in the cache.
-  static constexpr size_t kBlockSize = 256 * 1024;
+  static constexpr size_t kBlockSize = 128 * 1024;
 
   void takePending() {
     if (hasPending_) reports_.exported(!fingerprints_.insert(pending_));

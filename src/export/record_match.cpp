@@ -55,12 +55,16 @@ uint32_t load4(const char* at) {
   return word;
 }
 
-// Whether `size` bytes at `a` and `b` are equal: short texts compared inline in two overlapping
-// words, longer ones with memcmp.
+// Whether `size` bytes at `a` and `b` are equal: short texts compared inline in words that may
+// overlap, longer ones with memcmp.
 inline bool sameBytes(const char* a, const char* b, size_t size) {
   if (size >= 8) {
-    if (size > 16) return std::memcmp(a, b, size) == 0;
-    return ((load8(a) ^ load8(b)) | (load8(a + size - 8) ^ load8(b + size - 8))) == 0;
+    if (size > 32) return std::memcmp(a, b, size) == 0;
+    uint64_t differ = (load8(a) ^ load8(b)) | (load8(a + size - 8) ^ load8(b + size - 8));
+    if (size > 16) {
+      differ |= (load8(a + 8) ^ load8(b + 8)) | (load8(a + size - 16) ^ load8(b + size - 16));
+    }
+    return differ == 0;
   }
   if (size >= 4) return ((load4(a) ^ load4(b)) | (load4(a + size - 4) ^ load4(b + size - 4))) == 0;
   for (size_t i = 0; i < size; ++i) {
@@ -82,24 +86,29 @@ inline Fault expectText(const char** at, const char* end, FixedText text) {
 
 }  // namespace
 
-// Matches the pattern at `at`; the bytes up to `end` may go on past it. `*length` is then the
-// length matched. Inlined where it is called: the call would cost as much as a short line.
-[[gnu::always_inline]] inline Fault RecordParser::match(const LinePattern& pattern, const char* at,
-                                                        const char* end, size_t* length) {
-  const char* const start = at;
+// Matches the pattern at `*line`, which then moves past it; the bytes up to `end` may go on past
+// it. Inlined where it is called: the call would cost as much as a short line.
+[[gnu::always_inline]] inline Fault RecordParser::match(const LinePattern& pattern,
+                                                        const char** line, const char* end) {
+  const char* at = *line;
   Fault fault = expectText(&at, end, pattern.head);
   if (fault != Fault::kNone) return fault;
-  for (const PatternStep* step = pattern.steps; step != pattern.steps + pattern.stepCount; ++step) {
-    FieldText& field = fields_[step->field];
+  FieldText* const fields = fields_.data();
+  const uint64_t record = record_;
+  const PatternStep* const last = pattern.steps + pattern.stepCount;
+  for (const PatternStep* step = pattern.steps; step != last; ++step) {
+    FieldText& field = fields[step->field];
     // A field shown before in the record (a figure on several lines): its text again, then the
     // first byte after it. Anything else takes the way below, which says what is wrong.
-    const bool shownBefore = field.read == record_;
+    const bool shownBefore = field.read == record;
     if (shownBefore) {
       std::string_view known = field.text;
       if (known.size() < static_cast<size_t>(end - at) &&
           sameBytes(at, known.data(), known.size()) && at[known.size()] == step->stop) {
-        at += known.size() + 1;  // the tail's first byte is compared already
-        fault = expectText(&at, end, {step->tail.data + 1, step->tail.size - 1});
+        // The tail's first byte is compared already, and is not in the rest but after the time
+        // line.
+        at += known.size() + (step->kind != FieldKind::kTimeLine);
+        fault = expectText(&at, end, step->rest);
         if (fault != Fault::kNone) return fault;
         continue;
       }
@@ -144,12 +153,13 @@ inline Fault expectText(const char** at, const char* end, FixedText text) {
     field.plain = !(classes & kNotPlain);
     if (fault != Fault::kNone) return fault;
     // The tail's first byte ended the field and is compared already; the time line's is not.
-    const uint32_t compared = kind == FieldKind::kTimeLine ? 0 : 1;
-    at = fieldEnd + compared;
-    fault = expectText(&at, end, {step->tail.data + compared, step->tail.size - compared});
-    if (fault != Fault::kNone) return fault;
+    at = fieldEnd + (kind != FieldKind::kTimeLine);
+    if (step->rest.size != 0) {
+      fault = expectText(&at, end, step->rest);
+      if (fault != Fault::kNone) return fault;
+    }
   }
-  *length = static_cast<size_t>(at - start);
+  *line = at;
   return Fault::kNone;
 }
 
@@ -187,21 +197,23 @@ void RecordParser::filled(size_t count) {
 // included. Returns where the first line that is not begins.
 const char* RecordParser::takeExpectedLines(const char* at, const char* end) {
   for (;;) {
-    size_t length = 0;
-    if (state_ == State::kInRecord) {
-      // The line end of the line before first: the other one only if that fails.
-      if (match(patterns_.lines[crlf_][recordLine_], at, end, &length) != Fault::kNone &&
-          matchLine(recordLine_, at, end, &length) != Fault::kNone) {
-        return at;
-      }
+    if (state_ != State::kInRecord) {
+      size_t length = 0;
+      if (!tryStartRecord(at, end, lineNumber_ + 1, &length)) return at;
       ++lineNumber_;
-      if (++recordLine_ == kRecordLineCount) completeRecord();
-    } else if (tryStartRecord(at, end, lineNumber_ + 1, &length)) {
-      ++lineNumber_;
-    } else {
-      return at;
+      at += length;
+      continue;
     }
-    at += length;
+    // The line end of the line before first: the other one only if that fails.
+    const char* next = at;
+    if (match(patterns_.lines[crlf_][recordLine_], &next, end) != Fault::kNone) {
+      size_t length = 0;
+      if (matchLine(recordLine_, at, end, &length) != Fault::kNone) return at;
+      next = at + length;
+    }
+    at = next;
+    ++lineNumber_;
+    if (++recordLine_ == kRecordLineCount) completeRecord();
   }
 }
 
@@ -251,10 +263,13 @@ void RecordParser::takeLine(std::string_view line, bool tooLong, bool unended) {
 Fault RecordParser::matchLine(size_t recordLine, const char* at, const char* end, size_t* length,
                               bool trimmed) {
   const auto& lines = trimmed ? patterns_.trimmed : patterns_.lines;
-  Fault fault = match(lines[crlf_][recordLine], at, end, length);
-  if (fault == Fault::kNone) return fault;
-  if (match(lines[!crlf_][recordLine], at, end, length) != Fault::kNone) return fault;
-  crlf_ = !crlf_;
+  const char* next = at;
+  Fault fault = match(lines[crlf_][recordLine], &next, end);
+  if (fault != Fault::kNone) {
+    if (match(lines[!crlf_][recordLine], &next, end) != Fault::kNone) return fault;
+    crlf_ = !crlf_;
+  }
+  *length = static_cast<size_t>(next - at);
   return Fault::kNone;
 }
 

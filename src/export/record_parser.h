@@ -115,7 +115,7 @@ class RecordParser {
   Fault matchLine(size_t recordLine, const char* at, const char* end, size_t* length,
                   bool trimmed = false);
   // Requires a white space byte at `end`, where a field's scan stops at the latest.
-  Fault match(const LinePattern& pattern, const char* at, const char* end, size_t* length);
+  Fault match(const LinePattern& pattern, const char** line, const char* end);
   // `ascii`: the value has no byte of 0x80 and above.
   Fault takeField(size_t field, std::string_view value, bool ascii);
   Fault takeWord(size_t field, std::string_view value, bool ascii);

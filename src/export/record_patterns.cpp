@@ -130,8 +130,10 @@ void PatternBuilder::add(const LineText& text, LinePattern* pattern) {
 void PatternBuilder::place() {
   const char* arena = patterns_.arena.data();
   for (size_t step = 0; step < patterns_.steps.size(); ++step) {
-    patterns_.steps[step].tail = {arena + tails_[step].first,
-                                  static_cast<uint32_t>(tails_[step].second)};
+    PatternStep& placed = patterns_.steps[step];
+    const size_t compared = placed.kind == FieldKind::kTimeLine ? 0 : 1;
+    placed.rest = {arena + tails_[step].first + compared,
+                   static_cast<uint32_t>(tails_[step].second - compared)};
   }
   for (const Pending& line : pending_) {
     *line.pattern = {{arena + line.headAt, static_cast<uint32_t>(line.headSize)},

@@ -21,12 +21,14 @@ struct FixedText {
 };
 
 // A field, then the fixed text up to the next field or the line end. The tail is never empty;
-// its first byte, `stop`, is one the field cannot hold (but after the time line).
+// its first byte, `stop`, is one the field cannot hold and ends the field's scan, so only the
+// `rest` of the tail is left to compare (the whole tail after the time line, which is not
+// scanned).
 struct PatternStep {
   uint16_t field;
   FieldKind kind;
   char stop;
-  FixedText tail;
+  FixedText rest;
 };
 
 // A line: a head of fixed text, then its steps.

@@ -144,14 +144,15 @@ size_t csvRowBound(const ExportRow& row) {
   return 2 * size + 4 * kColumnCount + 2;
 }
 
+// Each value followed by a comma; the last comma becomes the row end.
 char* writeCsvRow(const ExportRow& row, bool safeCells, char* to, char** values) {
   for (size_t column = 0; column < kColumnCount; ++column) {
-    if (column > 0) *to++ = ',';
     if (column == kRunDateColumn) *values = to;
     to = row.plain[column] && !safeCells ? copy(row.fields[column], to)
                                          : writeCsvField(row.fields[column], safeCells, to);
+    *to++ = ',';
   }
-  *to++ = '\r';
+  to[-1] = '\r';
   *to++ = '\n';
   return to;
 }
