@@ -58,8 +58,8 @@ uint32_t load4(const char* at) {
 // Whether `size` bytes at `a` and `b` are equal: short texts compared inline in words that may
 // overlap, longer ones with memcmp.
 inline bool sameBytes(const char* a, const char* b, size_t size) {
+  if (size > 32) return std::memcmp(a, b, size) == 0;
   if (size >= 8) {
-    if (size > 32) return std::memcmp(a, b, size) == 0;
     uint64_t differ = (load8(a) ^ load8(b)) | (load8(a + size - 8) ^ load8(b + size - 8));
     if (size > 16) {
       differ |= (load8(a + 8) ^ load8(b + 8)) | (load8(a + size - 16) ^ load8(b + size - 16));

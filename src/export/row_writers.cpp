@@ -148,8 +148,12 @@ size_t csvRowBound(const ExportRow& row) {
 char* writeCsvRow(const ExportRow& row, bool safeCells, char* to, char** values) {
   for (size_t column = 0; column < kColumnCount; ++column) {
     if (column == kRunDateColumn) *values = to;
-    to = row.plain[column] && !safeCells ? copy(row.fields[column], to)
-                                         : writeCsvField(row.fields[column], safeCells, to);
+    if (safeCells) {
+      to = writeCsvField(row.fields[column], true, to);
+    } else {
+      to = row.plain[column] ? copy(row.fields[column], to)
+                             : writeCsvField(row.fields[column], false, to);
+    }
     *to++ = ',';
   }
   to[-1] = '\r';
