@@ -95,8 +95,7 @@ inline Fault expectText(const char** at, const char* end, FixedText text) {
   if (fault != Fault::kNone) return fault;
   FieldText* const fields = fields_.data();
   const uint64_t record = record_;
-  const PatternStep* const last = pattern.steps + pattern.stepCount;
-  for (const PatternStep* step = pattern.steps; step != last; ++step) {
+  for (const PatternStep* step = pattern.steps; step != pattern.stepsEnd; ++step) {
     FieldText& field = fields[step->field];
     // A field shown before in the record (a figure on several lines): its text again, then the
     // first byte after it. Anything else takes the way below, which says what is wrong.

@@ -138,7 +138,7 @@ void PatternBuilder::place() {
   for (const Pending& line : pending_) {
     *line.pattern = {{arena + line.headAt, static_cast<uint32_t>(line.headSize)},
                      patterns_.steps.data() + line.firstStep,
-                     static_cast<uint32_t>(line.stepCount)};
+                     patterns_.steps.data() + line.firstStep + line.stepCount};
   }
 }
 

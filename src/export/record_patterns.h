@@ -35,7 +35,7 @@ struct PatternStep {
 struct LinePattern {
   FixedText head;
   const PatternStep* steps;
-  uint32_t stepCount;
+  const PatternStep* stepsEnd;
 };
 
 struct RecordPatterns {
