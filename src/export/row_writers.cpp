@@ -64,10 +64,9 @@ char* writeCsvField(std::string_view value, bool safe, char* to) {
   return to;
 }
 
-// At most 6 * size + 2 bytes.
+// The string's text between its quotes: at most 6 * size bytes.
 char* writeJsonString(std::string_view value, char* to) {
   static const char kHex[] = "0123456789abcdef";
-  *to++ = '"';
   size_t plainFrom = 0;
   for (size_t at = 0; at < value.size();) {
     unsigned char c = static_cast<unsigned char>(value[at]);
@@ -96,25 +95,24 @@ char* writeJsonString(std::string_view value, char* to) {
     }
     plainFrom = ++at;
   }
-  to = copy(value.substr(plainFrom), to);
-  *to++ = '"';
-  return to;
+  return copy(value.substr(plainFrom), to);
 }
 
-// Each column's key as it opens its member: {"file": ,"line": ,"runDate": and so on.
+// Each column's key as it opens its member, with the opening quote of its value but for the
+// line's number: {"file":" ,"line": ,"runDate":" and so on.
 struct JsonKeys {
   JsonKeys() {
     for (size_t column = 0; column < kColumnCount; ++column) {
-      keys[column] = (column == 0 ? "{\"" : ",\"") + std::string(kColumnNames[column]) + "\":";
+      keys[column] = (column == 0 ? "{\"" : ",\"") + std::string(kColumnNames[column]) +
+                     "\":" + (column == kLineColumn ? "" : "\"");
+      total += keys[column].size();
     }
   }
   std::string keys[kColumnCount];
+  size_t total = 0;
 };
 
-const JsonKeys& jsonKeys() {
-  static const JsonKeys keys;
-  return keys;
-}
+const JsonKeys kJsonKeys;
 
 }  // namespace
 
@@ -162,27 +160,21 @@ char* writeCsvRow(const ExportRow& row, bool safeCells, char* to, char** values)
 }
 
 size_t jsonLineBound(const ExportRow& row) {
-  size_t bound = 2;
-  for (size_t column = 0; column < kColumnCount; ++column) {
-    bound += jsonKeys().keys[column].size() + 6 * row.fields[column].size() + 2;
-  }
-  return bound;
+  size_t size = 0;
+  for (std::string_view field : row.fields) size += field.size();
+  return kJsonKeys.total + 6 * size + 2 * kColumnCount + 2;
 }
 
 char* writeJsonLine(const ExportRow& row, char* to, char** values) {
-  const JsonKeys& keys = jsonKeys();
   for (size_t column = 0; column < kColumnCount; ++column) {
     if (column == kRunDateColumn) *values = to;
-    to = copy(keys.keys[column], to);
+    to = copy(kJsonKeys.keys[column], to);
     if (column == kLineColumn) {
       to = copy(row.fields[column], to);
-    } else if (row.plain[column]) {
-      *to++ = '"';
-      to = copy(row.fields[column], to);
-      *to++ = '"';
-    } else {
-      to = writeJsonString(row.fields[column], to);
+      continue;
     }
+    to = row.plain[column] ? copy(row.fields[column], to) : writeJsonString(row.fields[column], to);
+    *to++ = '"';
   }
   *to++ = '}';
   *to++ = '\n';
@@ -196,9 +188,13 @@ void appendJsonObject(const std::string_view* keys, const std::string_view* valu
     out->resize(at + keys[i].size() + 6 * values[i].size() + 12);
     char* to = out->data() + at;
     *to++ = i == 0 ? '{' : ',';
+    *to++ = '"';
     to = writeJsonString(keys[i], to);
+    *to++ = '"';
     *to++ = ':';
+    *to++ = '"';
     to = writeJsonString(values[i], to);
+    *to++ = '"';
     out->resize(static_cast<size_t>(to - out->data()));
   }
   out->append("}\n");
