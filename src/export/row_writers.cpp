@@ -18,17 +18,19 @@ void copyWord(const char* from, char* to) {
   std::memcpy(to, &word, sizeof word);
 }
 
-// Most values are a few bytes: those are copied inline, in two words that may overlap.
+// Most values and keys are a few bytes: those are copied inline, in words that may overlap.
 inline char* copy(std::string_view text, char* to) {
   const size_t size = text.size();
   const char* from = text.data();
-  if (size >= 8) {
+  if (size > 32) {
+    std::memcpy(to, from, size);
+  } else if (size >= 8) {
     if (size > 16) {
-      std::memcpy(to, from, size);
-    } else {
-      copyWord<uint64_t>(from, to);
-      copyWord<uint64_t>(from + size - 8, to + size - 8);
+      copyWord<uint64_t>(from + 8, to + 8);
+      copyWord<uint64_t>(from + size - 16, to + size - 16);
     }
+    copyWord<uint64_t>(from, to);
+    copyWord<uint64_t>(from + size - 8, to + size - 8);
   } else if (size >= 4) {
     copyWord<uint32_t>(from, to);
     copyWord<uint32_t>(from + size - 4, to + size - 4);
