@@ -1,6 +1,7 @@
 // Code pages through the C library's iconv.
-#include <errno.h>
 #include <iconv.h>
+
+#include <cstdint>
 
 #include "platform/code_page.h"
 
@@ -37,7 +38,8 @@ class IconvCodePage : public CodePage {
 
 std::unique_ptr<CodePage> openCodePage(const std::string& name) {
   iconv_t descriptor = iconv_open("UTF-8", name.c_str());
-  if (descriptor == reinterpret_cast<iconv_t>(-1)) return nullptr;
+  // iconv_open fails with (iconv_t)-1; every pointer bit set is the same value.
+  if (reinterpret_cast<intptr_t>(descriptor) == -1) return nullptr;
   return std::make_unique<IconvCodePage>(descriptor);
 }
 

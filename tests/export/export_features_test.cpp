@@ -19,7 +19,7 @@ struct Exported {
 
 // The tool run on files given by name and content.
 Exported exportFiles(const std::vector<std::pair<std::string, std::string>>& files,
-                     std::vector<std::string> args) {
+                     const std::vector<std::string>& args) {
   FakeEnv env("");
   for (const auto& [name, content] : files) env.memoryFiles().files[name] = content;
   int status = runExport(env, args);
