@@ -102,13 +102,16 @@ void RecordParser::finish() {
 
 bool RecordParser::awaitingStart() {
   static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  static constexpr std::string_view kMarks[] = {kUtf8Mark, "\xFF\xFE", "\xFE\xFF"};
   std::string_view bytes(buffer_.data() + begin_, end_ - begin_);
-  if (bytes.size() < kUtf8Mark.size() && kUtf8Mark.substr(0, bytes.size()) == bytes) return true;
+  for (std::string_view mark : kMarks) {
+    if (bytes.size() < mark.size() && mark.substr(0, bytes.size()) == bytes) return true;
+  }
   started_ = true;
   if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
     notes_.byteOrderMark = true;
     begin_ += kUtf8Mark.size();
-  } else if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
+  } else if (bytes.substr(0, 2) == kMarks[1] || bytes.substr(0, 2) == kMarks[2]) {
     notes_.utf16 = true;
   }
   return false;
