@@ -41,10 +41,132 @@ bool readClockField(const RecordPatterns& patterns, FieldKind kind, std::string_
 
 }  // namespace
 
+namespace {
+
+uint64_t load8(const char* at) {
+  uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+uint32_t load4(const char* at) {
+  uint32_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// Whether `size` bytes at `a` and `b` are equal: short texts compared inline in words that may
+// overlap, longer ones with memcmp.
+inline bool sameBytes(const char* a, const char* b, size_t size) {
+  if (size > 32) return std::memcmp(a, b, size) == 0;
+  if (size >= 8) {
+    uint64_t differ = (load8(a) ^ load8(b)) | (load8(a + size - 8) ^ load8(b + size - 8));
+    if (size > 16) {
+      differ |= (load8(a + 8) ^ load8(b + 8)) | (load8(a + size - 16) ^ load8(b + size - 16));
+    }
+    return differ == 0;
+  }
+  if (size >= 4) return ((load4(a) ^ load4(b)) | (load4(a + size - 4) ^ load4(b + size - 4))) == 0;
+  for (size_t i = 0; i < size; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+// The fixed text at `*at`, which then moves past it; the bytes up to `end` may stop inside it.
+inline Fault expectText(const char** at, const char* end, FixedText text) {
+  size_t available = static_cast<size_t>(end - *at);
+  if (text.size > available) {
+    return std::memcmp(*at, text.data, available) == 0 ? Fault::kIncomplete : Fault::kLayout;
+  }
+  if (!sameBytes(*at, text.data, text.size)) return Fault::kLayout;
+  *at += text.size;
+  return Fault::kNone;
+}
+
+}  // namespace
+
+// Matches the pattern at `*line`, which then moves past it; the bytes up to `end` may go on past
+// it. Inlined where it is called: the call would cost as much as a short line.
+[[gnu::always_inline]] inline Fault RecordParser::match(const LinePattern& pattern,
+                                                        const char** line, const char* end) {
+  const char* at = *line;
+  Fault fault = expectText(&at, end, pattern.head);
+  if (fault != Fault::kNone) return fault;
+  FieldText* const fields = fields_.data();
+  const uint64_t record = record_;
+  for (const PatternStep* step = pattern.steps; step != pattern.stepsEnd; ++step) {
+    FieldText& field = fields[step->field];
+    // A field shown before in the record (a figure on several lines): its text again, then the
+    // first byte after it. Anything else takes the way below, which says what is wrong.
+    const bool shownBefore = field.read == record;
+    if (shownBefore) {
+      std::string_view known = field.text;
+      if (known.size() < static_cast<size_t>(end - at) &&
+          sameBytes(at, known.data(), known.size()) && at[known.size()] == step->stop) {
+        // The tail's first byte is compared already, and is not in the rest but after the time
+        // line.
+        at += known.size() + (step->kind != FieldKind::kTimeLine);
+        fault = expectText(&at, end, step->rest);
+        if (fault != Fault::kNone) return fault;
+        continue;
+      }
+    }
+    // A field ends at the first byte that it cannot hold (white space, or anything but a digit
+    // in the day and the year), which must begin the text after it; the time line has a fixed
+    // length.
+    const FieldKind kind = step->kind;
+    const char* fieldEnd = at;
+    unsigned char classes = 0;
+    if (kind == FieldKind::kTimeLine) {
+      if (static_cast<size_t>(end - at) < patterns_.timeLineLength) return Fault::kIncomplete;
+      fieldEnd += patterns_.timeLineLength;
+    } else {
+      if (kind == FieldKind::kDay || kind == FieldKind::kYear) {
+        while (isDigit(*fieldEnd)) ++fieldEnd;
+      } else {
+        // Most bytes of an answer are plain ASCII, of no class at all.
+        for (;;) {
+          while ((kByteClasses[fieldEnd[0]] | kByteClasses[fieldEnd[1]] |
+                  kByteClasses[fieldEnd[2]] | kByteClasses[fieldEnd[3]]) == 0) {
+            fieldEnd += 4;
+          }
+          while (kByteClasses[*fieldEnd] == 0) ++fieldEnd;
+          const unsigned char byteClass = kByteClasses[*fieldEnd];
+          if (byteClass & kEndsField) break;
+          classes |= byteClass;
+          ++fieldEnd;
+        }
+      }
+      if (fieldEnd == end) return Fault::kIncomplete;
+      if (*fieldEnd != step->stop) {
+        return kind == FieldKind::kWord     ? Fault::kNotAWord
+               : kind == FieldKind::kFigure ? Fault::kFigure
+                                            : Fault::kClock;
+      }
+    }
+    std::string_view value(at, static_cast<size_t>(fieldEnd - at));
+    const bool ascii = !(classes & kNotAscii);
+    fault = kind == FieldKind::kWord && !shownBefore ? takeWord(step->field, value, ascii)
+                                                     : takeField(step->field, value, ascii);
+    field.plain = !(classes & kNotPlain);
+    if (fault != Fault::kNone) return fault;
+    // The tail's first byte ended the field and is compared already; the time line's is not.
+    at = fieldEnd + (kind != FieldKind::kTimeLine);
+    if (step->rest.size != 0) {
+      fault = expectText(&at, end, step->rest);
+      if (fault != Fault::kNone) return fault;
+    }
+  }
+  *line = at;
+  return Fault::kNone;
+}
+
 void RecordParser::filled(size_t count) {
   char* bytes = buffer_.data();
   end_ += count;
   bytes[end_] = '\n';
+  if (!started_ && awaitingStart()) return;
   size_t at = begin_;
   while (at < end_) {
     if (!lineTried_) {
@@ -74,34 +196,44 @@ void RecordParser::filled(size_t count) {
 // included. Returns where the first line that is not begins.
 const char* RecordParser::takeExpectedLines(const char* at, const char* end) {
   for (;;) {
-    size_t length = 0;
-    if (state_ == State::kInRecord) {
-      if (matchLine(recordLine_, at, end, &length) != Fault::kNone) return at;
+    if (state_ != State::kInRecord) {
+      size_t length = 0;
+      if (!tryStartRecord(at, end, lineNumber_ + 1, &length)) return at;
       ++lineNumber_;
-      if (++recordLine_ == kRecordLineCount) completeRecord();
-    } else if (tryStartRecord(at, end, lineNumber_ + 1, &length)) {
-      ++lineNumber_;
-    } else {
-      return at;
+      at += length;
+      continue;
     }
-    at += length;
+    // The line end of the line before first: the other one only if that fails.
+    const char* next = at;
+    if (match(patterns_.lines[crlf_][recordLine_], &next, end) != Fault::kNone) {
+      size_t length = 0;
+      if (matchLine(recordLine_, at, end, &length) != Fault::kNone) return at;
+      next = at + length;
+    }
+    at = next;
+    ++lineNumber_;
+    if (++recordLine_ == kRecordLineCount) completeRecord();
   }
 }
 
-// One whole line, its line end included unless the file ended inside it.
-void RecordParser::takeLine(std::string_view line, bool tooLong) {
+// One whole line, its line end included.
+void RecordParser::takeLine(std::string_view line, bool tooLong, bool unended) {
   ++lineNumber_;
   const char* end = line.data() + line.size();
-  bool ended = !line.empty() && line.back() == '\n';
-  bool crlf = ended && line.size() >= 2 && line[line.size() - 2] == '\r';
   size_t length = 0;
   if (state_ == State::kInRecord) {
-    crlf_ = crlf;  // tried first, and the other line end cannot match a whole line
-    Fault fault = tooLong  ? Fault::kTooLong
-                  : !ended ? Fault::kNoLineEnd
-                           : matchLine(recordLine_, line.data(), end, &length);
+    // The line end of this line is tried first, and the other cannot match a whole line.
+    crlf_ = line.size() >= 2 && line[line.size() - 2] == '\r';
+    Fault fault = tooLong ? Fault::kTooLong : matchLine(recordLine_, line.data(), end, &length);
     if (fault == Fault::kIncomplete) fault = Fault::kLayout;
+    if (fault != Fault::kNone && !tooLong && patterns_.hasTrimmed[recordLine_] &&
+        matchLine(recordLine_, line.data(), end, &length, true) == Fault::kNone) {
+      fault = Fault::kNone;
+      ++notes_.trimmedLines;
+    }
+    if (fault != Fault::kNone && unended && !tooLong) fault = Fault::kNoLineEnd;
     if (fault == Fault::kNone) {
+      notes_.noFinalLineEnd |= unended;
       if (++recordLine_ == kRecordLineCount) completeRecord();
       return;
     }
@@ -112,123 +244,59 @@ void RecordParser::takeLine(std::string_view line, bool tooLong) {
     if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
       reportSkipped(
           recordStart, lineNumber_ - 1,
-          cutShortText(linesRead, "by a new record at line " + std::to_string(lineNumber_)));
+          cutShortText(linesRead, "by a new record at line " + std::to_string(lineNumber_)),
+          Fault::kCutShort);
+      notes_.noFinalLineEnd |= unended;
     } else {
-      startSkipping(recordStart, std::move(message));
+      startSkipping(recordStart, std::move(message), fault);
     }
     return;
   }
-  if ((tooLong || !tryStartRecord(line.data(), end, lineNumber_, &length)) &&
-      state_ == State::kBetweenRecords) {
-    startSkipping(lineNumber_, "");
+  if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
+    notes_.noFinalLineEnd |= unended;
+  } else if (state_ == State::kBetweenRecords) {
+    startSkipping(lineNumber_, "", Fault::kNotInRecord);
   }
 }
 
-// The line with the line end of the line before, or else with the other one.
-RecordParser::Fault RecordParser::matchLine(size_t recordLine, const char* at, const char* end,
-                                            size_t* length) {
-  Fault first = Fault::kNone;
-  for (int other = 0; other < 2; ++other) {
-    bool crlf = crlf_ != (other == 1);
-    Fault fault = match(patterns_.lines[crlf][recordLine], at, end, length);
-    if (fault == Fault::kNone) {
-      crlf_ = crlf;
-      return fault;
-    }
-    if (other == 0) first = fault;
+Fault RecordParser::matchLine(size_t recordLine, const char* at, const char* end, size_t* length,
+                              bool trimmed) {
+  const auto& lines = trimmed ? patterns_.trimmed : patterns_.lines;
+  const char* next = at;
+  Fault fault = match(lines[crlf_][recordLine], &next, end);
+  if (fault != Fault::kNone) {
+    if (match(lines[!crlf_][recordLine], &next, end) != Fault::kNone) return fault;
+    crlf_ = !crlf_;
   }
-  return first;
-}
-
-// Matches the pattern at `at`; the bytes up to `end` may go on past it. `*length` is then the
-// length matched.
-inline RecordParser::Fault RecordParser::match(const TextPattern& pattern, const char* at,
-                                               const char* end, size_t* length) {
-  const char* const start = at;
-  auto expect = [&at, end](const char* text, size_t size) {
-    size_t available = static_cast<size_t>(end - at);
-    if (size > available) {
-      return std::memcmp(at, text, available) == 0 ? Fault::kIncomplete : Fault::kLayout;
-    }
-    if (size != 0 && std::memcmp(at, text, size) != 0) return Fault::kLayout;
-    at += size;
-    return Fault::kNone;
-  };
-  Fault fault = expect(pattern.head.data(), pattern.head.size());
-  if (fault != Fault::kNone) return fault;
-  for (const TextPattern::Segment& segment : pattern.segments) {
-    // A field shown before in the record (a figure on several lines): its text again, then the
-    // first byte after it. Anything else takes the way below, which says what is wrong.
-    const bool shownBefore = seen(segment.field);
-    if (shownBefore) {
-      std::string_view known = fields_[segment.field].text;
-      if (known.size() < static_cast<size_t>(end - at) &&
-          std::memcmp(at, known.data(), known.size()) == 0 && at[known.size()] == segment.tail[0]) {
-        at += known.size() + 1;  // the tail's first byte is compared already
-        fault = expect(segment.tail.data() + 1, segment.tail.size() - 1);
-        if (fault != Fault::kNone) return fault;
-        continue;
-      }
-    }
-    // A field ends at the first byte that it cannot hold (white space, or anything but a digit
-    // in the day and the year), which must begin the text after it; the time line has a fixed
-    // length.
-    FieldKind kind = segment.kind;
-    const char* fieldEnd = at;
-    unsigned char classes = 0;
-    if (kind == FieldKind::kTimeLine) {
-      if (static_cast<size_t>(end - at) < patterns_.timeLineLength) return Fault::kIncomplete;
-      fieldEnd += patterns_.timeLineLength;
-    } else {
-      if (kind == FieldKind::kDay || kind == FieldKind::kYear) {
-        while (isDigit(*fieldEnd)) ++fieldEnd;
-      } else {
-        // Most bytes of an answer are plain ASCII, of no class at all.
-        for (;;) {
-          while (kByteClasses[*fieldEnd] == 0) ++fieldEnd;
-          const unsigned char byteClass = kByteClasses[*fieldEnd];
-          if (byteClass & kEndsField) break;
-          classes |= byteClass;
-          ++fieldEnd;
-        }
-      }
-      if (fieldEnd == end) return Fault::kIncomplete;
-      if (*fieldEnd != segment.tail[0]) {
-        return kind == FieldKind::kWord     ? Fault::kNotAWord
-               : kind == FieldKind::kFigure ? Fault::kFigure
-                                            : Fault::kClock;
-      }
-    }
-    std::string_view value(at, static_cast<size_t>(fieldEnd - at));
-    bool ascii = !(classes & kNotAscii);
-    if (kind == FieldKind::kWord && !shownBefore) {
-      // The most common field, taken here.
-      fault = checkWord(value, ascii);
-      fields_[segment.field].text = value;
-      if (fault == Fault::kNone) fields_[segment.field].read = record_;
-    } else {
-      fault = takeField(segment.field, value, ascii);
-    }
-    fields_[segment.field].plain = !(classes & kNotPlain);
-    if (fault != Fault::kNone) return fault;
-    // The tail's first byte ended the field and is compared already; the time line's is not.
-    size_t compared = kind == FieldKind::kTimeLine ? 0 : 1;
-    at = fieldEnd + compared;
-    fault = expect(segment.tail.data() + compared, segment.tail.size() - compared);
-    if (fault != Fault::kNone) return fault;
-  }
-  *length = static_cast<size_t>(at - start);
+  *length = static_cast<size_t>(next - at);
   return Fault::kNone;
 }
 
-RecordParser::Fault RecordParser::checkWord(std::string_view value, bool ascii) {
+Fault RecordParser::checkWord(std::string_view value, bool ascii) {
   if (value.empty()) return Fault::kNotAWord;
   if (value.size() > InputReader::kWordLimit) return Fault::kLongWord;
   if (!ascii && !isValidUtf8(value)) return Fault::kNotUtf8;
   return Fault::kNone;
 }
 
-RecordParser::Fault RecordParser::takeField(size_t field, std::string_view value, bool ascii) {
+// The most common field. An answer that is not UTF-8 is read in the code page, if one is named.
+inline Fault RecordParser::takeWord(size_t field, std::string_view value, bool ascii) {
+  FieldText& text = fields_[field];
+  Fault fault = checkWord(value, ascii);
+  text.text = value;
+  if (fault == Fault::kNotUtf8 && codePage_ != nullptr) {
+    text.kept.clear();
+    if (codePage_->toUtf8(value, &text.kept)) {
+      text.text = text.kept;
+      converted_ = true;
+      fault = Fault::kNone;
+    }
+  }
+  if (fault == Fault::kNone) text.read = record_;
+  return fault;
+}
+
+Fault RecordParser::takeField(size_t field, std::string_view value, bool ascii) {
   if (seen(field)) return value == fields_[field].text ? Fault::kNone : Fault::kRepeated;
   FieldKind kind = patterns_.fields[field].kind;
   if (kind == FieldKind::kFigure) {

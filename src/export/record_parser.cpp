@@ -26,6 +26,8 @@ const char* RecordParser::faultText(Fault fault) {
       "has a start date that does not exist",
       "is too long",
       "has no line end (the file ends inside it)",
+      "cut short",
+      "not part of a record",
   };
   return kTexts[static_cast<int>(fault)];
 }
@@ -35,8 +37,9 @@ RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, size_t b
       fileName_(fileName),
       sink_(sink),
       blockEnd_(kCarryRoom + blockSize),
-      buffer_(blockEnd_ + 1),
+      buffer_(blockEnd_ + kEndRoom),
       fields_(patterns_.fields.size()) {
+  std::fill(buffer_.data() + blockEnd_, buffer_.data() + blockEnd_ + kEndRoom, '\n');
   std::fill(std::begin(row_.plain), std::end(row_.plain), true);
   row_.plain[kFileColumn] = std::none_of(fileName_.begin(), fileName_.end(),
                                          [](char c) { return kByteClasses[c] & kNotPlain; });
@@ -80,18 +83,38 @@ void RecordParser::keepFieldTexts() {
 }
 
 void RecordParser::finish() {
+  started_ = true;
+  // The line end that the last line lacks, if it does, is the one that stops field scans.
   buffer_.data()[end_] = '\n';
   if (begin_ < end_ || tooLong_) {
-    takeLine(std::string_view(buffer_.data() + begin_, end_ - begin_), tooLong_);
+    takeLine(std::string_view(buffer_.data() + begin_, end_ - begin_ + 1), tooLong_, true);
   }
   begin_ = end_;
   lineTried_ = tooLong_ = false;
   if (state_ == State::kInRecord) {
-    reportSkipped(firstLine_, lineNumber_, cutShortText(recordLine_, "by the end of the file"));
+    reportSkipped(firstLine_, lineNumber_, cutShortText(recordLine_, "by the end of the file"),
+                  Fault::kCutShort);
   } else if (state_ == State::kSkipping) {
-    reportSkipped(firstLine_, lineNumber_, skipMessage_);
+    reportSkipped(firstLine_, lineNumber_, skipMessage_, skipFault_);
   }
   state_ = State::kBetweenRecords;
+}
+
+bool RecordParser::awaitingStart() {
+  static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  static constexpr std::string_view kMarks[] = {kUtf8Mark, "\xFF\xFE", "\xFE\xFF"};
+  std::string_view bytes(buffer_.data() + begin_, end_ - begin_);
+  for (std::string_view mark : kMarks) {
+    if (bytes.size() < mark.size() && mark.substr(0, bytes.size()) == bytes) return true;
+  }
+  started_ = true;
+  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
+    notes_.byteOrderMark = true;
+    begin_ += kUtf8Mark.size();
+  } else if (bytes.substr(0, 2) == kMarks[1] || bytes.substr(0, 2) == kMarks[2]) {
+    notes_.utf16 = true;
+  }
+  return false;
 }
 
 std::string RecordParser::cutShortText(size_t linesRead, const std::string& cause) {
@@ -102,28 +125,34 @@ std::string RecordParser::cutShortText(size_t linesRead, const std::string& caus
 bool RecordParser::tryStartRecord(const char* at, const char* end, uint64_t lineNumber,
                                   size_t* length) {
   ++record_;  // nothing read before belongs to this record
+  converted_ = false;
   if (matchLine(0, at, end, length) != Fault::kNone) return false;
-  if (state_ == State::kSkipping) reportSkipped(firstLine_, lineNumber - 1, skipMessage_);
+  if (state_ == State::kSkipping) {
+    reportSkipped(firstLine_, lineNumber - 1, skipMessage_, skipFault_);
+  }
   state_ = State::kInRecord;
   firstLine_ = lineNumber;
   recordLine_ = 1;
   return true;
 }
 
-void RecordParser::startSkipping(uint64_t firstLine, std::string message) {
+void RecordParser::startSkipping(uint64_t firstLine, std::string message, Fault fault) {
   state_ = State::kSkipping;
   firstLine_ = firstLine;
   skipMessage_ = std::move(message);
+  skipFault_ = fault;
 }
 
-void RecordParser::reportSkipped(uint64_t firstLine, uint64_t lastLine, std::string_view message) {
+void RecordParser::reportSkipped(uint64_t firstLine, uint64_t lastLine, std::string_view message,
+                                 Fault fault) {
   std::string notPartOfARecord;
   if (message.empty()) {
     notPartOfARecord = firstLine == lastLine ? "line skipped: not part of a record"
                                              : "lines skipped: not part of a record";
     message = notPartOfARecord;
   }
-  sink_.skipped(SkippedLines{firstLine, lastLine, message});
+  if (fault == Fault::kNotUtf8) ++notes_.notUtf8;
+  sink_.skipped(SkippedLines{firstLine, lastLine, message, fault});
 }
 
 void RecordParser::completeRecord() {
@@ -136,9 +165,11 @@ void RecordParser::completeRecord() {
     uint64_t dateLine = firstLine_ + patterns_.dayLine;
     reportSkipped(firstLine_, lineNumber_,
                   "record skipped: line " + std::to_string(dateLine) + " (record line " +
-                      std::to_string(patterns_.dayLine + 1) + ") " + faultText(Fault::kNoDate));
+                      std::to_string(patterns_.dayLine + 1) + ") " + faultText(Fault::kNoDate),
+                  Fault::kNoDate);
     return;
   }
+  if (converted_) ++notes_.convertedRecords;
   char lineText[24];
   char* lineEnd = std::to_chars(lineText, lineText + sizeof lineText, firstLine_).ptr;
   // Records of one run share its start time: the texts are made when it changes.

@@ -8,9 +8,29 @@
 #include <vector>
 
 #include "export/export_row.h"
+#include "platform/code_page.h"
 #include "platform/page_buffer.h"
 
 namespace survey {
+
+// Why lines were not exported, in the order of RecordParser::faultText's texts. kNone and
+// kIncomplete (the bytes end before a match is decided) are never reported.
+enum class Fault : uint8_t {
+  kNone,
+  kIncomplete,
+  kLayout,
+  kNotAWord,
+  kLongWord,
+  kNotUtf8,
+  kFigure,
+  kRepeated,
+  kClock,
+  kNoDate,
+  kTooLong,
+  kNoLineEnd,
+  kCutShort,
+  kNotInRecord
+};
 
 // Lines that were not exported: a record that does not match the layout, or lines outside any
 // record. `message` says which ("record skipped: ...", "lines skipped: ...") and why.
@@ -18,6 +38,17 @@ struct SkippedLines {
   uint64_t firstLine;
   uint64_t lastLine;
   std::string_view message;
+  Fault fault;
+};
+
+// What a file showed that changes no data and was accepted, and what it may need.
+struct FileNotes {
+  bool byteOrderMark = false;     // a UTF-8 byte-order mark at the start, passed over
+  bool utf16 = false;             // a UTF-16 byte-order mark at the start
+  bool noFinalLineEnd = false;    // the last record's last line ends with the file
+  uint64_t trimmedLines = 0;      // lines read without the blanks that ended them
+  uint64_t convertedRecords = 0;  // records with answers read in the legacy code page
+  uint64_t notUtf8 = 0;           // answers neither UTF-8 nor (if named) in the code page
 };
 
 class RecordSink {
@@ -28,7 +59,7 @@ class RecordSink {
   virtual void skipped(const SkippedLines& lines) = 0;
 };
 
-struct TextPattern;
+struct LinePattern;
 struct RecordPatterns;
 
 // Reads one file's records: the 35 lines in order, exact but for fields holding what the program
@@ -56,45 +87,42 @@ class RecordParser {
   void filled(size_t count);
   // The file's bytes, in pieces of any size.
   void feed(std::string_view bytes);
-  // The end of the file: reports what is left unfinished.
+  // The end of the file: takes a last line that has no line end, reports what is left
+  // unfinished.
   void finish();
+
+  // Answers that are not valid UTF-8 are read in this code page from now on (null: none).
+  void readOtherAnswersIn(CodePage* codePage) { codePage_ = codePage; }
+  const FileNotes& notes() const { return notes_; }
+
+  static const char* faultText(Fault fault);
 
  private:
   enum class State { kBetweenRecords, kInRecord, kSkipping };
-  // What is wrong with a line, in the order of faultText's texts. kIncomplete: the bytes end
-  // before the match is decided.
-  enum class Fault {
-    kNone,
-    kIncomplete,
-    kLayout,
-    kNotAWord,
-    kLongWord,
-    kNotUtf8,
-    kFigure,
-    kRepeated,
-    kClock,
-    kNoDate,
-    kTooLong,
-    kNoLineEnd
-  };
-  static const char* faultText(Fault fault);
 
   // The lines expected next, each matched where it stands; `end` may cut the last one short.
   // Returns where the first line that is not the one expected begins.
   const char* takeExpectedLines(const char* at, const char* end);
-  // Anything else, one whole line at a time.
-  void takeLine(std::string_view line, bool tooLong);
+  // Anything else, one whole line at a time; `unended`: the file ends inside it, and its last
+  // byte is the line end put after the file's bytes.
+  void takeLine(std::string_view line, bool tooLong, bool unended = false);
+  // Whether the bytes put in so far may still begin with a byte-order mark.
+  bool awaitingStart();
   // A record's first line, which begins a record whatever came before.
   bool tryStartRecord(const char* at, const char* end, uint64_t lineNumber, size_t* length);
-  Fault matchLine(size_t recordLine, const char* at, const char* end, size_t* length);
+  // With the line end of the line before, or else the other one; `trimmed`: the line's patterns
+  // without its ending blanks.
+  Fault matchLine(size_t recordLine, const char* at, const char* end, size_t* length,
+                  bool trimmed = false);
   // Requires a white space byte at `end`, where a field's scan stops at the latest.
-  Fault match(const TextPattern& pattern, const char* at, const char* end, size_t* length);
+  Fault match(const LinePattern& pattern, const char** line, const char* end);
   // `ascii`: the value has no byte of 0x80 and above.
   Fault takeField(size_t field, std::string_view value, bool ascii);
+  Fault takeWord(size_t field, std::string_view value, bool ascii);
   static Fault checkWord(std::string_view value, bool ascii);
   void completeRecord();
-  void startSkipping(uint64_t firstLine, std::string message);
-  void reportSkipped(uint64_t firstLine, uint64_t lastLine, std::string_view message);
+  void startSkipping(uint64_t firstLine, std::string message, Fault fault);
+  void reportSkipped(uint64_t firstLine, uint64_t lastLine, std::string_view message, Fault fault);
   static std::string cutShortText(size_t linesRead, const std::string& cause);
   void keepFieldTexts();
 
@@ -103,8 +131,10 @@ class RecordParser {
   RecordSink& sink_;
 
   // Room for a line carried over from the block before, then the block, then a line end that
-  // stops field scans at the end of the bytes.
+  // stops field scans at the end of the bytes, and the bytes after it that a scan of four bytes
+  // at a time reads.
   static constexpr size_t kCarryRoom = (kMaxLineLength + 1 + kPageSize - 1) / kPageSize * kPageSize;
+  static constexpr size_t kEndRoom = 4;
   const size_t blockEnd_;
   PageBuffer buffer_;
   size_t begin_ = kCarryRoom;  // the first byte not taken yet, at a line's start
@@ -112,6 +142,7 @@ class RecordParser {
   bool lineTried_ = false;     // the line at begin_ is not the one expected: its end is sought
   size_t searched_ = 0;        // up to where that line is known to have no line end
   bool tooLong_ = false;       // that line is too long, and its bytes so far are dropped
+  bool started_ = false;       // the file's first bytes are known not to be a byte-order mark
 
   uint64_t lineNumber_ = 0;
   bool crlf_ = false;  // the line end of the line matched last
@@ -119,6 +150,10 @@ class RecordParser {
   uint64_t firstLine_ = 0;  // of the record being read or of the lines being skipped
   size_t recordLine_ = 0;   // how many lines of the record have matched
   std::string skipMessage_;
+  Fault skipFault_ = Fault::kNotInRecord;
+  CodePage* codePage_ = nullptr;
+  bool converted_ = false;  // the current record has an answer read in the code page
+  FileNotes notes_;
 
   // The current record's fields: the text, pointing into the buffer until keepFieldTexts copies
   // it into `kept`, and the record in which it was read last.

@@ -33,6 +33,8 @@ const SpecialField kSpecialFields[] = {
     {"year", FieldKind::kYear, ""},
 };
 
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
 int columnNamed(std::string_view name) {
   for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
     if (kColumnNames[column] == name) return static_cast<int>(column);
@@ -40,27 +42,57 @@ int columnNamed(std::string_view name) {
   return -1;
 }
 
+// A line as text: a head, then each field with the fixed text after it.
+struct LineText {
+  struct Segment {
+    size_t field;
+    std::string tail;
+  };
+  std::string head;
+  std::vector<Segment> segments;
+  std::string& last() { return segments.empty() ? head : segments.back().tail; }
+};
+
 class PatternBuilder {
  public:
   RecordPatterns build();
 
  private:
-  TextPattern compileLine(size_t line);
+  LineText compileLine(size_t line);
   size_t fieldNamed(std::string_view name);
+  // Puts the line's texts into the arena and its steps after the others; `place` points them
+  // there once the arena is complete.
+  void add(const LineText& text, LinePattern* pattern);
+  void place();
 
   RecordPatterns patterns_;
+  // Until the arena is complete: each pattern's head and steps, and each step's tail, by offset.
+  struct Pending {
+    LinePattern* pattern;
+    size_t headAt, headSize, firstStep, stepCount;
+  };
+  std::vector<Pending> pending_;
+  std::vector<std::pair<size_t, size_t>> tails_;
 };
 
 RecordPatterns PatternBuilder::build() {
   for (size_t line = 0; line < kRecordLineCount; ++line) {
-    TextPattern body = compileLine(line);
+    LineText body = compileLine(line);
+    LineText trimmed = body;
+    std::string& end = trimmed.last();
+    while (!end.empty() && isBlank(end.back())) end.pop_back();
+    patterns_.hasTrimmed[line] = end.size() != body.last().size();
     for (int crlf = 0; crlf < 2; ++crlf) {
-      TextPattern& pattern = patterns_.lines[crlf][line];
-      pattern = body;
-      (pattern.segments.empty() ? pattern.head : pattern.segments.back().tail) +=
-          crlf ? "\r\n" : "\n";
+      const char* lineEnd = crlf ? "\r\n" : "\n";
+      LineText text = body;
+      text.last() += lineEnd;
+      add(text, &patterns_.lines[crlf][line]);
+      text = trimmed;
+      text.last() += lineEnd;
+      add(text, &patterns_.trimmed[crlf][line]);
     }
   }
+  place();
   for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
     auto field = std::find_if(patterns_.fields.begin(), patterns_.fields.end(),
                               [&](const auto& f) { return f.column == static_cast<int>(column); });
@@ -78,10 +110,39 @@ RecordPatterns PatternBuilder::build() {
   patterns_.timeSuffix = midnight.substr(at + 8);
   patterns_.timeLineLength = midnight.size();
   std::copy(std::begin(monthNames), std::end(monthNames), patterns_.monthNames);
-  return patterns_;
+  return std::move(patterns_);
 }
 
-TextPattern PatternBuilder::compileLine(size_t line) {
+void PatternBuilder::add(const LineText& text, LinePattern* pattern) {
+  std::string& arena = patterns_.arena;
+  pending_.push_back(
+      {pattern, arena.size(), text.head.size(), patterns_.steps.size(), text.segments.size()});
+  arena += text.head;
+  for (const LineText::Segment& segment : text.segments) {
+    const RecordPatterns::Field& field = patterns_.fields[segment.field];
+    patterns_.steps.push_back(
+        {static_cast<uint16_t>(segment.field), field.kind, segment.tail[0], {}});
+    tails_.emplace_back(arena.size(), segment.tail.size());
+    arena += segment.tail;
+  }
+}
+
+void PatternBuilder::place() {
+  const char* arena = patterns_.arena.data();
+  for (size_t step = 0; step < patterns_.steps.size(); ++step) {
+    PatternStep& placed = patterns_.steps[step];
+    const size_t compared = placed.kind == FieldKind::kTimeLine ? 0 : 1;
+    placed.rest = {arena + tails_[step].first + compared,
+                   static_cast<uint32_t>(tails_[step].second - compared)};
+  }
+  for (const Pending& line : pending_) {
+    *line.pattern = {{arena + line.headAt, static_cast<uint32_t>(line.headSize)},
+                     patterns_.steps.data() + line.firstStep,
+                     patterns_.steps.data() + line.firstStep + line.stepCount};
+  }
+}
+
+LineText PatternBuilder::compileLine(size_t line) {
   // The line rendered as the record writer renders it, with a NUL byte for each field.
   std::vector<size_t> fields;
   std::string rendered;
@@ -94,27 +155,30 @@ TextPattern PatternBuilder::compileLine(size_t line) {
         return true;
       },
       &rendered);
-  TextPattern pattern;
+  LineText pattern;
   size_t at = rendered.find('\0');
   pattern.head = rendered.substr(0, at);
   for (size_t field : fields) {
     size_t next = rendered.find('\0', at + 1);
-    FieldKind kind = patterns_.fields[field].kind;
-    if (kind == FieldKind::kDay) patterns_.dayLine = line;
-    pattern.segments.push_back({field, kind, rendered.substr(at + 1, next - (at + 1))});
+    RecordPatterns::Field& known = patterns_.fields[field];
+    if (known.kind == FieldKind::kDay) patterns_.dayLine = line;
+    if (known.recordLines.empty() || known.recordLines.back() != line) {
+      known.recordLines.push_back(line);
+    }
+    pattern.segments.push_back({field, rendered.substr(at + 1, next - (at + 1))});
     at = next;
   }
   const std::string where = "record line " + std::to_string(line + 1) + ": ";
   // A field is read up to the first byte it cannot hold, which must begin the text after it
-  // (the line end, after the last one).
-  for (const TextPattern::Segment& segment : pattern.segments) {
+  // (the line end, after the last one); a blank there may be trimmed, leaving the line end.
+  for (const LineText::Segment& segment : pattern.segments) {
     if (segment.tail.empty() && &segment != &pattern.segments.back()) {
       throw std::logic_error(where + "two fields with nothing between them");
     }
     char first = segment.tail.empty() ? '\n' : segment.tail[0];
-    bool numeric = segment.kind == FieldKind::kDay || segment.kind == FieldKind::kYear;
-    if (segment.kind != FieldKind::kTimeLine && !isWhiteSpace(first) &&
-        !(numeric && !isDigit(first))) {
+    FieldKind kind = patterns_.fields[segment.field].kind;
+    bool numeric = kind == FieldKind::kDay || kind == FieldKind::kYear;
+    if (kind != FieldKind::kTimeLine && !isWhiteSpace(first) && !(numeric && !isDigit(first))) {
       throw std::logic_error(where + "the field " + patterns_.fields[segment.field].name +
                              " runs into the text after it");
     }
@@ -127,7 +191,7 @@ size_t PatternBuilder::fieldNamed(std::string_view name) {
   for (size_t i = 0; i < fields.size(); ++i) {
     if (fields[i].name == name) return i;
   }
-  RecordPatterns::Field field{std::string(name), FieldKind::kWord, columnNamed(name)};
+  RecordPatterns::Field field{std::string(name), FieldKind::kWord, columnNamed(name), {}};
   for (const SpecialField& special : kSpecialFields) {
     if (special.name == name) {
       field.kind = special.kind;

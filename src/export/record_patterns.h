@@ -1,7 +1,8 @@
 // The record layout as text patterns to match: its fixed texts, with contact texts and rules
-// filled in, and the fields between them.
+// filled in, and the fields between them, compiled into flat steps.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,35 +12,56 @@
 
 namespace survey {
 
-enum class FieldKind { kWord, kFigure, kTimeLine, kDay, kMonthName, kYear };
+enum class FieldKind : uint8_t { kWord, kFigure, kTimeLine, kDay, kMonthName, kYear };
 
-// A head of fixed text, then each field followed by the fixed text up to the next field.
-struct TextPattern {
-  struct Segment {
-    size_t field;
-    FieldKind kind;
-    std::string tail;  // never empty; its first byte is one the field cannot hold
-  };
-  std::string head;
-  std::vector<Segment> segments;
+// A fixed text, in the patterns' one arena.
+struct FixedText {
+  const char* data;
+  uint32_t size;
+};
+
+// A field, then the fixed text up to the next field or the line end. The tail is never empty;
+// its first byte, `stop`, is one the field cannot hold and ends the field's scan, so only the
+// `rest` of the tail is left to compare (the whole tail after the time line, which is not
+// scanned).
+struct PatternStep {
+  uint16_t field;
+  FieldKind kind;
+  char stop;
+  FixedText rest;
+};
+
+// A line: a head of fixed text, then its steps.
+struct LinePattern {
+  FixedText head;
+  const PatternStep* steps;
+  const PatternStep* stepsEnd;
 };
 
 struct RecordPatterns {
   struct Field {
     std::string name;
     FieldKind kind;
-    int column;  // -1: checked, not exported
+    int column;                       // -1: checked, not exported
+    std::vector<size_t> recordLines;  // the record lines that show it, from 0
   };
 
   std::vector<Field> fields;
-  // Each line with its line end, LF in [0] and CRLF in [1].
-  TextPattern lines[2][kRecordLineCount];
+  // Each line with its line end, LF in [0] and CRLF in [1]; then the same with the blanks at its
+  // end removed, as an editor that trims them leaves it (`hasTrimmed`: the line ends in blanks).
+  LinePattern lines[2][kRecordLineCount];
+  LinePattern trimmed[2][kRecordLineCount];
+  bool hasTrimmed[kRecordLineCount] = {};
   int fieldOfColumn[kColumnCount] = {};
   size_t dayLine = 0;  // the record line with the start date, from 0
   // The time line around its "hh:mm AM" part, and its length.
   std::string timePrefix, timeSuffix;
   size_t timeLineLength = 0;
   std::string_view monthNames[12];
+
+  // Where the fixed texts and steps live; the patterns point into them.
+  std::string arena;
+  std::vector<PatternStep> steps;
 };
 
 // Built once from the record writer's table; throws std::logic_error if that has a field which

@@ -2,6 +2,7 @@
 #include "export/row_writers.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -10,7 +11,40 @@
 namespace survey {
 namespace {
 
-char* copy(std::string_view text, char* to) { return std::copy(text.begin(), text.end(), to); }
+template <typename Word>
+void copyWord(const char* from, char* to) {
+  Word word;
+  std::memcpy(&word, from, sizeof word);
+  std::memcpy(to, &word, sizeof word);
+}
+
+// Most values and keys are a few bytes: those are copied inline, in words that may overlap.
+inline char* copy(std::string_view text, char* to) {
+  const size_t size = text.size();
+  const char* from = text.data();
+  if (size > 32) {
+    std::memcpy(to, from, size);
+  } else if (size >= 8) {
+    if (size > 16) {
+      copyWord<uint64_t>(from + 8, to + 8);
+      copyWord<uint64_t>(from + size - 16, to + size - 16);
+    }
+    copyWord<uint64_t>(from, to);
+    copyWord<uint64_t>(from + size - 8, to + size - 8);
+  } else if (size >= 4) {
+    copyWord<uint32_t>(from, to);
+    copyWord<uint32_t>(from + size - 4, to + size - 4);
+  } else if (size > 0) {
+    to[0] = from[0];
+    to[size / 2] = from[size / 2];
+    to[size - 1] = from[size - 1];
+  }
+  return to + size;
+}
+
+bool looksLikeAFormula(std::string_view value) {
+  return !value.empty() && std::string_view("=+-@\t\r").find(value[0]) != std::string_view::npos;
+}
 
 bool needsQuotes(std::string_view value) {
   bool needed = false;
@@ -18,10 +52,12 @@ bool needsQuotes(std::string_view value) {
   return needed;
 }
 
-// At most 2 * size + 2 bytes.
-char* writeCsvField(std::string_view value, char* to) {
-  if (!needsQuotes(value)) return copy(value, to);
-  *to++ = '"';
+// At most 2 * size + 3 bytes.
+char* writeCsvField(std::string_view value, bool safe, char* to) {
+  const bool quoted = needsQuotes(value);
+  if (quoted) *to++ = '"';
+  if (safe && looksLikeAFormula(value)) *to++ = '\'';
+  if (!quoted) return copy(value, to);
   for (char c : value) {
     *to++ = c;
     if (c == '"') *to++ = '"';
@@ -30,10 +66,9 @@ char* writeCsvField(std::string_view value, char* to) {
   return to;
 }
 
-// At most 6 * size + 2 bytes.
+// The string's text between its quotes: at most 6 * size bytes.
 char* writeJsonString(std::string_view value, char* to) {
   static const char kHex[] = "0123456789abcdef";
-  *to++ = '"';
   size_t plainFrom = 0;
   for (size_t at = 0; at < value.size();) {
     unsigned char c = static_cast<unsigned char>(value[at]);
@@ -62,25 +97,24 @@ char* writeJsonString(std::string_view value, char* to) {
     }
     plainFrom = ++at;
   }
-  to = copy(value.substr(plainFrom), to);
-  *to++ = '"';
-  return to;
+  return copy(value.substr(plainFrom), to);
 }
 
-// Each column's key as it opens its member: {"file": ,"line": ,"runDate": and so on.
+// Each column's key as it opens its member, with the opening quote of its value but for the
+// line's number: {"file":" ,"line": ,"runDate":" and so on.
 struct JsonKeys {
   JsonKeys() {
     for (size_t column = 0; column < kColumnCount; ++column) {
-      keys[column] = (column == 0 ? "{\"" : ",\"") + std::string(kColumnNames[column]) + "\":";
+      keys[column] = (column == 0 ? "{\"" : ",\"") + std::string(kColumnNames[column]) +
+                     "\":" + (column == kLineColumn ? "" : "\"");
+      total += keys[column].size();
     }
   }
   std::string keys[kColumnCount];
+  size_t total = 0;
 };
 
-const JsonKeys& jsonKeys() {
-  static const JsonKeys keys;
-  return keys;
-}
+const JsonKeys kJsonKeys;
 
 }  // namespace
 
@@ -92,47 +126,80 @@ void appendCsvHeader(std::string* out) {
   out->append("\r\n");
 }
 
-size_t csvRowBound(const ExportRow& row) {
-  size_t bound = 2;
-  for (std::string_view field : row.fields) bound += 2 * field.size() + 3;
-  return bound;
+void appendCsvValues(const std::string_view* values, size_t count, bool safeCells,
+                     std::string* out) {
+  for (size_t i = 0; i < count; ++i) {
+    size_t at = out->size();
+    out->resize(at + 2 * values[i].size() + 4);
+    if (i > 0) (*out)[at++] = ',';
+    out->resize(
+        static_cast<size_t>(writeCsvField(values[i], safeCells, out->data() + at) - out->data()));
+  }
+  out->append("\r\n");
 }
 
-char* writeCsvRow(const ExportRow& row, char* to) {
+size_t csvRowBound(const ExportRow& row) {
+  size_t size = 0;
+  for (std::string_view field : row.fields) size += field.size();
+  return 2 * size + 4 * kColumnCount + 2;
+}
+
+// Each value followed by a comma; the last comma becomes the row end.
+char* writeCsvRow(const ExportRow& row, bool safeCells, char* to, char** values) {
   for (size_t column = 0; column < kColumnCount; ++column) {
-    if (column > 0) *to++ = ',';
-    to = row.plain[column] ? copy(row.fields[column], to) : writeCsvField(row.fields[column], to);
+    if (column == kRunDateColumn) *values = to;
+    if (safeCells) {
+      to = writeCsvField(row.fields[column], true, to);
+    } else {
+      to = row.plain[column] ? copy(row.fields[column], to)
+                             : writeCsvField(row.fields[column], false, to);
+    }
+    *to++ = ',';
   }
-  *to++ = '\r';
+  to[-1] = '\r';
   *to++ = '\n';
   return to;
 }
 
 size_t jsonLineBound(const ExportRow& row) {
-  size_t bound = 2;
-  for (size_t column = 0; column < kColumnCount; ++column) {
-    bound += jsonKeys().keys[column].size() + 6 * row.fields[column].size() + 2;
-  }
-  return bound;
+  size_t size = 0;
+  for (std::string_view field : row.fields) size += field.size();
+  return kJsonKeys.total + 6 * size + 2 * kColumnCount + 2;
 }
 
-char* writeJsonLine(const ExportRow& row, char* to) {
-  const JsonKeys& keys = jsonKeys();
+char* writeJsonLine(const ExportRow& row, char* to, char** values) {
   for (size_t column = 0; column < kColumnCount; ++column) {
-    to = copy(keys.keys[column], to);
+    if (column == kRunDateColumn) *values = to;
+    to = copy(kJsonKeys.keys[column], to);
     if (column == kLineColumn) {
       to = copy(row.fields[column], to);
-    } else if (row.plain[column]) {
-      *to++ = '"';
-      to = copy(row.fields[column], to);
-      *to++ = '"';
-    } else {
-      to = writeJsonString(row.fields[column], to);
+      continue;
     }
+    to = row.plain[column] ? copy(row.fields[column], to) : writeJsonString(row.fields[column], to);
+    *to++ = '"';
   }
   *to++ = '}';
   *to++ = '\n';
   return to;
+}
+
+void appendJsonObject(const std::string_view* keys, const std::string_view* values, size_t count,
+                      std::string* out) {
+  for (size_t i = 0; i < count; ++i) {
+    size_t at = out->size();
+    out->resize(at + keys[i].size() + 6 * values[i].size() + 12);
+    char* to = out->data() + at;
+    *to++ = i == 0 ? '{' : ',';
+    *to++ = '"';
+    to = writeJsonString(keys[i], to);
+    *to++ = '"';
+    *to++ = ':';
+    *to++ = '"';
+    to = writeJsonString(values[i], to);
+    *to++ = '"';
+    out->resize(static_cast<size_t>(to - out->data()));
+  }
+  out->append("}\n");
 }
 
 }  // namespace survey

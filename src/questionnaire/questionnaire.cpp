@@ -99,6 +99,17 @@ bool readAnswer(Console& console, const Question& question, SurveyAnswers& answe
 
 }  // namespace
 
+std::vector<PromptText> promptTexts() {
+  std::vector<PromptText> texts;
+  for (const Question& question : kQuestions) {
+    std::string_view answer = question.real == &A::sameAge          ? "S"
+                              : question.real == &A::anotherYearAge ? "A"
+                                                                    : textAnswerName(question.text);
+    texts.push_back({answer, question.prompt});
+  }
+  return texts;
+}
+
 bool askQuestionnaire(Console& console, SurveyAnswers& answers) {
   for (const Question& question : kQuestions) {
     if (question.leadIn != nullptr) console.stream.line(question.leadIn);

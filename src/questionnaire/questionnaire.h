@@ -1,6 +1,9 @@
 // The 23 questions and the reading of their answers.
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include "console/prompt.h"
 #include "questionnaire/survey_answers.h"
 
@@ -11,5 +14,13 @@ namespace survey {
 // an answer leaves for the next prompts (see readWordAnswer). Returns false when the
 // input ends: no further question is asked and `answers` must not be stored.
 bool askQuestionnaire(Console& console, SurveyAnswers& answers);
+
+// Each prompt in the order asked: the answer it reads, by its answerLookup name ("S" and "A" for
+// the two real answers), and the prompt's line as shown.
+struct PromptText {
+  std::string_view answer;
+  std::string_view prompt;
+};
+std::vector<PromptText> promptTexts();
 
 }  // namespace survey

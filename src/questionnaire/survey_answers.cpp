@@ -58,6 +58,13 @@ const Figure kFigures[] = {
 
 }  // namespace
 
+std::string_view textAnswerName(std::string SurveyAnswers::*field) {
+  for (const TextField& text : kTextFields) {
+    if (text.field == field) return text.name;
+  }
+  return {};
+}
+
 FieldLookup answerLookup(const SurveyAnswers& answers) {
   return [&answers](std::string_view name, std::string* text) {
     for (const TextField& field : kTextFields) {

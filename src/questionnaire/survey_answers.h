@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "console/template.h"
 
@@ -36,5 +37,8 @@ struct SurveyAnswers {
 // Fields for line templates: every text answer by its field name, and the figures "S", "A",
 // "S+A", "A*A", "A+A" and "S/2" to "S/5", "A/2" to "A/5", each as formatReal writes it.
 FieldLookup answerLookup(const SurveyAnswers& answers);
+
+// The answerLookup name of a text answer's field ("firstName" for &SurveyAnswers::firstName).
+std::string_view textAnswerName(std::string SurveyAnswers::*field);
 
 }  // namespace survey

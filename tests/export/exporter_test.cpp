@@ -9,50 +9,11 @@
 #include <vector>
 
 #include "console/input_reader.h"
+#include "export/csv_table.h"
 #include "export/sample_records.h"
 
 namespace survey::testing {
 namespace {
-
-using Table = std::vector<std::map<std::string, std::string>>;
-
-// RFC 4180: a header row, then records; every row ends with CRLF; a field in double quotes
-// may hold commas, CR, LF and doubled double quotes.
-Table decodeCsv(std::string_view text) {
-  std::vector<std::vector<std::string>> rows(1);
-  size_t at = 0;
-  while (at < text.size()) {
-    std::string field;
-    if (text[at] == '"') {
-      for (++at; at < text.size(); ++at) {
-        if (text[at] == '"' && (at + 1 == text.size() || text[at + 1] != '"')) break;
-        if (text[at] == '"') ++at;
-        field.push_back(text[at]);
-      }
-      ++at;
-    } else {
-      while (at < text.size() && text[at] != ',' && text[at] != '\r') field.push_back(text[at++]);
-    }
-    rows.back().push_back(field);
-    if (text.substr(at, 1) == ",") {
-      ++at;
-    } else {
-      EXPECT_EQ(text.substr(at, 2), "\r\n") << "at byte " << at;
-      at += 2;
-      rows.emplace_back();
-    }
-  }
-  rows.pop_back();
-  Table table;
-  for (size_t row = 1; row < rows.size(); ++row) {
-    EXPECT_EQ(rows[row].size(), rows[0].size());
-    table.emplace_back();
-    for (size_t column = 0; column < rows[row].size(); ++column) {
-      table.back()[rows[0][column]] = rows[row][column];
-    }
-  }
-  return table;
-}
 
 void appendUtf8(uint32_t codePoint, std::string* out) {
   if (codePoint < 0x80) {
@@ -146,7 +107,9 @@ TEST(Exporter, ReadsSeveralFilesInTurn) {
   env.memoryFiles().files["south,east.dat"] = withCrLf(recordOf(answersOf("Cy")));
   env.memoryFiles().readChunk = 1000;
   EXPECT_EQ(run(env, {"north/datas.dat", "south,east.dat"}), 0);
-  EXPECT_EQ(env.fakeErrors().text, "");
+  EXPECT_EQ(env.fakeErrors().text,
+            "survey-export: north/datas.dat: 2 records exported\n"
+            "survey-export: south,east.dat: 1 record exported\n");
   Table table = decodeCsv(env.fakeOutput().text);
   ASSERT_EQ(table.size(), 3u);
   const char* const expected[][3] = {{"north/datas.dat", "1", "Ada"},
@@ -195,7 +158,8 @@ TEST(Exporter, ReportsSkippedRecordsAndEndsWithOne) {
   EXPECT_EQ(decodeCsv(env.fakeOutput().text).size(), 1u);
   EXPECT_EQ(env.fakeErrors().text,
             "survey-export: datas.dat:36-43: record skipped: line 43 (record line 8) has no line "
-            "end (the file ends inside it)\n");
+            "end (the file ends inside it)\n"
+            "survey-export: datas.dat: 1 record exported, 1 skipped\n");
 }
 
 TEST(Exporter, NamesAFileThatCannotBeReadAndGoesOnWithTheRest) {
@@ -207,7 +171,9 @@ TEST(Exporter, NamesAFileThatCannotBeReadAndGoesOnWithTheRest) {
   EXPECT_EQ(env.fakeErrors().text,
             "survey-export: missing.dat: No such file or directory\n"
             "survey-export: short.dat:1: line skipped: not part of a record\n"
-            "survey-export: folder: Is a directory\n");
+            "survey-export: folder: Is a directory\n"
+            "survey-export: short.dat: 0 records exported, 1 line outside any record skipped\n"
+            "survey-export: good.dat: 1 record exported\n");
   Table table = decodeCsv(env.fakeOutput().text);
   ASSERT_EQ(table.size(), 1u);
   EXPECT_EQ(table[0]["file"], "good.dat");
@@ -250,7 +216,11 @@ TEST(Exporter, NamesAFileWhoseReadFailsWithoutCallingItsRecordCutShort) {
   FailingReadsEnv env(record + record, record.size() + 500);
   EXPECT_EQ(run(env, {"a.dat", "b.dat"}), 2);
   EXPECT_EQ(env.fakeErrors().text,
-            "survey-export: a.dat: Input/output error\nsurvey-export: b.dat: Input/output error\n");
+            "survey-export: a.dat: Input/output error\n"
+            "survey-export: b.dat: Input/output error\n"
+            "survey-export: a.dat: 1 record exported; the read stopped at an error\n"
+            "survey-export: b.dat: 1 record exported (1 of them duplicates of earlier records); "
+            "the read stopped at an error\n");
   Table table = decodeCsv(env.fakeOutput().text);
   ASSERT_EQ(table.size(), 2u);
   EXPECT_EQ(table[0]["file"], "a.dat");

@@ -6,33 +6,42 @@
 #include <string>
 #include <string_view>
 
+#include "export/export_reports.h"
 #include "export/record_parser.h"
-#include "export/row_text.h"
+#include "export/row_writers.h"
 
 namespace survey::testing {
 
 struct ExportResult {
   std::string rows;     // CSV, without the header
-  std::string reports;  // as survey-export writes them to standard error
+  std::string reports;  // as survey-export writes them to standard error, summary included
   int status = 0;
 };
 
 // `bytes` fed in pieces of `piece` bytes to a parser taking `blockSize` bytes at most at once.
 inline ExportResult readInPieces(std::string_view bytes, const std::string& name, size_t piece,
                                  size_t blockSize = RecordParser::kReadBlock) {
+  struct Reports : ExportReports {
+    Reports() : ExportReports("survey-export") {}
+    void write(const std::string& line) override { text += line; }
+    std::string text;
+  };
   struct Sink : RecordSink {
-    explicit Sink(const std::string& name) : name(name) {}
-    void record(const ExportRow& row) override { appendCsvRow(row, &result.rows); }
-    void skipped(const SkippedLines& lines) override {
-      std::string where = std::to_string(lines.firstLine);
-      if (lines.lastLine != lines.firstLine) where += "-" + std::to_string(lines.lastLine);
-      result.reports +=
-          "survey-export: " + name + ":" + where + ": " + std::string(lines.message) + "\n";
-      result.status = 1;
+    void record(const ExportRow& row) override {
+      size_t start = rows.size();
+      rows.resize(start + csvRowBound(row));
+      char* values = nullptr;
+      char* end = writeCsvRow(row, false, rows.data() + start, &values);
+      reports.exported(!fingerprints.insert(
+          rowFingerprint(std::string_view(values, static_cast<size_t>(end - values)))));
+      rows.resize(static_cast<size_t>(end - rows.data()));
     }
-    const std::string& name;
-    ExportResult result;
-  } sink(name);
+    void skipped(const SkippedLines& lines) override { reports.skipped(lines); }
+    std::string rows;
+    Reports reports;
+    FingerprintSet fingerprints;
+  } sink;
+  sink.reports.beginFile(name);
   RecordParser parser(name, sink, blockSize);
   while (!bytes.empty()) {
     size_t size = std::min(piece, bytes.size());
@@ -40,7 +49,9 @@ inline ExportResult readInPieces(std::string_view bytes, const std::string& name
     bytes.remove_prefix(size);
   }
   parser.finish();
-  return sink.result;
+  sink.reports.endFile(parser.notes(), false, "", false);
+  sink.reports.summarize();
+  return {sink.rows, sink.reports.text, sink.reports.status()};
 }
 
 inline ExportResult readWhole(std::string_view bytes, const std::string& name) {

@@ -10,13 +10,16 @@ namespace survey {
 inline void appendCsvRow(const ExportRow& row, std::string* out) {
   size_t start = out->size();
   out->resize(start + csvRowBound(row));
-  out->resize(static_cast<size_t>(writeCsvRow(row, out->data() + start) - out->data()));
+  char* values = nullptr;
+  out->resize(
+      static_cast<size_t>(writeCsvRow(row, false, out->data() + start, &values) - out->data()));
 }
 
 inline void appendJsonLine(const ExportRow& row, std::string* out) {
   size_t start = out->size();
   out->resize(start + jsonLineBound(row));
-  out->resize(static_cast<size_t>(writeJsonLine(row, out->data() + start) - out->data()));
+  char* values = nullptr;
+  out->resize(static_cast<size_t>(writeJsonLine(row, out->data() + start, &values) - out->data()));
 }
 
 }  // namespace survey

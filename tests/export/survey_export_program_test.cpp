@@ -65,7 +65,10 @@ TEST_F(SurveyExportProgram, ExportsRealFilesAndNamesTheOnesItCannotRead) {
                      "\"firstName\":\"Second\","),
             std::string::npos);
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
-  EXPECT_EQ(read("err"), "survey-export: folder: Is a directory\n");
+  EXPECT_EQ(read("err"),
+            "survey-export: folder: Is a directory\n"
+            "survey-export: datas.dat: 1 record exported\n"
+            "survey-export: crlf.dat: 1 record exported\n");
 }
 
 // A file of many blocks, read a block at a time: the same as one parser fed it whole.

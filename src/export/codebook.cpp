@@ -1,0 +1,112 @@
+// The codebook, from the questionnaire's prompts, the record layout and notes of its own.
+#include "export/codebook.h"
+
+#include <string_view>
+#include <vector>
+
+#include "export/record_patterns.h"
+#include "export/row_writers.h"
+#include "questionnaire/questionnaire.h"
+
+namespace survey {
+namespace {
+
+constexpr std::string_view kCodebookColumns[] = {"column",      "prompt", "promptText",
+                                                 "recordLines", "type",   "note"};
+constexpr std::string_view kTyped = "text as typed";
+constexpr std::string_view kFigure = "number as the record shows it";
+constexpr std::string_view kRunStart = "run start time";
+
+struct ColumnNote {
+  std::string_view column;
+  std::string_view type;
+  std::string_view note;
+};
+
+// The columns that are not plain typed answers.
+const ColumnNote kNotes[] = {
+    {"file", "text", "the file as named on the command line, or (standard input) for -"},
+    {"line", "number", "the line of that file where the record begins"},
+    {"runDate", kRunStart,
+     "the date the program run that saved the record started, YYYY-MM-DD in local time with no "
+     "zone; every record of a run shares it, so a record saved after midnight shows the day "
+     "before"},
+    {"runTime", kRunStart,
+     "the time that run started, HH:MM on the 24-hour clock in local time with no zone; every "
+     "record of a run shares it"},
+    {"entryDate", kTyped, "free text, not checked as a date"},
+    {"entryTime", kTyped, "free text, not checked as a time"},
+    {"ageNowText", kTyped, "free text, not checked as a number"},
+    {"anotherYearAge", kFigure,
+     "the calculated age A, rounded to six significant digits (35, 16.9, 1e+07, nan, inf); an "
+     "answer that was not a number is 0"},
+    {"sameAgePlusAnotherYearAge", kFigure,
+     "the sum S + A of the same age and the calculated age, rounded to six significant digits. "
+     "S is not in the record: it is sameAgePlusAnotherYearAge - anotherYearAge, worked out in "
+     "decimal; that is exact when neither figure was rounded (always for whole ages whose sum "
+     "is below 1000000), and otherwise within the rounding of the two figures"},
+};
+
+// A prompt's line without its arrow and its closing "::".
+std::string_view promptWords(std::string_view prompt) {
+  for (std::string_view mark : {" --> ", " -->"}) {
+    if (prompt.substr(0, mark.size()) == mark) prompt.remove_prefix(mark.size());
+  }
+  while (!prompt.empty() && (prompt.back() == ' ' || prompt.back() == ':')) prompt.remove_suffix(1);
+  return prompt;
+}
+
+std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : std::string(separator)) + part;
+  return text;
+}
+
+}  // namespace
+
+std::string codebook(bool csv, bool safeCells) {
+  const RecordPatterns& patterns = recordPatterns();
+  const std::vector<PromptText> prompts = promptTexts();
+  std::string out;
+  if (csv) appendCsvValues(kCodebookColumns, std::size(kCodebookColumns), false, &out);
+  for (size_t column = 0; column < kColumnCount; ++column) {
+    std::vector<std::string> numbers, texts, lines;
+    if (column > kRunTimeColumn) {
+      const RecordPatterns::Field& field =
+          patterns.fields[static_cast<size_t>(patterns.fieldOfColumn[column])];
+      // "S+A" is answered at the prompts of S and of A.
+      for (size_t from = 0, to = 0; from <= field.name.size(); from = to + 1) {
+        to = std::min(field.name.find('+', from), field.name.size());
+        std::string_view answer = std::string_view(field.name).substr(from, to - from);
+        for (size_t prompt = 0; prompt < prompts.size(); ++prompt) {
+          if (prompts[prompt].answer != answer) continue;
+          numbers.push_back(std::to_string(prompt + 1));
+          texts.emplace_back(promptWords(prompts[prompt].prompt));
+        }
+      }
+      for (size_t line : field.recordLines) lines.push_back(std::to_string(line + 1));
+    } else if (column >= kRunDateColumn) {
+      lines.push_back(std::to_string(patterns.dayLine + 1));
+    }
+    std::string_view type = kTyped, note;
+    for (const ColumnNote& known : kNotes) {
+      if (known.column == kColumnNames[column]) type = known.type, note = known.note;
+    }
+    const std::string values[] = {std::string(kColumnNames[column]),
+                                  joined(numbers, ", "),
+                                  joined(texts, " / "),
+                                  joined(lines, ", "),
+                                  std::string(type),
+                                  std::string(note)};
+    std::string_view views[std::size(values)];
+    std::copy(std::begin(values), std::end(values), views);
+    if (csv) {
+      appendCsvValues(views, std::size(views), safeCells, &out);
+    } else {
+      appendJsonObject(kCodebookColumns, views, std::size(views), &out);
+    }
+  }
+  return out;
+}
+
+}  // namespace survey

@@ -1,0 +1,168 @@
+// Skipped lines reported and folded, the summary of each file, and the fingerprint table.
+#include "export/export_reports.h"
+
+#include <cstring>
+
+namespace survey {
+namespace {
+
+uint64_t load8(const char* at) {
+  uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// One step of the fingerprint: a multiply that spreads each byte over the high bits, and a
+// rotation that brings them down for the next step.
+uint64_t mix(uint64_t state, uint64_t word) {
+  state = (state ^ word) * 0x9E3779B97F4A7C15u;
+  return state << 31 | state >> 33;
+}
+
+// What follows "more " in the line that counts the reports not shown.
+std::string foldedText(Fault fault) {
+  if (fault == Fault::kCutShort) return "records skipped that were cut short";
+  if (fault == Fault::kNotInRecord) return "stretches of lines skipped as not part of a record";
+  return std::string("records skipped where a line ") + RecordParser::faultText(fault);
+}
+
+// "1 record", "2 records".
+std::string counted(uint64_t count, const std::string& noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+uint64_t rowFingerprint(std::string_view values) {
+  // Two states, each taking every other word, so that their multiplies overlap.
+  uint64_t first = mix(0x2545F4914F6CDD1Du, values.size()), second = 0x9E3779B97F4A7C15u;
+  const char* at = values.data();
+  const char* const end = at + values.size();
+  if (values.size() < 8) {
+    uint64_t word = 0;
+    std::memcpy(&word, at, values.size());
+    first = mix(first, word);
+  } else {
+    for (; end - at > 16; at += 16) {
+      first = mix(first, load8(at));
+      second = mix(second, load8(at + 8));
+    }
+    if (end - at > 8) second = mix(second, load8(at));
+    first = mix(first, load8(end - 8));  // the last eight bytes, whatever overlaps
+  }
+  // The avalanche of MurmurHash3's finaliser: every bit of the state reaches every bit.
+  uint64_t state = first ^ mix(second, 0);
+  state ^= state >> 33;
+  state *= 0xFF51AFD7ED558CCDu;
+  state ^= state >> 33;
+  state *= 0xC4CEB9FE1A85EC53u;
+  return state ^ state >> 33;
+}
+
+bool FingerprintSet::insert(uint64_t fingerprint) {
+  if (!place(fingerprint + (fingerprint == 0))) return false;
+  if (++count_ > (mask_ + 1) / 4 * 3) grow();
+  return true;
+}
+
+void FingerprintSet::prefetch(uint64_t fingerprint) const {
+  const size_t slot = fingerprint & mask_;
+  const std::unique_ptr<uint64_t[]>& segment = segments_[slot >> kSegmentBits];
+  if (segment != nullptr) __builtin_prefetch(&segment[slot & (kSegmentSize - 1)]);
+}
+
+bool FingerprintSet::place(uint64_t fingerprint) {
+  for (size_t slot = fingerprint & mask_;; slot = (slot + 1) & mask_) {
+    std::unique_ptr<uint64_t[]>& segment = segments_[slot >> kSegmentBits];
+    if (segment == nullptr) segment = std::make_unique<uint64_t[]>(kSegmentSize);
+    uint64_t& kept = segment[slot & (kSegmentSize - 1)];
+    if (kept == fingerprint) return false;
+    if (kept == 0) {
+      kept = fingerprint;
+      return true;
+    }
+  }
+}
+
+// Twice the slots. The old segments are moved over in order, each freed once empty; a segment's
+// fingerprints land in the new segments of the same index and of that index plus the old count,
+// so the new table's segments are allocated as the old ones go.
+void FingerprintSet::grow() {
+  std::vector<std::unique_ptr<uint64_t[]>> old(segments_.size() * 2);
+  old.swap(segments_);
+  mask_ = mask_ * 2 + 1;
+  for (std::unique_ptr<uint64_t[]>& segment : old) {
+    if (segment == nullptr) continue;
+    for (size_t slot = 0; slot < kSegmentSize; ++slot) {
+      if (segment[slot] != 0) place(segment[slot]);
+    }
+    segment.reset();
+  }
+}
+
+void ExportReports::beginFile(std::string_view name) {
+  files_.emplace_back();
+  file().name = name;
+}
+
+void ExportReports::skipped(const SkippedLines& lines) {
+  status_ = 1;
+  FileTally& tally = file();
+  if (lines.fault == Fault::kNotInRecord) {
+    tally.outsideLines += lines.lastLine - lines.firstLine + 1;
+  } else {
+    ++tally.records;
+  }
+  if (++tally.ofKind[static_cast<size_t>(lines.fault)] > kShownOfAKind) return;
+  std::string where = std::to_string(lines.firstLine);
+  if (lines.lastLine != lines.firstLine) where += "-" + std::to_string(lines.lastLine);
+  report(tally.name + ":" + where + ": " + std::string(lines.message));
+}
+
+void ExportReports::endFile(const FileNotes& notes, bool readFailed, std::string_view codePage,
+                            bool unique) {
+  FileTally& tally = file();
+  for (size_t fault = 0; fault < std::size(tally.ofKind); ++fault) {
+    if (tally.ofKind[fault] <= kShownOfAKind) continue;
+    report(tally.name + ": " + std::to_string(tally.ofKind[fault] - kShownOfAKind) + " more " +
+           foldedText(static_cast<Fault>(fault)) + " (not shown)");
+  }
+  std::string& text = tally.summary;
+  text = tally.name + ": " + counted(tally.exported + (unique ? 0 : tally.duplicates), "record") +
+         " exported";
+  if (tally.duplicates > 0 && unique) {
+    text += ", " + counted(tally.duplicates, "duplicate") + " of earlier records left out";
+  } else if (tally.duplicates > 0) {
+    text += " (" + std::to_string(tally.duplicates) + " of them duplicates of earlier records)";
+  }
+  if (tally.records > 0) text += ", " + std::to_string(tally.records) + " skipped";
+  if (tally.outsideLines > 0) {
+    text += ", " + counted(tally.outsideLines, "line") + " outside any record skipped";
+  }
+  if (readFailed) text += "; the read stopped at an error";
+  if (notes.byteOrderMark) text += "; a UTF-8 byte-order mark at the start, passed over";
+  if (notes.trimmedLines > 0) {
+    text += "; " + counted(notes.trimmedLines, "line") +
+            " without the blanks that end them (as an editor trims them), read as written";
+  }
+  if (notes.noFinalLineEnd) text += "; no line end at the end of the file, read as if there were";
+  if (notes.convertedRecords > 0) {
+    text += "; " + counted(notes.convertedRecords, "record") + " with answers read as " +
+            std::string(codePage);
+  }
+  if (notes.utf16) {
+    text += "; the file is UTF-16: convert it to UTF-8 first (iconv -f UTF-16 -t UTF-8)";
+  } else if (notes.notUtf8 > 0 && codePage.empty()) {
+    text +=
+        "; answers that are not UTF-8 may be in a legacy code page: name it with --encoding "
+        "(cp850, cp437, cp1252)";
+  }
+}
+
+void ExportReports::summarize() {
+  for (const FileTally& tally : files_) {
+    if (!tally.summary.empty()) report(tally.summary);
+  }
+}
+
+}  // namespace survey
