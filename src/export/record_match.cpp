@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "console/input_reader.h"
+#include "console/utf8.h"
 #include "export/field_values.h"
 #include "export/record_parser.h"
 #include "export/record_patterns.h"
-#include "export/utf8.h"
 
 namespace survey {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "export/utf8.h"
+#include "console/utf8.h"
 
 namespace survey {
 namespace {

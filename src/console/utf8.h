@@ -1,4 +1,4 @@
-// Checking UTF-8, for record answers and for JSON text.
+// Checking UTF-8: typed answers in notices, record answers, JSON text.
 #pragma once
 
 #include <cstddef>

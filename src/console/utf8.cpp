@@ -1,5 +1,5 @@
 // The well-formed UTF-8 byte sequences (RFC 3629).
-#include "export/utf8.h"
+#include "console/utf8.h"
 
 #include <cstdint>
 
