@@ -182,7 +182,8 @@ windows_console_stage() (
       Łódź/datas.dat </dev/null >"windows.$form" 2>/dev/null) ||
       fail "survey-export.exe --format $form Łódź/datas.dat failed under Wine"
     (cd "$work/export" && "$root/build/survey-export" --format "$form" Łódź/datas.dat \
-      >"linux.$form" 2>/dev/null) || fail "build/survey-export (the Linux build) is needed to compare with"
+      >"linux.$form" 2>/dev/null) ||
+      fail "build/survey-export (the Linux build) is needed to compare with"
     # CSV rows end in CR LF everywhere; JSON Lines do on Windows only.
     [ "$form" = csv ] || perl -pi -e 's/\n/\r\n/' "$work/export/linux.$form"
     cmp -s "$work/export/windows.$form" "$work/export/linux.$form" ||
