@@ -60,17 +60,6 @@ char* RecordParser::room(size_t* capacity) {
   return buffer_.data() + end_;
 }
 
-void RecordParser::feed(std::string_view bytes) {
-  while (!bytes.empty()) {
-    size_t capacity = 0;
-    char* to = room(&capacity);
-    size_t count = std::min(capacity, bytes.size());
-    std::memcpy(to, bytes.data(), count);
-    filled(count);
-    bytes.remove_prefix(count);
-  }
-}
-
 // Copies the current record's field texts out of the buffer, which is about to be overwritten.
 void RecordParser::keepFieldTexts() {
   if (state_ != State::kInRecord) return;

@@ -85,8 +85,6 @@ class RecordParser {
   char* room(size_t* capacity);
   // Takes the first `count` bytes of the room.
   void filled(size_t count);
-  // The file's bytes, in pieces of any size.
-  void feed(std::string_view bytes);
   // The end of the file: takes a last line that has no line end, reports what is left
   // unfinished.
   void finish();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,18 @@
 #include "export/row_writers.h"
 
 namespace survey::testing {
+
+// Puts `bytes` into the parser as reads of the file would, in as many rooms as they need.
+inline void feed(RecordParser& parser, std::string_view bytes) {
+  while (!bytes.empty()) {
+    size_t capacity = 0;
+    char* to = parser.room(&capacity);
+    size_t count = std::min(capacity, bytes.size());
+    std::memcpy(to, bytes.data(), count);
+    parser.filled(count);
+    bytes.remove_prefix(count);
+  }
+}
 
 struct ExportResult {
   std::string rows;     // CSV, without the header
@@ -45,7 +58,7 @@ inline ExportResult readInPieces(std::string_view bytes, const std::string& name
   RecordParser parser(name, sink, blockSize);
   while (!bytes.empty()) {
     size_t size = std::min(piece, bytes.size());
-    parser.feed(bytes.substr(0, size));
+    feed(parser, bytes.substr(0, size));
     bytes.remove_prefix(size);
   }
   parser.finish();

@@ -35,7 +35,7 @@ Collected parse(std::string_view bytes, size_t piece = kWhole) {
   RecordParser parser("datas.dat", collected);
   while (!bytes.empty()) {
     size_t size = std::min(piece, bytes.size());
-    parser.feed(bytes.substr(0, size));
+    feed(parser, bytes.substr(0, size));
     bytes.remove_prefix(size);
   }
   parser.finish();
