@@ -42,6 +42,8 @@ std::vector<std::string> expectedLines(std::string_view file) {
 struct NoReports : survey::StoreReports {
   void waiting(const std::string&, const survey::Status&) override {}
   void recordTakenOut(const std::string&, const survey::Status&, std::string_view) override {}
+  void recordRewritten(const std::string&, std::string_view) override {}
+  void safeguardLost(const std::string&, const survey::Status&) override {}
 };
 
 }  // namespace

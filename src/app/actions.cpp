@@ -22,6 +22,11 @@ constexpr const char* kTakenOut =
     "a record that a stopped save left unfinished could not be completed (";
 constexpr const char* kTakenOutOf = ") and was taken out of ";
 constexpr const char* kItFollows = "; it follows";
+constexpr const char* kRewritten =
+    "a record that a stopped save left damaged (its bytes lost) was written again to ";
+constexpr const char* kNotAJournal = " is not this program's and cannot be removed (";
+constexpr const char* kWithoutSafeguard =
+    "); records are saved without the safeguard against a stopped save";
 
 // A record on standard error, shown as the listing shows it, so that it cannot drive the
 // terminal and nothing typed is lost.
@@ -42,6 +47,13 @@ class SessionReports : public StoreReports {
     session_.notice(kTakenOut + why.reason() + kTakenOutOf + path + kItFollows);
     attachRecord(session_, record);
   }
+  void recordRewritten(const std::string& path, std::string_view record) override {
+    session_.notice(kRewritten + path + kItFollows);
+    attachRecord(session_, record);
+  }
+  void safeguardLost(const std::string& journalPath, const Status& why) override {
+    session_.notice(journalPath + kNotAJournal + why.reason() + kWithoutSafeguard);
+  }
 
  private:
   Session& session_;
@@ -58,7 +70,7 @@ Flow runQuestionnaireAction(Session& session) {
   showSummary(session.stream(), session.answers);
   const std::string record = buildRecord(answerLookup(session.answers), session.startClock());
   SessionReports reports(session);
-  Status saved = appendRecord(session.files(), kRecordFileName, record, reports);
+  Status saved = appendRecord(session.files(), kRecordFileName, record, reports, session.storeMemory);
   if (!saved.ok()) {
     session.notice(kCannotSave + std::string(kRecordFileName) + ": " + saved.reason() +
                    kRecordFollows);

@@ -10,6 +10,7 @@
 #include "console/start_clock.h"
 #include "platform/env.h"
 #include "questionnaire/survey_answers.h"
+#include "records/record_store.h"
 
 namespace survey {
 
@@ -36,6 +37,7 @@ class Session {
   SurveyAnswers answers;
   int menuOption = 0;
   int guideChoice = 0;
+  StoreMemory storeMemory;  // what the record store keeps from one save to the next
 
  private:
   Env& env_;

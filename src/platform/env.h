@@ -114,6 +114,15 @@ inline constexpr std::chrono::milliseconds kWaitBeforeNotice{1000};
 inline constexpr std::chrono::milliseconds kLockWaitLimit{60000};
 inline constexpr std::chrono::milliseconds kSharingWaitLimit{5000};
 
+// What the record store checks of a file before it trusts what the file says.
+struct FileFacts {
+  // With `file`, names the file on this machine: device and inode, or volume and file ID.
+  uint64_t device = 0;
+  uint64_t file = 0;
+  bool ownedByUser = false;       // owned by the user who runs the program
+  bool writableByOthers = false;  // others than its owner may write to it
+};
+
 // A file opened for the record store. Each call is one step of an append or of a read of
 // the records, so that tests can fail or stop the store at any of them.
 class StoreFile : public RandomAccessFile {
@@ -125,6 +134,8 @@ class StoreFile : public RandomAccessFile {
   virtual Status lock(FileLock which, LockMode mode, std::chrono::milliseconds wait) = 0;
   virtual void unlock(FileLock which) = 0;
   virtual Status size(uint64_t* size) = 0;
+  // Who owns the open file, who may write to it, and which file it is.
+  virtual Status facts(FileFacts* facts) = 0;
   // Appends `bytes` at the end of the file with one write (continued only should the system
   // take less); `*written` is how many got in, fewer than asked when it fails (a full disk).
   virtual Status append(std::string_view bytes, size_t* written) = 0;
@@ -152,12 +163,14 @@ class FileSystem {
   virtual Status openStoreFile(const std::string& path, OpenMode mode,
                                std::chrono::milliseconds wait, std::unique_ptr<StoreFile>* file,
                                bool* created) = 0;
-  // Creates `path` for appending; fails when anything has that name, a link included, which
-  // is never followed.
+  // Creates `path` for appending, readable and writable by its owner alone; fails when
+  // anything has that name, a link included, which is never followed.
   virtual Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) = 0;
-  // Reads at most `limit` bytes of the regular file `path`, never through a link: missing when
-  // there is nothing by that name, not-regular when it is a link, directory or device.
-  virtual Status readBounded(const std::string& path, size_t limit, std::string* bytes) = 0;
+  // Reads at most `limit` bytes of the regular file `path`, never through a link, and its
+  // facts: missing when there is nothing by that name, not-regular when it is a link,
+  // directory or device.
+  virtual Status readBounded(const std::string& path, size_t limit, std::string* bytes,
+                             FileFacts* facts) = 0;
   // Removes the entry `path` (a link itself, not what it points to).
   virtual Status remove(const std::string& path) = 0;
   // Syncs the directory that holds `path`, so that entries created or removed there survive a

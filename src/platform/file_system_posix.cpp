@@ -106,6 +106,16 @@ class PosixStoreFile : public StoreFile {
     return Status();
   }
 
+  Status facts(FileFacts* facts) override {
+    struct stat info;
+    if (fstat(fd_, &info) != 0) return failure(errno);
+    facts->device = static_cast<uint64_t>(info.st_dev);
+    facts->file = static_cast<uint64_t>(info.st_ino);
+    facts->ownedByUser = info.st_uid == geteuid();
+    facts->writableByOthers = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    return Status();
+  }
+
   // One write normally takes all of `bytes`; should it take less, the next one tells why.
   Status append(std::string_view bytes, size_t* written) override {
     *written = 0;
@@ -186,11 +196,12 @@ class PosixFileSystem : public FileSystem {
 
   Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) override {
     return adopt(
-        open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666),
+        open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600),
         true, file);
   }
 
-  Status readBounded(const std::string& path, size_t limit, std::string* bytes) override {
+  Status readBounded(const std::string& path, size_t limit, std::string* bytes,
+                     FileFacts* facts) override {
     bytes->clear();
     int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && errno == ELOOP) {
@@ -198,6 +209,7 @@ class PosixFileSystem : public FileSystem {
     }
     std::unique_ptr<StoreFile> file;
     Status status = adopt(fd, true, &file);
+    if (status.ok()) status = file->facts(facts);
     if (!status.ok()) return status;
     bytes->resize(limit);
     size_t count = 0;

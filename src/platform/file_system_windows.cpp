@@ -1,9 +1,12 @@
 // The Windows file system: the record store's steps on handles, with LockFileEx for the lock.
 // Paths are UTF-8 in the program and go to the wide calls.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "platform/env.h"
 #include "platform/line_ends.h"
@@ -65,6 +68,39 @@ OVERLAPPED lockRange(FileLock which) {
   at.Offset = static_cast<DWORD>(index(which));
   at.OffsetHigh = kLockOffsetHigh;
   return at;
+}
+
+// Whether `sid` is the user of this process or the owner its new files get.
+bool isThisUser(PSID sid) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  bool same = false;
+  for (TOKEN_INFORMATION_CLASS which : {TokenUser, TokenOwner}) {
+    DWORD size = 0;
+    GetTokenInformation(token, which, nullptr, 0, &size);
+    std::vector<char> buffer(size);
+    if (size == 0 || !GetTokenInformation(token, which, buffer.data(), size, &size)) continue;
+    PSID mine = which == TokenUser ? reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid
+                                   : reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner;
+    same = same || EqualSid(sid, mine);
+  }
+  CloseHandle(token);
+  return same;
+}
+
+// Whether the file of `handle` is owned by the user of this process. A file system that keeps
+// no owners (FAT), where every user may write everything anyway, counts each file as the
+// user's: a handle opened for reading may always read its owner where there is one.
+bool ownedByThisUser(HANDLE handle) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                      nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return true;
+  }
+  const bool mine = owner == nullptr || isThisUser(owner);
+  LocalFree(descriptor);
+  return mine;
 }
 
 class WindowsStoreFile : public StoreFile {
@@ -156,6 +192,19 @@ class WindowsStoreFile : public StoreFile {
     return failure();
   }
 
+  // The owner is compared with the user of this process and with the owner it gives to the
+  // files it creates (the Administrators group, for an elevated one). Who else may write
+  // is left to the folder's inherited permissions, as for the record file itself.
+  Status facts(FileFacts* facts) override {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle_, &info)) return failure();
+    facts->device = info.dwVolumeSerialNumber;
+    facts->file = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    facts->ownedByUser = ownedByThisUser(handle_);
+    facts->writableByOthers = false;
+    return Status();
+  }
+
   Status truncate(uint64_t size) override {
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(size);
@@ -223,7 +272,8 @@ class WindowsFileSystem : public FileSystem {
     return Status();
   }
 
-  Status readBounded(const std::string& path, size_t limit, std::string* bytes) override {
+  Status readBounded(const std::string& path, size_t limit, std::string* bytes,
+                     FileFacts* facts) override {
     bytes->clear();
     // The link itself, and a directory too, so that either is told apart from a missing file.
     HANDLE handle =
@@ -234,9 +284,10 @@ class WindowsFileSystem : public FileSystem {
     if (!isRegularFile(handle)) {
       return Status::error("not a regular file", Status::Kind::kNotRegular);
     }
+    Status status = file.facts(facts);
+    if (!status.ok()) return status;
     bytes->resize(limit);
     size_t count = 0;
-    Status status;
     for (size_t got = 1; got > 0 && count < limit && status.ok(); count += got) {
       status = file.readAt(count, bytes->data() + count, limit - count, &got);
     }

@@ -4,9 +4,11 @@
 // bytes, synced with its directory before the record is written and removed once the record
 // is synced. The next save settles whatever a stopped save left: it completes a record cut
 // short, or takes out one whose save failed (the journal then ends with a mark). A journal is
-// trusted only as far as the file bears it out.
+// used only when this user wrote it for this file, and only as far as the file bears it out;
+// anything else by its name is removed unread, or where it cannot be, saves go on without.
 #include "records/record_store.h"
 
+#include <cstdint>
 #include <functional>
 
 namespace survey {
@@ -26,19 +28,25 @@ constexpr const char* kCannotTakeOut =
 constexpr const char* kTakenOutNext = "; what got in is taken out by the next save";
 constexpr const char* kMayRemain = "; part of it may remain in the file";
 
-// "survey-pending OFFSET LENGTH\n", then the LENGTH bytes of the record as the file holds
-// them, then the take-out mark once the save has failed. Shorter: the append never began.
+// "survey-pending DEVICE FILE OFFSET LENGTH\n" (DEVICE and FILE name the record file), then
+// the LENGTH bytes of the record as the file holds them, then the take-out mark once the save
+// has failed. Shorter: the append never began.
 struct Journal {
+  uint64_t device = 0;
+  uint64_t file = 0;
   uint64_t offset = 0;
   std::string_view text;
   bool takeOut = false;
 };
 
+// Reads a decimal number that fits 64 bits, followed by `end`.
 bool readNumber(std::string_view* text, char end, uint64_t* value) {
   size_t digits = 0;
   *value = 0;
-  while (digits < text->size() && digits < 19 && (*text)[digits] >= '0' && (*text)[digits] <= '9') {
-    *value = *value * 10 + static_cast<uint64_t>((*text)[digits++] - '0');
+  while (digits < text->size() && (*text)[digits] >= '0' && (*text)[digits] <= '9') {
+    const auto digit = static_cast<uint64_t>((*text)[digits++] - '0');
+    if (*value > (UINT64_MAX - digit) / 10) return false;
+    *value = *value * 10 + digit;
   }
   if (digits == 0 || digits >= text->size() || (*text)[digits] != end) return false;
   text->remove_prefix(digits + 1);
@@ -49,7 +57,8 @@ bool parseJournal(std::string_view bytes, Journal* journal) {
   if (bytes.substr(0, kJournalTag.size()) != kJournalTag) return false;
   bytes.remove_prefix(kJournalTag.size());
   uint64_t length = 0;
-  if (!readNumber(&bytes, ' ', &journal->offset) || !readNumber(&bytes, '\n', &length) ||
+  if (!readNumber(&bytes, ' ', &journal->device) || !readNumber(&bytes, ' ', &journal->file) ||
+      !readNumber(&bytes, ' ', &journal->offset) || !readNumber(&bytes, '\n', &length) ||
       bytes.size() < length) {
     return false;
   }
@@ -58,11 +67,33 @@ bool parseJournal(std::string_view bytes, Journal* journal) {
   return true;
 }
 
+// `text` less the line end a save puts before a record when the file did not end with one.
+std::string_view withoutLineEndBefore(std::string_view text) {
+  if (text.substr(0, 2) == "\r\n") return text.substr(2);
+  return text.substr(0, 1) == "\n" ? text.substr(1) : text;
+}
+
+// Whether `held`, read where `text` went, is `text` with some bytes lost: zeros in their place,
+// as a crash can leave them once the file's size is written but not its data.
+bool zerosInPlace(std::string_view held, std::string_view text) {
+  bool lost = false;
+  for (size_t i = 0; i < held.size(); ++i) {
+    if (held[i] == text[i]) continue;
+    if (held[i] != '\0') return false;
+    lost = true;
+  }
+  return lost;
+}
+
 // One save: the record file open and locked, and the journal of this save once written.
 class Append {
  public:
-  Append(FileSystem& files, const std::string& path, StoreReports& reports)
-      : files_(files), path_(path), journalPath_(pendingPath(path)), reports_(reports) {}
+  Append(FileSystem& files, const std::string& path, StoreReports& reports, StoreMemory& memory)
+      : files_(files),
+        path_(path),
+        journalPath_(pendingPath(path)),
+        reports_(reports),
+        memory_(memory) {}
 
   Status run(std::string_view record) {
     const std::string text = files_.textFileBytes(record);
@@ -81,8 +112,10 @@ class Append {
       return status.ok() ? file_->sync() : status;
     }
     status = lock(FileLock::kSave);
-    uint64_t offset = 0;
+    if (status.ok()) status = file_->facts(&facts_);
+    if (status.ok()) status = settleUnsettled();
     if (status.ok()) status = settlePending();
+    uint64_t offset = 0;
     if (status.ok()) status = file_->size(&offset);
     // A file that does not end with a line end (edited, or written by another program) gets
     // one first, so that the record starts on a line of its own.
@@ -90,21 +123,19 @@ class Append {
     if (status.ok() && offset > 0) status = fileHolds(offset - 1, "\n", &lineEnded);
     const std::string bytes = lineEnded ? text : files_.textFileBytes("\n") + text;
     // The directory sync after the journal also makes a new file's entry durable.
-    if (status.ok()) status = writeJournal(offset, bytes);
+    if (status.ok()) status = keepJournal_ ? writeJournal(offset, bytes) : syncNewFile(created);
     if (!status.ok()) return status;
     status = lock(FileLock::kBytes);
     if (!status.ok()) {
-      journal_.reset();
-      dropJournal();  // left behind, it finds nothing of its record: harmless
+      dropOwnJournal();  // left behind, it finds nothing of its record: harmless
       return status;
     }
     status = file_->append(bytes, &written);
     if (status.ok()) status = file_->sync();
-    if (!status.ok()) return takeBack(offset, status);
+    if (!status.ok()) return takeBack(offset, bytes, status);
     file_->unlock(FileLock::kBytes);
     // The record is in; a journal that stays behind finds it whole next time.
-    journal_.reset();
-    dropJournal();
+    dropOwnJournal();
     return Status();
   }
 
@@ -123,56 +154,117 @@ class Append {
     return status.is(Status::Kind::kBusy) ? Status::error(kLockHeld) : status;
   }
 
+  Status syncNewFile(bool created) {
+    return created ? files_.syncDirectory(path_) : Status();
+  }
+
   Status dropJournal() {
     Status status = files_.remove(journalPath_);
     if (status.is(Status::Kind::kMissing)) return Status();  // gone already: another program
     return status.ok() ? files_.syncDirectory(journalPath_) : status;
   }
 
-  // Settles the journal a stopped save left, if any, and removes it. Anything by its name that
-  // is not a journal (a link, a directory, a file too large) is removed unread.
+  // Removes the journal of this save, if it wrote one.
+  void dropOwnJournal() {
+    if (!journal_) return;
+    journal_.reset();
+    dropJournal();
+  }
+
+  // Takes out what the file still holds of a record that an earlier save of this run could
+  // neither take out nor mark to be.
+  Status settleUnsettled() {
+    StoreMemory::Unsettled& unsettled = memory_.unsettled;
+    if (!unsettled.set) return Status();
+    if (unsettled.device != facts_.device || unsettled.file != facts_.file) {
+      unsettled = StoreMemory::Unsettled();  // another file by that name now
+      return Status();
+    }
+    Journal journal;
+    journal.offset = unsettled.offset;
+    journal.text = unsettled.bytes;
+    journal.takeOut = true;
+    Status status = settle(journal);
+    if (status.ok()) unsettled = StoreMemory::Unsettled();
+    return status;
+  }
+
+  // Whether a journal read with `facts` is one this user wrote for this file.
+  bool trusted(const FileFacts& facts, const Journal& journal) const {
+    return facts.ownedByUser && !facts.writableByOthers && journal.device == facts_.device &&
+           journal.file == facts_.file && memory_.isRecord(withoutLineEndBefore(journal.text));
+  }
+
+  // Settles the journal a stopped save left, if this user wrote it for this file, and removes
+  // it. Anything else by its name (a link, a directory, another user's file, a file too large
+  // or of another file) is removed unread; where that cannot be, the save goes on without.
   Status settlePending() {
     std::string bytes;
-    Status read = files_.readBounded(journalPath_, kJournalLimit + 1, &bytes);
+    FileFacts facts;
+    Status read = files_.readBounded(journalPath_, kJournalLimit + 1, &bytes, &facts);
     if (read.is(Status::Kind::kMissing)) return Status();
     if (!read.ok() && !read.is(Status::Kind::kNotRegular)) {
       return Status::error("cannot read " + journalPath_ + ": " + read.reason());
     }
     Journal journal;
-    if (read.ok() && bytes.size() <= kJournalLimit && parseJournal(bytes, &journal)) {
+    const bool ours = read.ok() && bytes.size() <= kJournalLimit &&
+                      parseJournal(bytes, &journal) && trusted(facts, journal);
+    if (ours) {
       Status settled = settle(journal);
       if (!settled.ok()) return settled;
     }
     Status dropped = dropJournal();
-    return dropped.ok() ? dropped
-                        : Status::error("cannot remove " + journalPath_ + ": " + dropped.reason());
+    if (dropped.ok()) return dropped;
+    // This user's own file that cannot be removed: the file system fails.
+    if (read.ok() && facts.ownedByUser) {
+      return Status::error("cannot remove " + journalPath_ + ": " + dropped.reason());
+    }
+    loseSafeguard(dropped);
+    return Status();
   }
 
-  // Completes the record of `journal` when the file holds a start of it where it went, or
-  // takes that start out when its save failed. Anything else is left as it is.
+  void loseSafeguard(const Status& why) {
+    keepJournal_ = false;
+    if (memory_.safeguardLostSaid) return;
+    memory_.safeguardLostSaid = true;
+    reports_.safeguardLost(journalPath_, why);
+  }
+
+  // Brings the file in line with `journal`: the record completed where the file holds a start
+  // of it, or written again where a crash left zeros in place of its bytes; or, when its save
+  // failed, taken out. The file holding anything else there is left as it is.
   Status settle(const Journal& journal) {
     uint64_t size = 0;
     Status status = file_->size(&size);
     if (!status.ok()) return status;
     const uint64_t end = journal.offset + journal.text.size();
-    if (size <= journal.offset || size > end || (size == end && !journal.takeOut)) return status;
-    const size_t got = static_cast<size_t>(size - journal.offset);
-    bool matches = false;
-    status = fileHolds(journal.offset, journal.text.substr(0, got), &matches);
-    if (!status.ok() || !matches) return status;
+    if (size <= journal.offset || size > end) return status;
+    const auto got = static_cast<size_t>(size - journal.offset);
+    std::string held;
+    status = readFile(journal.offset, got, &held);
+    if (!status.ok()) return status;
+    const std::string_view start = journal.text.substr(0, got);
+    const bool damaged = zerosInPlace(held, start);
+    if (held != start && !damaged) return status;
+    if (held == journal.text && !journal.takeOut) return status;  // whole
     status = lock(FileLock::kBytes);
     if (!status.ok()) return status;
-    status = changeBytes(journal, got);
+    status = changeBytes(journal, damaged ? 0 : got);
     file_->unlock(FileLock::kBytes);
+    if (status.ok() && damaged && !journal.takeOut) {
+      reports_.recordRewritten(path_, withoutLineEndBefore(journal.text));
+    }
     return status;
   }
 
-  // Completes or takes out the record of `journal`, of which the file holds `got` bytes.
+  // Completes or takes out the record of `journal`, of which the file holds `got` good bytes
+  // (none when its bytes were lost: what is there is cut off first).
   Status changeBytes(const Journal& journal, size_t got) {
     Status status;
     if (!journal.takeOut) {
+      Status completed = got == 0 ? file_->truncate(journal.offset) : Status();
       size_t written = 0;
-      Status completed = file_->append(journal.text.substr(got), &written);
+      if (completed.ok()) completed = file_->append(journal.text.substr(got), &written);
       if (completed.ok()) completed = file_->sync();
       if (completed.ok()) return completed;
       status = completed;
@@ -184,24 +276,42 @@ class Append {
     return Status();
   }
 
-  // Whether the file holds `bytes` at `offset`.
-  Status fileHolds(uint64_t offset, std::string_view bytes, bool* matches) {
-    std::string held(bytes.size(), '\0');
-    size_t count = 0;
-    for (size_t got = 1; got > 0 && count < held.size(); count += got) {
-      Status status = file_->readAt(offset + count, held.data() + count, held.size() - count, &got);
+  // Reads `count` bytes from `offset`; fewer where the file ends first.
+  Status readFile(uint64_t offset, size_t count, std::string* held) {
+    held->assign(count, '\0');
+    size_t done = 0;
+    for (size_t got = 1; got > 0 && done < count; done += got) {
+      Status status = file_->readAt(offset + done, held->data() + done, count - done, &got);
       if (!status.ok()) return status;
     }
-    *matches = count == held.size() && held == bytes;
+    held->resize(done);
     return Status();
   }
 
+  // Whether the file holds `bytes` at `offset`.
+  Status fileHolds(uint64_t offset, std::string_view bytes, bool* matches) {
+    std::string held;
+    Status status = readFile(offset, bytes.size(), &held);
+    *matches = status.ok() && held == bytes;
+    return status;
+  }
+
+  // Writes this save's journal. Where something has its name that the settling before could
+  // not remove (another program made it meanwhile), the save goes on without.
   Status writeJournal(uint64_t offset, std::string_view text) {
     Status status = files_.createExclusive(journalPath_, &journal_);
     if (!status.ok()) {
-      return Status::error("cannot create " + journalPath_ + ": " + status.reason());
+      std::string ignored;
+      FileFacts facts;
+      Status there = files_.readBounded(journalPath_, 0, &ignored, &facts);
+      if (there.is(Status::Kind::kMissing) || (there.ok() && facts.ownedByUser)) {
+        return Status::error("cannot create " + journalPath_ + ": " + status.reason());
+      }
+      loseSafeguard(status);
+      return syncNewFile(true);
     }
     std::string content(kJournalTag);
+    content += std::to_string(facts_.device) + " " + std::to_string(facts_.file) + " ";
     content += std::to_string(offset) + " " + std::to_string(text.size()) + "\n";
     content += text;
     size_t written = 0;
@@ -209,31 +319,39 @@ class Append {
     if (status.ok()) status = journal_->sync();
     if (status.ok()) status = files_.syncDirectory(journalPath_);
     if (status.ok()) return status;
-    journal_.reset();
-    dropJournal();  // left behind, it is cut short or finds nothing of its record: harmless
+    dropOwnJournal();  // left behind, it is cut short or finds nothing of its record: harmless
     return Status::error("cannot write " + journalPath_ + ": " + status.reason());
   }
 
-  // Takes out what got in of a record whose write or sync failed with `why`, marking the
-  // journal first so that the next save takes it out should this one not manage.
-  Status takeBack(uint64_t offset, const Status& why) {
+  // Takes out what got in of `bytes`, a record whose write or sync failed with `why`, marking
+  // the journal first so that the next save takes it out should this one not manage. Where
+  // neither works, the journal goes, so that no later save completes the record, and the
+  // next save of this run takes out what is left of it.
+  Status takeBack(uint64_t offset, std::string_view bytes, const Status& why) {
     size_t written = 0;
-    Status marked = journal_->append(kTakeOutMark, &written);
+    Status marked = journal_ ? journal_->append(kTakeOutMark, &written) : Status::error("none");
     if (marked.ok()) marked = journal_->sync();
     Status cut = file_->truncate(offset);
     if (cut.ok()) cut = file_->sync();
-    if (!cut.ok()) return Status::error(why.reason() + (marked.ok() ? kTakenOutNext : kMayRemain));
-    journal_.reset();
-    dropJournal();
-    return why;
+    if (cut.ok()) {
+      dropOwnJournal();
+      return why;
+    }
+    if (marked.ok()) return Status::error(why.reason() + kTakenOutNext);
+    dropOwnJournal();
+    memory_.unsettled = {true, facts_.device, facts_.file, offset, std::string(bytes)};
+    return Status::error(why.reason() + kMayRemain);
   }
 
   FileSystem& files_;
   const std::string& path_;
   const std::string journalPath_;
   StoreReports& reports_;
+  StoreMemory& memory_;
   std::unique_ptr<StoreFile> file_;
   std::unique_ptr<StoreFile> journal_;
+  FileFacts facts_;  // of the record file
+  bool keepJournal_ = true;
 };
 
 }  // namespace
@@ -241,8 +359,8 @@ class Append {
 std::string pendingPath(const std::string& path) { return path + ".pending"; }
 
 Status appendRecord(FileSystem& files, const std::string& path, std::string_view record,
-                    StoreReports& reports) {
-  return Append(files, path, reports).run(record);
+                    StoreReports& reports, StoreMemory& memory) {
+  return Append(files, path, reports, memory).run(record);
 }
 
 Status openRecords(FileSystem& files, const std::string& path, StoreReports& reports,

@@ -2,11 +2,14 @@
 // fails on the way, and readers that never write.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/env.h"
+#include "records/record_writer.h"
 
 namespace survey {
 
@@ -20,6 +23,27 @@ class StoreReports {
   // of the file again; `record` is its text, as the file would have held it.
   virtual void recordTakenOut(const std::string& path, const Status& why,
                               std::string_view record) = 0;
+  // A record that a stopped save left damaged (its bytes lost in a crash) was written again.
+  virtual void recordRewritten(const std::string& path, std::string_view record) = 0;
+  // Something that is not a journal of this user for this file holds the journal's name
+  // `journalPath` and cannot be removed (`why`): saves go on under the lock alone.
+  virtual void safeguardLost(const std::string& journalPath, const Status& why) = 0;
+};
+
+// What the store keeps from one save to the next within a run.
+struct StoreMemory {
+  // Whether a journal's text (less a line end before it) is one whole record.
+  std::function<bool(std::string_view)> isRecord = isWholeRecord;
+  // A failed save's record that could neither be taken out nor marked to be: the next save
+  // takes out what of it the file `device`/`file` still holds at `offset`.
+  struct Unsettled {
+    bool set = false;
+    uint64_t device = 0;
+    uint64_t file = 0;
+    uint64_t offset = 0;
+    std::string bytes;
+  } unsettled;
+  bool safeguardLostSaid = false;  // the store says so once a run
 };
 
 // The most bytes a record takes in the file: 21 answers of at most 4096 bytes, the figures
@@ -29,9 +53,9 @@ inline constexpr size_t kRecordSizeLimit = 256 * 1024;
 // Appends `record` (lines ended by '\n') to the record file `path` with one write, under its
 // exclusive lock, and syncs it; first completes, or else takes out, a record that a stopped
 // save left unfinished. On failure the file holds what it held before and the reason says
-// why; a record reported as not saved never turns up later.
+// why; a record reported as not saved never turns up later. `memory` lives for the run.
 Status appendRecord(FileSystem& files, const std::string& path, std::string_view record,
-                    StoreReports& reports);
+                    StoreReports& reports, StoreMemory& memory);
 
 // Opens the record file for reading as it stands between two appends; never writes.
 Status openRecords(FileSystem& files, const std::string& path, StoreReports& reports,

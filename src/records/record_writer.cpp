@@ -90,4 +90,25 @@ std::string buildRecord(const FieldLookup& answers, const StartClock& clock) {
   return record;
 }
 
+bool isWholeRecord(std::string_view text) {
+  for (std::string_view line : kRecordLines) {
+    const size_t end = text.find('\n');
+    if (end == std::string_view::npos) return false;
+    std::string_view held = text.substr(0, end);
+    if (!held.empty() && held.back() == '\r') held.remove_suffix(1);
+    text.remove_prefix(end + 1);
+    // The fixed text before the first field and after the last one; fields hold no line end.
+    const size_t open = line.find('{'), close = line.rfind('}');
+    const std::string_view before = line.substr(0, open);
+    const std::string_view after =
+        open == std::string_view::npos ? std::string_view() : line.substr(close + 1);
+    if (held.size() < before.size() + after.size() || held.substr(0, before.size()) != before ||
+        held.substr(held.size() - after.size()) != after ||
+        (open == std::string_view::npos && held != line)) {
+      return false;
+    }
+  }
+  return text.empty();
+}
+
 }  // namespace survey

@@ -52,7 +52,8 @@ TEST(FileSystem, NothingBesideTheFileIsFollowedOrReadPastItsLimit) {
     writeFile(target, "kept");
     c.make(path, target);
     std::string bytes;
-    Status read = files.readBounded(path, 4, &bytes);
+    FileFacts facts;
+    Status read = files.readBounded(path, 4, &bytes, &facts);
     EXPECT_EQ(read.ok()                    ? "ok"
               : read.is(Kind::kMissing)    ? "missing"
               : read.is(Kind::kNotRegular) ? "not regular"

@@ -9,36 +9,17 @@
 #include <map>
 #include <vector>
 
+#include "records/store_test_support.h"
 #include "support/fakes.h"
 
 namespace survey::testing {
 namespace {
 
-const std::string kPath = "datas.dat";
-const std::string kPending = "datas.dat.pending";
 using Fault = MemoryFileSystem::Fault;
 std::map<Fault, std::string> kFaultNames = {
     {Fault::kFail, "failure"},
     {Fault::kKill, "kill"},
     {Fault::kFailThenKill, "failure, kill at the next step"}};
-
-// A record of three lines, each naming it, so that a start of one is told from another.
-std::string record(char name) {
-  std::string text;
-  for (const char* line : {" first line\n", " second line\n", " last line\n"}) {
-    text += std::string(1, name) + line;
-  }
-  return text;
-}
-
-struct Reports : StoreReports {
-  void waiting(const std::string&, const Status& busy) override { waits.push_back(busy.reason()); }
-  void recordTakenOut(const std::string&, const Status&, std::string_view text) override {
-    takenOut.push_back(text.front());
-  }
-  std::vector<std::string> waits;
-  std::string takenOut;  // the names of the records taken out
-};
 
 // The file as records: `whole` names the whole ones in order, `fragment` the one whose start
 // ends the file ('\0' for none). Anything else fails the test.
@@ -69,7 +50,8 @@ enum class Outcome { kSaved, kFailed, kKilled };
 
 // Appends `record(name)` with the fault at step `faultAt`; a listing runs before every step
 // and must find the lock held or only whole records of this save, and change nothing.
-Outcome save(MemoryFileSystem& files, char name, Fault fault, int faultAt, Reports& reports) {
+Outcome save(MemoryFileSystem& files, char name, Fault fault, int faultAt, Reports& reports,
+             StoreMemory memory = testMemory()) {
   files.steps = 0;
   files.fault = fault;
   files.faultAt = faultAt;
@@ -102,8 +84,8 @@ Outcome save(MemoryFileSystem& files, char name, Fault fault, int faultAt, Repor
   };
   Outcome outcome = Outcome::kKilled;
   try {
-    outcome =
-        appendRecord(files, kPath, record(name), reports).ok() ? Outcome::kSaved : Outcome::kFailed;
+    outcome = appendRecord(files, kPath, record(name), reports, memory).ok() ? Outcome::kSaved
+                                                                              : Outcome::kFailed;
   } catch (const MemoryFileSystem::Killed&) {
   }
   files.beforeStep = nullptr;
@@ -210,11 +192,6 @@ TEST(RecordStore, EveryStepOfTwoSavesFailedOrKilledLeavesWholeRecordsEachOnce) {
   EXPECT_GT(runs, 1000);
 }
 
-std::string journal(uint64_t offset, const std::string& text, const std::string& mark = "") {
-  return "survey-pending " + std::to_string(offset) + " " + std::to_string(text.size()) + "\n" +
-         text + mark;
-}
-
 TEST(RecordStore, TrustsNothingBesideTheFileAndNamesWhatHoldsItUp) {
   const std::string p = record('P'), a = record('A'), b = record('B');
   const struct {
@@ -227,30 +204,29 @@ TEST(RecordStore, TrustsNothingBesideTheFileAndNamesWhatHoldsItUp) {
       {"a journal linked elsewhere is removed, not followed",
        [&](MemoryFileSystem& f) {
          f.links[kPending] = "elsewhere";
-         f.files["elsewhere"] = journal(p.size(), a);
+         f.files["elsewhere"] = journal(f, p.size(), a);
        },
        p + b, 0, ""},
-      {"a directory by the journal's name stops the save",
-       [&](MemoryFileSystem& f) { f.directories.insert(kPending); }, p, 0,
-       "cannot remove datas.dat.pending: Is a directory"},
+      {"a directory by the journal's name: saved without a journal",
+       [&](MemoryFileSystem& f) { f.directories.insert(kPending); }, p + b, 0, ""},
       {"a journal larger than a record is removed unread",
        [&](MemoryFileSystem& f) {
          f.files[kPath] += a.substr(0, 5);
-         f.files[kPending] = journal(p.size(), a + std::string(2 * kRecordSizeLimit, 'x'));
+         f.files[kPending] = journal(f, p.size(), a + std::string(2 * kRecordSizeLimit, 'x'));
        },
        p + a.substr(0, 5) + "\n" + b, 0, ""},
       {"a journal that does not match the file is removed; the record starts a line",
        [&](MemoryFileSystem& f) {
          f.files[kPath] += "edited";
-         f.files[kPending] = journal(p.size(), a);
+         f.files[kPending] = journal(f, p.size(), a);
        },
        p + "edited\n" + b, 0, ""},
       {"a journal whose record was cut off since is not brought back",
-       [&](MemoryFileSystem& f) { f.files[kPending] = journal(p.size(), a); }, p + b, 0, ""},
+       [&](MemoryFileSystem& f) { f.files[kPending] = journal(f, p.size(), a); }, p + b, 0, ""},
       {"a record whose save failed is taken out, even whole",
        [&](MemoryFileSystem& f) {
          f.files[kPath] += a;
-         f.files[kPending] = journal(p.size(), a, "c");
+         f.files[kPending] = journal(f, p.size(), a, "c");
        },
        p + b, 0, ""},
       {"a lock held once is waited for, with a notice",
@@ -278,11 +254,13 @@ TEST(RecordStore, TrustsNothingBesideTheFileAndNamesWhatHoldsItUp) {
     };
     const auto othersBefore = others(files);
     Reports reports;
-    Status saved = appendRecord(files, kPath, b, reports);
+    StoreMemory memory = testMemory();
+    Status saved = appendRecord(files, kPath, b, reports, memory);
     EXPECT_EQ(saved.ok() ? "" : saved.reason(), c.reason);
     ASSERT_LT(files.files[kPath].size(), 1000u) << "the file grew far beyond its records";
     EXPECT_EQ(files.files[kPath], c.file);
     EXPECT_EQ(files.files.count(kPending) + files.links.count(kPending), 0u);
+    EXPECT_EQ(reports.safeguardsLost.size(), files.directories.count(kPending));
     EXPECT_EQ(others(files), othersBefore) << "a file beside it changed";
     EXPECT_EQ(reports.waits.size(), c.waits);
     // A listing meanwhile reads the same without writing, or names what holds it up.

@@ -122,6 +122,12 @@ class MemoryStoreFile : public StoreFile {
     return Status();
   }
 
+  Status facts(FileFacts* facts) override {
+    if (files_.step("facts", path_)) return Status::error(kFailure);
+    *facts = files_.factsOf(path_);
+    return Status();
+  }
+
   Status truncate(uint64_t size) override {
     if (files_.step("truncate", path_)) return Status::error(kFailure);
     std::string* content = find();
@@ -145,6 +151,17 @@ class MemoryStoreFile : public StoreFile {
 std::string MemoryFileSystem::resolve(const std::string& path) const {
   auto link = links.find(path);
   return link == links.end() ? path : link->second;
+}
+
+FileFacts MemoryFileSystem::factsOf(const std::string& path) {
+  FileFacts facts;
+  facts.device = 1;
+  uint64_t& inode = inodes_[path];
+  if (inode == 0) inode = ++lastInode_;
+  facts.file = inode;
+  facts.ownedByUser = foreign.count(path) == 0;
+  facts.writableByOthers = writableByOthers.count(path) != 0;
+  return facts;
 }
 
 bool MemoryFileSystem::step(const char* name, const std::string& path, bool* killLater) {
@@ -185,12 +202,14 @@ Status MemoryFileSystem::createExclusive(const std::string& path,
     return Status::error("File exists");
   }
   files[path];
+  inodes_.erase(path);
   unsyncedEntries.insert(path);
   *file = std::make_unique<MemoryStoreFile>(*this, path);
   return Status();
 }
 
-Status MemoryFileSystem::readBounded(const std::string& path, size_t limit, std::string* bytes) {
+Status MemoryFileSystem::readBounded(const std::string& path, size_t limit, std::string* bytes,
+                                     FileFacts* facts) {
   bytes->clear();
   if (step("readBounded", path)) return Status::error(kFailure);
   if (links.count(path) != 0) return Status::error("a symbolic link", Status::Kind::kNotRegular);
@@ -198,13 +217,16 @@ Status MemoryFileSystem::readBounded(const std::string& path, size_t limit, std:
   auto found = files.find(path);
   if (found == files.end()) return missing();
   *bytes = found->second.substr(0, limit);
+  *facts = factsOf(path);
   return Status();
 }
 
 Status MemoryFileSystem::remove(const std::string& path) {
   if (step("remove", path)) return Status::error(kFailure);
+  if (sticky && foreign.count(path) != 0) return Status::error("Operation not permitted");
   if (directories.count(path) != 0) return directory();
   if (links.erase(path) == 0 && files.erase(path) == 0) return missing();
+  inodes_.erase(path);
   unsyncedEntries.insert(path);
   return Status();
 }

@@ -83,7 +83,8 @@ class MemoryFileSystem : public FileSystem {
   Status openStoreFile(const std::string& path, OpenMode mode, std::chrono::milliseconds wait,
                        std::unique_ptr<StoreFile>* file, bool* created) override;
   Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) override;
-  Status readBounded(const std::string& path, size_t limit, std::string* bytes) override;
+  Status readBounded(const std::string& path, size_t limit, std::string* bytes,
+                     FileFacts* facts) override;
   Status remove(const std::string& path) override;
   Status syncDirectory(const std::string& path) override;
   std::string textFileBytes(std::string_view text) override { return std::string(text); }
@@ -104,12 +105,19 @@ class MemoryFileSystem : public FileSystem {
   // Paths whose lock, or the file itself, another program holds for good.
   std::set<std::string> lockedElsewhere;
   std::set<std::string> heldOpenElsewhere;
+  // Paths owned by another user, and paths that others may write to. In a `sticky` directory
+  // another user's entry cannot be removed.
+  std::set<std::string> foreign;
+  std::set<std::string> writableByOthers;
+  bool sticky = false;
   // Entries created or removed, and files written, since their last sync.
   std::set<std::string> unsyncedEntries;
   std::set<std::string> unsyncedFiles;
 
   // The path a step works on, once links are followed.
   std::string resolve(const std::string& path) const;
+  // The facts of the file `path` (not followed): a file made anew gets a new identity.
+  FileFacts factsOf(const std::string& path);
   // Counts a step; true when it is to fail. Throws Killed when it is to kill, unless
   // `killLater` (a write that first takes half its bytes), which is then set.
   bool step(const char* name, const std::string& path, bool* killLater = nullptr);
@@ -121,6 +129,8 @@ class MemoryFileSystem : public FileSystem {
     bool exclusive = false;
   };
   std::map<std::pair<std::string, FileLock>, Lock> locks_;
+  std::map<std::string, uint64_t> inodes_;
+  uint64_t lastInode_ = 0;
 };
 
 class FakeEnv : public Env {
