@@ -70,7 +70,8 @@ Flow runQuestionnaireAction(Session& session) {
   showSummary(session.stream(), session.answers);
   const std::string record = buildRecord(answerLookup(session.answers), session.startClock());
   SessionReports reports(session);
-  Status saved = appendRecord(session.files(), kRecordFileName, record, reports, session.storeMemory);
+  Status saved =
+      appendRecord(session.files(), kRecordFileName, record, reports, session.storeMemory);
   if (!saved.ok()) {
     session.notice(kCannotSave + std::string(kRecordFileName) + ": " + saved.reason() +
                    kRecordFollows);

@@ -165,7 +165,24 @@ class PosixEnv : public Env {
 
 }  // namespace
 
-std::unique_ptr<Env> makeSystemEnv() { return std::make_unique<PosixEnv>(); }
+// Opens each standard stream that is closed on the null device, so that no file opened later
+// takes its number and receives what is meant for the console.
+void openClosedStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    // The lowest free number is this one; should it be another, it is moved there.
+    if (opened >= 0 && opened != fd) {
+      dup2(opened, fd);
+      close(opened);
+    }
+  }
+}
+
+std::unique_ptr<Env> makeSystemEnv() {
+  openClosedStandardStreams();
+  return std::make_unique<PosixEnv>();
+}
 
 std::vector<std::string> commandLineArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);

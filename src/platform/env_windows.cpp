@@ -259,7 +259,24 @@ class WindowsEnv : public Env {
 
 }  // namespace
 
+// Gives each standard stream that has no handle one on the null device, so that nothing
+// meant for the console is lost in a way the program takes for a failure, and the C
+// library's descriptors 0 to 2 are never taken by a file opened later.
+void openClosedStandardStreams() {
+  const DWORD streams[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  for (DWORD which : streams) {
+    HANDLE handle = GetStdHandle(which);
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) continue;
+    const bool input = which == STD_INPUT_HANDLE;
+    HANDLE null =
+        CreateFileW(L"NUL", input ? GENERIC_READ : GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (null != INVALID_HANDLE_VALUE) SetStdHandle(which, null);
+  }
+}
+
 std::unique_ptr<Env> makeSystemEnv() {
+  openClosedStandardStreams();
   if (interrupted == nullptr) {
     interrupted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     SetConsoleCtrlHandler(endRunOnInterrupt, TRUE);

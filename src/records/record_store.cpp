@@ -154,9 +154,7 @@ class Append {
     return status.is(Status::Kind::kBusy) ? Status::error(kLockHeld) : status;
   }
 
-  Status syncNewFile(bool created) {
-    return created ? files_.syncDirectory(path_) : Status();
-  }
+  Status syncNewFile(bool created) { return created ? files_.syncDirectory(path_) : Status(); }
 
   Status dropJournal() {
     Status status = files_.remove(journalPath_);
@@ -207,8 +205,8 @@ class Append {
       return Status::error("cannot read " + journalPath_ + ": " + read.reason());
     }
     Journal journal;
-    const bool ours = read.ok() && bytes.size() <= kJournalLimit &&
-                      parseJournal(bytes, &journal) && trusted(facts, journal);
+    const bool ours = read.ok() && bytes.size() <= kJournalLimit && parseJournal(bytes, &journal) &&
+                      trusted(facts, journal);
     if (ours) {
       Status settled = settle(journal);
       if (!settled.ok()) return settled;

@@ -85,7 +85,7 @@ Outcome save(MemoryFileSystem& files, char name, Fault fault, int faultAt, Repor
   Outcome outcome = Outcome::kKilled;
   try {
     outcome = appendRecord(files, kPath, record(name), reports, memory).ok() ? Outcome::kSaved
-                                                                              : Outcome::kFailed;
+                                                                             : Outcome::kFailed;
   } catch (const MemoryFileSystem::Killed&) {
   }
   files.beforeStep = nullptr;

@@ -53,8 +53,8 @@ struct Reports : StoreReports {
 inline std::string journal(MemoryFileSystem& files, uint64_t offset, const std::string& text,
                            const std::string& mark = "") {
   const FileFacts facts = files.factsOf(kPath);
-  return "survey-pending " + std::to_string(facts.device) + " " + std::to_string(facts.file) +
-         " " + std::to_string(offset) + " " + std::to_string(text.size()) + "\n" + text + mark;
+  return "survey-pending " + std::to_string(facts.device) + " " + std::to_string(facts.file) + " " +
+         std::to_string(offset) + " " + std::to_string(text.size()) + "\n" + text + mark;
 }
 
 }  // namespace survey::testing

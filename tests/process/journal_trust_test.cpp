@@ -1,0 +1,135 @@
+// What lies beside the record file, planted by another user, on the real file system: it
+// never puts bytes into a record file nor stops a save; and standard streams closed at start.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+
+#include "process/process_support.h"
+#include "records/record_writer.h"
+
+namespace survey::testing {
+
+namespace {
+
+const char* const kOneRecord =
+    "1\n1\nAda Lovelace London 1815-12-10 36 36 37.5 Centre-One Main-Street Name Shop Plant "
+    "Repairs Library 10 Mall School 2026-12-08 09:00 State Place Language Country\n-1\n";
+constexpr uid_t kOtherUser = 65534;
+
+struct SurveyRun {
+  int status = -1;
+  std::string err;
+};
+
+// Runs survey in `dir` with `keys` as input; standard error goes to a file outside `dir`, or
+// is closed with `closeErrors`. With `asOther`, runs as another user (needs root).
+SurveyRun runSurvey(const std::string& dir, const std::string& keys, bool closeErrors,
+                    bool asOther) {
+  ScratchDir outside;
+  const std::string keysPath = outside.file("keys"), errPath = outside.file("err");
+  std::ofstream(keysPath, std::ios::binary) << keys;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    setsid();
+    const int in = open(keysPath.c_str(), O_RDONLY), out = open("/dev/null", O_WRONLY);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    dup2(in, STDIN_FILENO);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    for (int fd : {in, out, err}) close(fd);
+    if (closeErrors) close(STDERR_FILENO);
+    if (asOther && (setgid(kOtherUser) != 0 || setuid(kOtherUser) != 0)) _exit(126);
+    if (chdir(dir.c_str()) == 0) execl(SURVEY_EXE, SURVEY_EXE, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return SurveyRun{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                   readFile(errPath)};
+}
+
+int lines(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(JournalTrust, APlantedJournalPutsNothingIntoTheFileAndStopsNoSave) {
+  const std::string kept = "alias ls='ls --color'\n";
+  const std::string planted = "\necho PWNED\n";
+  const struct {
+    const char* name;
+    bool needsRoot;  // the victim runs as another user, in a sticky directory it cannot clean
+    std::function<void(const std::string& dir)> plant;
+    int notices;
+  } cases[] = {
+      {"the issue's journal, another user's, in a sticky directory", true,
+       [&](const std::string& dir) {
+         const std::string journal = "survey-pending " + std::to_string(kept.size() - 1) + " " +
+                                     std::to_string(planted.size()) + "\n" + planted;
+         std::ofstream(dir + "/datas.dat.pending", std::ios::binary) << journal;
+       },
+       1},
+      {"a journal naming the file, another user's, in a sticky directory", true,
+       [&](const std::string& dir) {
+         struct stat info;
+         stat((dir + "/target").c_str(), &info);
+         const std::string journal = "survey-pending " + std::to_string(info.st_dev) + " " +
+                                     std::to_string(info.st_ino) + " " +
+                                     std::to_string(kept.size() - 1) + " " +
+                                     std::to_string(planted.size()) + "\n" + planted;
+         std::ofstream(dir + "/datas.dat.pending", std::ios::binary) << journal;
+       },
+       1},
+      {"a directory by the journal's name", false,
+       [](const std::string& dir) { mkdir((dir + "/datas.dat.pending").c_str(), 0755); }, 1},
+      {"a link to the file by the journal's name", false,
+       [](const std::string& dir) { symlink("target", (dir + "/datas.dat.pending").c_str()); }, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.needsRoot && geteuid() != 0) continue;
+    ScratchDir dir;
+    const std::string target = dir.file("target");
+    std::ofstream(target, std::ios::binary) << kept;
+    ASSERT_EQ(symlink("target", dir.file("datas.dat").c_str()), 0);
+    c.plant(dir.path());
+    if (c.needsRoot) {
+      ASSERT_EQ(chmod(dir.path().c_str(), 01777), 0);
+      ASSERT_EQ(chown(target.c_str(), kOtherUser, kOtherUser), 0);
+      ASSERT_EQ(lchown(dir.file("datas.dat").c_str(), kOtherUser, kOtherUser), 0);
+    }
+    for (int save = 0; save < 2; ++save) {
+      const SurveyRun run = runSurvey(dir.path(), kOneRecord, false, c.needsRoot);
+      EXPECT_EQ(run.status, 0) << run.err;
+      // Said once a run: each run says it again.
+      EXPECT_EQ(lines(run.err), c.notices) << run.err;
+      if (c.notices != 0) {
+        EXPECT_NE(run.err.find("datas.dat.pending"), std::string::npos);
+      }
+    }
+    const std::string now = readFile(target);
+    ASSERT_EQ(now.substr(0, kept.size()), kept);
+    const std::string records = now.substr(kept.size());
+    EXPECT_EQ(records.find("PWNED"), std::string::npos);
+    ASSERT_EQ(records.size() % 2, 0u);
+    EXPECT_TRUE(isWholeRecord(records.substr(0, records.size() / 2))) << records;
+    EXPECT_EQ(records.substr(0, records.size() / 2), records.substr(records.size() / 2));
+  }
+}
+
+TEST(JournalTrust, ANoticeWithStandardErrorClosedNeverLandsInTheRecordFile) {
+  ScratchDir dir;
+  // A directory by the journal's name makes the save say so while the file is open.
+  ASSERT_EQ(mkdir(dir.file("datas.dat.pending").c_str(), 0755), 0);
+  const SurveyRun run = runSurvey(dir.path(), kOneRecord, true, false);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(isWholeRecord(readFile(dir.file("datas.dat")))) << readFile(dir.file("datas.dat"));
+}
+
+}  // namespace
+}  // namespace survey::testing
