@@ -48,13 +48,18 @@ struct Reports : StoreReports {
   std::vector<std::string> safeguardsLost;
 };
 
-// A journal of `text` at `offset` of the file that `files` holds at kPath, as a save writes
-// it; `mark` follows once the save failed.
-inline std::string journal(MemoryFileSystem& files, uint64_t offset, const std::string& text,
-                           const std::string& mark = "") {
-  const FileFacts facts = files.factsOf(kPath);
+// A journal of `text` at `offset` of the file that `facts` names, as a save writes it; `mark`
+// follows once the save failed.
+inline std::string journalOf(const FileFacts& facts, uint64_t offset, const std::string& text,
+                             const std::string& mark = "") {
   return "survey-pending " + std::to_string(facts.device) + " " + std::to_string(facts.file) + " " +
          std::to_string(offset) + " " + std::to_string(text.size()) + "\n" + text + mark;
+}
+
+// The same for the file that `files` holds at kPath.
+inline std::string journal(MemoryFileSystem& files, uint64_t offset, const std::string& text,
+                           const std::string& mark = "") {
+  return journalOf(files.factsOf(kPath), offset, text, mark);
 }
 
 }  // namespace survey::testing

@@ -99,6 +99,7 @@ class MemoryFileSystem : public FileSystem {
   // finds the lock held; a kill in a write leaves half its bytes in.
   Fault fault = Fault::kNone;
   int faultAt = 0;
+  std::set<int> failingSteps;  // steps that fail besides, whatever `fault` says
   int steps = 0;
   // Runs before every step with its name and path, as another program would meanwhile.
   std::function<void(const char* step, const std::string& path)> beforeStep;

@@ -1,0 +1,208 @@
+// The record store against what may lie beside the file: journals planted by another user or
+// left damaged by a crash, and a save whose failure could be neither undone nor marked.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "records/record_store.h"
+#include "records/store_test_support.h"
+#include "support/fakes.h"
+
+namespace survey::testing {
+namespace {
+
+const std::string p = record('P'), a = record('A'), b = record('B');
+const std::string frag = a.substr(0, 5);  // a start of 'A' that a stopped save left
+
+TEST(RecordStoreTrust, UsesAJournalOnlyWhenThisUserWroteItForThisFileAndTheFileBearsItOut) {
+  const struct {
+    const char* name;
+    std::function<void(MemoryFileSystem&)> setUp;
+    std::string file;       // the record file after the save of 'B'
+    bool journalStays;      // what has the journal's name cannot be removed
+    size_t notices;         // that the save went on without its safeguard
+    std::string rewritten;  // the records written again over a crash's zeros
+  } cases[] = {
+      {"this user's journal for this file completes the record",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += frag;
+         f.files[kPending] = journal(f, p.size(), a);
+       },
+       p + a + b, false, 0, ""},
+      {"another user's journal is not used",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += frag;
+         f.files[kPending] = journal(f, p.size(), a);
+         f.foreign.insert(kPending);
+       },
+       p + frag + "\n" + b, false, 0, ""},
+      {"a journal that others may write to is not used",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += frag;
+         f.files[kPending] = journal(f, p.size(), a);
+         f.writableByOthers.insert(kPending);
+       },
+       p + frag + "\n" + b, false, 0, ""},
+      {"a journal of another file is not used",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += frag;
+         FileFacts other = f.factsOf(kPath);
+         other.file += 1;
+         f.files[kPending] = journalOf(other, p.size(), a);
+       },
+       p + frag + "\n" + b, false, 0, ""},
+      {"a journal of another device is not used",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += frag;
+         FileFacts other = f.factsOf(kPath);
+         other.device += 1;
+         f.files[kPending] = journalOf(other, p.size(), a);
+       },
+       p + frag + "\n" + b, false, 0, ""},
+      {"a journal without the file's identity is not used",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += frag;
+         f.files[kPending] = "survey-pending " + std::to_string(p.size()) + " " +
+                             std::to_string(a.size()) + "\n" + a;
+       },
+       p + frag + "\n" + b, false, 0, ""},
+      {"a journal whose text is not one whole record puts nothing in",
+       [](MemoryFileSystem& f) { f.files[kPending] = journal(f, p.size() - 1, "\necho PWNED\n"); },
+       p + b, false, 0, ""},
+      {"a journal of a record with more after it puts nothing in",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += frag;
+         f.files[kPending] = journal(f, p.size(), a + "echo PWNED\n");
+       },
+       p + frag + "\n" + b, false, 0, ""},
+      {"another user's one byte in a sticky directory: saved without, said once",
+       [](MemoryFileSystem& f) {
+         f.files[kPending] = "x";
+         f.foreign.insert(kPending);
+         f.sticky = true;
+       },
+       p + b, true, 1, ""},
+      {"another user's link in a sticky directory: saved without, said once",
+       [](MemoryFileSystem& f) {
+         f.links[kPending] = kPath;
+         f.foreign.insert(kPending);
+         f.sticky = true;
+       },
+       p + b, true, 1, ""},
+      {"the file a link: a journal naming the file linked to completes it",
+       [](MemoryFileSystem& f) {
+         f.files.erase(kPath);
+         f.links[kPath] = "elsewhere";
+         f.files["elsewhere"] = p + frag;
+         f.files[kPending] = journalOf(f.factsOf("elsewhere"), p.size(), a);
+       },
+       p + a + b, false, 0, ""},
+      {"the file a link: a journal naming the link is not used",
+       [](MemoryFileSystem& f) {
+         f.files.erase(kPath);
+         f.links[kPath] = "elsewhere";
+         f.files["elsewhere"] = p + frag;
+         f.files[kPending] = journalOf(f.factsOf(kPath), p.size(), a);
+       },
+       p + frag + "\n" + b, false, 0, ""},
+      {"zeros in place of a whole record's tail: written again",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += a.substr(0, 10) + std::string(a.size() - 10, '\0');
+         f.files[kPending] = journal(f, p.size(), a);
+       },
+       p + a + b, false, 0, "A"},
+      {"zeros in a record cut short: written again",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += std::string(3, '\0') + a.substr(3, 9);
+         f.files[kPending] = journal(f, p.size(), a);
+       },
+       p + a + b, false, 0, "A"},
+      {"zeros in a record whose save failed: cut off",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += a.substr(0, 10) + std::string(a.size() - 10, '\0');
+         f.files[kPending] = journal(f, p.size(), a, "cut\n");
+       },
+       p + b, false, 0, ""},
+      {"other bytes where the record went are left as they are",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += frag + "edited";
+         f.files[kPending] = journal(f, p.size(), a);
+       },
+       p + frag + "edited\n" + b, false, 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem files;
+    files.files[kPath] = p;
+    c.setUp(files);
+    const std::string journalBefore = files.files.count(kPending) ? files.files[kPending] : "";
+    const std::string target = files.resolve(kPath);
+    Reports reports;
+    StoreMemory memory = testMemory();
+    // Two saves of one run: the second says nothing again.
+    Status saved = appendRecord(files, kPath, b, reports, memory);
+    ASSERT_TRUE(saved.ok()) << saved.reason();
+    EXPECT_EQ(files.files[target], c.file);
+    EXPECT_EQ(reports.rewritten, c.rewritten);
+    EXPECT_EQ(files.files.count(kPending) + files.links.count(kPending), c.journalStays ? 1u : 0u);
+    if (c.journalStays && files.files.count(kPending)) {
+      EXPECT_EQ(files.files[kPending], journalBefore) << "another user's file changed";
+    }
+    saved = appendRecord(files, kPath, b, reports, memory);
+    ASSERT_TRUE(saved.ok()) << saved.reason();
+    EXPECT_EQ(files.files[target], c.file + b);
+    EXPECT_EQ(reports.safeguardsLost.size(), c.notices);
+    EXPECT_TRUE(files.unsyncedEntries.empty());
+  }
+}
+
+// The step numbers of a save of 'A' onto `state` that are `name` on `path`, in order.
+std::vector<int> stepsNamed(MemoryFileSystem state, const std::string& name,
+                            const std::string& path) {
+  std::vector<int> found;
+  state.beforeStep = [&](const char* step, const std::string& on) {
+    if (step == name && on == path) found.push_back(state.steps + 1);
+  };
+  Reports reports;
+  StoreMemory memory = testMemory();
+  EXPECT_TRUE(appendRecord(state, kPath, a, reports, memory).ok());
+  return found;
+}
+
+TEST(RecordStoreTrust, ARecordReportedNotSavedNeverTurnsUpAfterItsTakeOutFailed) {
+  MemoryFileSystem initial;
+  initial.files[kPath] = p;
+  // The record's write takes half and fails, then the take-out mark and the cut fail too.
+  const int write = stepsNamed(initial, "append", kPath).at(0);
+  const std::string half = a.substr(0, a.size() / 2);
+  const struct {
+    const char* name;
+    bool sameRun;      // the record is typed again in the same run, else in a later one
+    bool removeFails;  // the journal cannot be removed either
+    std::string file;  // after the record is typed again
+  } cases[] = {
+      {"typed again in the same run", true, false, p + a},
+      {"typed again in the same run, the journal kept", true, true, p + a},
+      {"typed again in a later run", false, false, p + half + "\n" + a},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem files = initial;
+    files.failingSteps = {write, write + 1, write + 2};
+    if (c.removeFails) files.failingSteps.insert(write + 3);
+    Reports reports;
+    StoreMemory memory = testMemory();
+    Status first = appendRecord(files, kPath, a, reports, memory);
+    EXPECT_NE(first.reason().find("part of it may remain"), std::string::npos) << first.reason();
+    EXPECT_EQ(files.files[kPath], p + half);
+    files.failingSteps.clear();
+    StoreMemory later = testMemory();
+    Status again = appendRecord(files, kPath, a, reports, c.sameRun ? memory : later);
+    ASSERT_TRUE(again.ok()) << again.reason();
+    EXPECT_EQ(files.files[kPath], c.file);
+    EXPECT_EQ(files.files.count(kPending), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace survey::testing
