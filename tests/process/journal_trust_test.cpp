@@ -34,6 +34,12 @@ SurveyRun runSurvey(const std::string& dir, const std::string& keys, bool closeE
   ScratchDir outside;
   const std::string keysPath = outside.file("keys"), errPath = outside.file("err");
   std::ofstream(keysPath, std::ios::binary) << keys;
+  // Another user may not reach the build directory: it runs a copy from `dir`.
+  const std::string program = asOther ? dir + "/.survey" : SURVEY_EXE;
+  if (asOther) {
+    std::ofstream(program, std::ios::binary) << readFile(SURVEY_EXE);
+    chmod(program.c_str(), 0755);
+  }
   const pid_t pid = fork();
   if (pid == 0) {
     setsid();
@@ -45,11 +51,13 @@ SurveyRun runSurvey(const std::string& dir, const std::string& keys, bool closeE
     for (int fd : {in, out, err}) close(fd);
     if (closeErrors) close(STDERR_FILENO);
     if (asOther && (setgid(kOtherUser) != 0 || setuid(kOtherUser) != 0)) _exit(126);
-    if (chdir(dir.c_str()) == 0) execl(SURVEY_EXE, SURVEY_EXE, static_cast<char*>(nullptr));
+    if (chdir(dir.c_str()) == 0)
+      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   int status = 0;
   waitpid(pid, &status, 0);
+  if (asOther) unlink(program.c_str());
   return SurveyRun{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
                    readFile(errPath)};
 }
