@@ -87,6 +87,8 @@ Function next(const char* name) {
 
 }  // namespace
 
+// The C library's own declarations name the parameters with reserved names.
+// NOLINTBEGIN(readability-inconsistent-declaration-parameter-name)
 extern "C" {
 
 ssize_t write(int fd, const void* buffer, size_t size) {
@@ -131,3 +133,4 @@ int unlink(const char* path) {
 }
 
 }  // extern "C"
+// NOLINTEND(readability-inconsistent-declaration-parameter-name)

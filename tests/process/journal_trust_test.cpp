@@ -51,8 +51,9 @@ SurveyRun runSurvey(const std::string& dir, const std::string& keys, bool closeE
     for (int fd : {in, out, err}) close(fd);
     if (closeErrors) close(STDERR_FILENO);
     if (asOther && (setgid(kOtherUser) != 0 || setuid(kOtherUser) != 0)) _exit(126);
-    if (chdir(dir.c_str()) == 0)
+    if (chdir(dir.c_str()) == 0) {
       execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    }
     _exit(127);
   }
   int status = 0;
