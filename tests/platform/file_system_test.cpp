@@ -116,5 +116,48 @@ TEST(FileSystem, TheLockHoldsBetweenOpenFilesAndReadsEndWhereTheFileEnded) {
                   .is(Kind::kNotRegular));
 }
 
+// The facts the store checks before it trusts a journal: a new journal is the user's alone
+// whatever the umask, and each fact follows the file's owner, mode and identity.
+TEST(FileSystem, FactsNameTheFileItsOwnerAndWhoElseMayWrite) {
+  std::unique_ptr<Env> env = makeSystemEnv();
+  FileSystem& files = env->files();
+  const struct {
+    const char* name;
+    bool needsRoot;
+    std::function<void(const std::string& path)> change;
+    bool owned;
+    bool writableByOthers;
+  } cases[] = {
+      {"made by createExclusive", false, [](auto&) {}, true, false},
+      {"writable by its group", false, [](auto& path) { chmod(path.c_str(), 0620); }, true, true},
+      {"writable by all", false, [](auto& path) { chmod(path.c_str(), 0606); }, true, true},
+      {"another user's", true, [](auto& path) { chown(path.c_str(), 65534, 65534); }, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.needsRoot && geteuid() != 0) continue;
+    ScratchDir dir;
+    const std::string path = dir.file("datas.dat.pending");
+    const mode_t mask = umask(0);
+    std::unique_ptr<StoreFile> file;
+    const Status created = files.createExclusive(path, &file);
+    umask(mask);
+    ASSERT_TRUE(created.ok()) << created.reason();
+    c.change(path);
+    FileFacts open, read;
+    ASSERT_TRUE(file->facts(&open).ok());
+    std::string bytes;
+    ASSERT_TRUE(files.readBounded(path, 4, &bytes, &read).ok());
+    struct stat info;
+    ASSERT_EQ(lstat(path.c_str(), &info), 0);
+    for (const FileFacts& facts : {open, read}) {
+      EXPECT_EQ(facts.device, static_cast<uint64_t>(info.st_dev));
+      EXPECT_EQ(facts.file, static_cast<uint64_t>(info.st_ino));
+      EXPECT_EQ(facts.ownedByUser, c.owned);
+      EXPECT_EQ(facts.writableByOthers, c.writableByOthers);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace survey::testing

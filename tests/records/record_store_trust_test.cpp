@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "console/start_clock.h"
+#include "questionnaire/survey_answers.h"
 #include "records/record_store.h"
 #include "records/store_test_support.h"
 #include "support/fakes.h"
@@ -201,6 +203,40 @@ TEST(RecordStoreTrust, ARecordReportedNotSavedNeverTurnsUpAfterItsTakeOutFailed)
     ASSERT_TRUE(again.ok()) << again.reason();
     EXPECT_EQ(files.files[kPath], c.file);
     EXPECT_EQ(files.files.count(kPending), 0u);
+  }
+}
+
+// What a journal must hold to be used: one whole record of the layout, and nothing more.
+TEST(RecordStoreTrust, AWholeRecordIsTheLayoutsLinesAndNothingMore) {
+  FakeClock clock(FakeEnv::defaultTime());
+  SurveyAnswers answers;
+  answers.firstName = "Ada";
+  answers.country = "Oz";
+  const std::string whole = buildRecord(answerLookup(answers), takeStartClock(clock));
+  const std::string empty = buildRecord(answerLookup({}), takeStartClock(clock));
+  std::string crlf;
+  for (char c : whole) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  std::string changed = whole;
+  changed.replace(changed.find("Candidate Name"), 9, "Candidate-Name");
+  const struct {
+    const char* name;
+    std::string text;
+    bool whole;
+  } cases[] = {
+      {"a record", whole, true},
+      {"a record of empty answers", empty, true},
+      {"a record with CR LF line ends", crlf, true},
+      {"a record without its last line end", whole.substr(0, whole.size() - 1), false},
+      {"a record without its last line", whole.substr(0, whole.rfind('\n', whole.size() - 2) + 1),
+       false},
+      {"a record and more", whole + "echo PWNED\n", false},
+      {"two records", whole + whole, false},
+      {"a record whose fixed text differs", changed, false},
+      {"a line of text", "\necho PWNED\n", false},
+      {"nothing", "", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(isWholeRecord(c.text), c.whole) << c.name;
   }
 }
 
