@@ -323,8 +323,8 @@ class Append {
 
   // Takes out what got in of `bytes`, a record whose write or sync failed with `why`, marking
   // the journal first so that the next save takes it out should this one not manage. Where
-  // neither works, the journal goes, so that no later save completes the record, and the
-  // next save of this run takes out what is left of it.
+  // neither works, the journal is emptied and goes, so that no later save completes the
+  // record, and the next save of this run takes out what is left of it.
   Status takeBack(uint64_t offset, std::string_view bytes, const Status& why) {
     size_t written = 0;
     Status marked = journal_ ? journal_->append(kTakeOutMark, &written) : Status::error("none");
@@ -336,6 +336,8 @@ class Append {
       return why;
     }
     if (marked.ok()) return Status::error(why.reason() + kTakenOutNext);
+    // Emptied, the journal no longer holds a record to complete, should it outlast its removal.
+    if (journal_) journal_->truncate(0);
     dropOwnJournal();
     memory_.unsettled = {true, facts_.device, facts_.file, offset, std::string(bytes)};
     return Status::error(why.reason() + kMayRemain);

@@ -167,7 +167,7 @@ FileFacts MemoryFileSystem::factsOf(const std::string& path) {
 bool MemoryFileSystem::step(const char* name, const std::string& path, bool* killLater) {
   if (beforeStep) beforeStep(name, path);
   const int now = ++steps;
-  if (failingSteps.count(now) != 0) return true;
+  if (failWhen && failWhen(name, path)) return true;
   const bool kills = (fault == Fault::kKill && now == faultAt) ||
                      (fault == Fault::kFailThenKill && now == faultAt + 1);
   if (!kills) return fault != Fault::kNone && fault != Fault::kKill && now == faultAt;

@@ -99,7 +99,8 @@ class MemoryFileSystem : public FileSystem {
   // finds the lock held; a kill in a write leaves half its bytes in.
   Fault fault = Fault::kNone;
   int faultAt = 0;
-  std::set<int> failingSteps;  // steps that fail besides, whatever `fault` says
+  // Says, before every step with its name and path, whether it fails besides.
+  std::function<bool(const char* step, const std::string& path)> failWhen;
   int steps = 0;
   // Runs before every step with its name and path, as another program would meanwhile.
   std::function<void(const char* step, const std::string& path)> beforeStep;
