@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 
@@ -138,6 +139,33 @@ TEST(JournalTrust, ANoticeWithStandardErrorClosedNeverLandsInTheRecordFile) {
   const SurveyRun run = runSurvey(dir.path(), kOneRecord, true, false);
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(isWholeRecord(readFile(dir.file("datas.dat")))) << readFile(dir.file("datas.dat"));
+}
+
+// survey-export opens its files after the streams: each closed one is the null device, never
+// the record file, so the rows and the summary go where they should or nowhere.
+TEST(JournalTrust, SurveyExportWithAStandardStreamClosedReadsAndWritesAsEver) {
+  ScratchDir dir;
+  ASSERT_EQ(runSurvey(dir.path(), kOneRecord, false, false).status, 0);
+  const struct {
+    const char* name;
+    const char* redirections;
+    const char* shown;  // in the file that the stream left open goes to
+  } cases[] = {
+      {"standard output closed", ">&- 2>shown", "1 record exported"},
+      {"standard error closed", ">shown 2>&-", "file,line,"},
+      {"standard input closed", "<&- >shown 2>/dev/null", "file,line,"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string command =
+        "cd '" + dir.path() + "' && '" + SURVEY_EXPORT_EXE + "' " + c.redirections;
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(readFile(dir.file("shown")).find(c.shown), std::string::npos)
+        << readFile(dir.file("shown"));
+    EXPECT_TRUE(isWholeRecord(readFile(dir.file("datas.dat"))));
+  }
 }
 
 }  // namespace
