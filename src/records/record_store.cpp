@@ -98,10 +98,9 @@ class Append {
   Status run(std::string_view record) {
     const std::string text = files_.textFileBytes(record);
     if (text.size() > kRecordSizeLimit) return Status::error(kTooLarge);
-    bool created = false;
     Status status = waitWithNotice(
         [&](std::chrono::milliseconds wait) {
-          return files_.openStoreFile(path_, OpenMode::kAppend, wait, &file_, &created);
+          return files_.openStoreFile(path_, OpenMode::kAppend, wait, &file_, &created_);
         },
         kSharingWaitLimit, waiting());
     if (status.is(Status::Kind::kBusy)) return Status::error(kHeldOpen + status.reason());
@@ -123,7 +122,7 @@ class Append {
     if (status.ok() && offset > 0) status = fileHolds(offset - 1, "\n", &lineEnded);
     const std::string bytes = lineEnded ? text : files_.textFileBytes("\n") + text;
     // The directory sync after the journal also makes a new file's entry durable.
-    if (status.ok()) status = keepJournal_ ? writeJournal(offset, bytes) : syncNewFile(created);
+    if (status.ok()) status = keepJournal_ ? writeJournal(offset, bytes) : syncNewFile();
     if (!status.ok()) return status;
     status = lock(FileLock::kBytes);
     if (!status.ok()) {
@@ -154,7 +153,8 @@ class Append {
     return status.is(Status::Kind::kBusy) ? Status::error(kLockHeld) : status;
   }
 
-  Status syncNewFile(bool created) { return created ? files_.syncDirectory(path_) : Status(); }
+  // Makes the entry of a record file that this save created durable.
+  Status syncNewFile() { return created_ ? files_.syncDirectory(path_) : Status(); }
 
   Status dropJournal() {
     Status status = files_.remove(journalPath_);
@@ -306,7 +306,7 @@ class Append {
         return Status::error("cannot create " + journalPath_ + ": " + status.reason());
       }
       loseSafeguard(status);
-      return syncNewFile(true);
+      return syncNewFile();
     }
     std::string content(kJournalTag);
     content += std::to_string(facts_.device) + " " + std::to_string(facts_.file) + " ";
@@ -351,6 +351,7 @@ class Append {
   std::unique_ptr<StoreFile> file_;
   std::unique_ptr<StoreFile> journal_;
   FileFacts facts_;  // of the record file
+  bool created_ = false;
   bool keepJournal_ = true;
 };
 

@@ -84,6 +84,14 @@ TEST(RecordStoreTrust, UsesAJournalOnlyWhenThisUserWroteItForThisFileAndTheFileB
          f.sticky = true;
        },
        p + b, true, 1, ""},
+      {"another user's file in a sticky directory, the record file new: its entry synced",
+       [](MemoryFileSystem& f) {
+         f.files.erase(kPath);
+         f.files[kPending] = "x";
+         f.foreign.insert(kPending);
+         f.sticky = true;
+       },
+       b, true, 1, ""},
       {"another user's link in a sticky directory: saved without, said once",
        [](MemoryFileSystem& f) {
          f.links[kPending] = kPath;
