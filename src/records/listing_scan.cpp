@@ -46,23 +46,23 @@ size_t findPlain(const char* data, size_t begin, size_t size) {
 #ifdef SURVEY_SCAN_X86
 
 // Each byte is classified by two table lookups, one per nibble; the AND of the two is
-// nonzero exactly for the control characters that need attention. Value 1: high nibble 0 (all
-// but tab and line feed), value 2: high nibble 1, value 4: high nibble 7 (only DEL). The lead
-// byte of C1 controls is found by a comparison of its own.
-alignas(32) constexpr unsigned char kLowNibbleClass[32] = {
-    3, 3, 3, 3, 3, 3, 3, 3, 3, 2, 2, 3, 3, 3, 3, 7, 3, 3, 3, 3, 3, 3, 3, 3, 3, 2, 2, 3, 3, 3, 3, 7};
+// nonzero exactly for the bytes that need attention. Value 1: high nibble 0 (all but tab and
+// line feed), value 2: high nibble 1, value 4: high nibble 7 (only DEL), value 8: high nibble
+// C (only the lead byte 0xC2 of C1 controls).
+alignas(32) constexpr unsigned char kLowNibbleClass[32] = {3, 3, 11, 3, 3, 3, 3, 3,  3, 2, 2,
+                                                           3, 3, 3,  3, 7, 3, 3, 11, 3, 3, 3,
+                                                           3, 3, 3,  2, 2, 3, 3, 3,  3, 7};
 alignas(32) constexpr unsigned char kHighNibbleClass[32] = {
-    1, 2, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0};
+    1, 2, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 8, 0, 0, 0, 1, 2, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 8, 0, 0, 0};
 
 __attribute__((target("avx2"))) inline __m256i classify(__m256i bytes, __m256i lowTable,
                                                         __m256i highTable) {
   const __m256i nibble = _mm256_set1_epi8(0x0f);
-  const __m256i lead = _mm256_set1_epi8(static_cast<char>(kC1Lead));
-  // Bytes from 0x80 have their top bit set, which makes the low lookup give 0.
-  __m256i low = _mm256_shuffle_epi8(lowTable, bytes);
+  // The low lookup gives 0 for a byte with its top bit set, so that bit is cleared first.
+  __m256i low = _mm256_shuffle_epi8(lowTable, _mm256_and_si256(bytes, nibble));
   __m256i high =
       _mm256_shuffle_epi8(highTable, _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble));
-  return _mm256_or_si256(_mm256_and_si256(low, high), _mm256_cmpeq_epi8(bytes, lead));
+  return _mm256_and_si256(low, high);
 }
 
 __attribute__((target("avx2"))) size_t findAvx2(const char* data, size_t size) {
