@@ -33,10 +33,11 @@ class SurveyExportProgram : public ::testing::Test {
     content << std::ifstream(dir_ / name, std::ios::binary).rdbuf();
     return content.str();
   }
-  // Runs the program in the directory, without a controlling terminal; returns its exit status.
-  int run(const std::string& args) {
+  // Runs the program in the directory, without a controlling terminal, standard input read
+  // from `input`; returns its exit status.
+  int run(const std::string& args, const std::string& input = "/dev/null") {
     std::string command = "cd '" + dir_.string() + "' && setsid '" SURVEY_EXPORT_EXE "' " + args +
-                          " >out 2>err </dev/null; echo $? >status";
+                          " >out 2>err <'" + input + "'; echo $? >status";
     EXPECT_EQ(std::system(command.c_str()), 0);
     return std::stoi(read("status"));
   }
@@ -69,6 +70,18 @@ TEST_F(SurveyExportProgram, ExportsRealFilesAndNamesTheOnesItCannotRead) {
             "survey-export: folder: Is a directory\n"
             "survey-export: datas.dat: 1 record exported\n"
             "survey-export: crlf.dat: 1 record exported\n");
+}
+
+// Standard input that cannot be read is named with its reason, as a file is.
+TEST_F(SurveyExportProgram, NamesTheErrorOfStandardInput) {
+  fs::create_directory(dir_ / "folder");
+  EXPECT_EQ(run("-", "folder"), 2);
+  std::string header;
+  appendCsvHeader(&header);
+  EXPECT_EQ(read("out"), header);  // standard input is open, as a file whose read fails is
+  EXPECT_EQ(read("err"),
+            "survey-export: (standard input): Is a directory\n"
+            "survey-export: (standard input): 0 records exported; the read stopped at an error\n");
 }
 
 // A file of many blocks, read a block at a time: the same as one parser fed it whole.
