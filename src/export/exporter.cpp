@@ -2,6 +2,7 @@
 #include "export/exporter.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -135,10 +136,7 @@ class Exporter : public RecordSink {
     std::unique_ptr<SequentialFile> file;
     if (path == "-") {
       file = std::make_unique<StandardInputFile>(env_.input());
-    } else if (Status opened = env_.files().openForReading(
-                   path,
-                   [this](const Status& busy) { report(name_ + kBusy + busy.reason() + kWaiting); },
-                   &file);
+    } else if (Status opened = env_.files().openForReading(path, waitingNotice(), &file);
                !opened.ok()) {
       return fail(opened);
     }
@@ -217,6 +215,10 @@ class Exporter : public RecordSink {
   // Rows go out in writes this large: few system calls, from a block that stays in the cache.
   static constexpr size_t kBlockSize = 128 * 1024;
 
+  // A wait for a program that is writing the file, told once it has lasted a second.
+  std::function<void(const Status&)> waitingNotice() {
+    return [this](const Status& busy) { report(name_ + kBusy + busy.reason() + kWaiting); };
+  }
   void takePending() {
     if (hasPending_) reports_.exported(!fingerprints_.insert(pending_));
     hasPending_ = false;

@@ -49,9 +49,10 @@ size_t findPlain(const char* data, size_t begin, size_t size) {
 // nonzero exactly for the bytes that need attention. Value 1: high nibble 0 (all but tab and
 // line feed), value 2: high nibble 1, value 4: high nibble 7 (only DEL), value 8: high nibble
 // C (only the lead byte 0xC2 of C1 controls).
-alignas(32) constexpr unsigned char kLowNibbleClass[32] = {3, 3, 11, 3, 3, 3, 3, 3,  3, 2, 2,
-                                                           3, 3, 3,  3, 7, 3, 3, 11, 3, 3, 3,
-                                                           3, 3, 3,  2, 2, 3, 3, 3,  3, 7};
+// clang-format off
+alignas(32) constexpr unsigned char kLowNibbleClass[32] = {
+    3, 3, 11, 3, 3, 3, 3, 3, 3, 2, 2, 3, 3, 3, 3, 7, 3, 3, 11, 3, 3, 3, 3, 3, 3, 2, 2, 3, 3, 3, 3, 7};
+// clang-format on
 alignas(32) constexpr unsigned char kHighNibbleClass[32] = {
     1, 2, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 8, 0, 0, 0, 1, 2, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 8, 0, 0, 0};
 
