@@ -70,6 +70,20 @@ if grep -q '=== passed: format' <<<"$output"; then
   failures=$((failures + 1))
 fi
 
+# run-tests: a build folder configured for Make loses its cache (the presets use Ninja); one
+# configured for Ninja keeps it.
+mkdir -p "$repo/build/CMakeFiles" "$repo/build-asan"
+echo 'CMAKE_GENERATOR:INTERNAL=Unix Makefiles' >"$repo/build/CMakeCache.txt"
+echo 'CMAKE_GENERATOR:INTERNAL=Ninja' >"$repo/build-asan/CMakeCache.txt"
+output="$(env -i HOME="$work" PATH="$bare" SURVEY_STAGES=format bash "$repo/tools/run-tests" 2>&1)"
+expect "run-tests clears a Make cache" 0 "=== build/ was configured for another generator" "$?" "$output"
+if [ -e "$repo/build/CMakeCache.txt" ] || [ -e "$repo/build/CMakeFiles" ] ||
+  [ ! -e "$repo/build-asan/CMakeCache.txt" ]; then
+  echo "FAIL run-tests: the Make cache should go and the Ninja cache stay"
+  failures=$((failures + 1))
+fi
+rm -rf "$repo/build" "$repo/build-asan"
+
 # check-format: a file formatting would change is named with the fix; --fix formats it.
 printf 'int  two( ){return 2;}\n' >"$repo/src/two.cpp"
 git -C "$repo" add -A
