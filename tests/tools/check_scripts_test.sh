@@ -25,7 +25,7 @@ git -C "$repo" init -q && git -C "$repo" add -A
 # A PATH with what the scripts use but no clang-format.
 bare="$work/bare-bin"
 mkdir -p "$bare"
-for tool in bash sh env nproc grep dirname rm cat sed wc head git mktemp; do
+for tool in bash sh env nproc grep dirname rm cat sed wc head git mktemp cut uname; do
   ln -s "$(command -v "$tool")" "$bare/$tool"
 done
 full="$work/full-bin"
@@ -64,6 +64,30 @@ for row in "${cases[@]}"; do
     bash "$repo/tools/run-tests" 2>&1)"
   expect "run-tests $name" "$status" "$pattern" "$?" "$output"
 done
+# run-tests: the fuzz stage needs clang and its fuzzer runtime, a file in clang's resource
+# folder; a stand-in clang++ points there and a stand-in tools/fuzz says it ran.
+resources="$work/clang-resources"
+printf '#!/bin/sh\ncase "$1" in -dumpversion) echo 14.0.6 ;; -print-resource-dir) echo %s ;; esac\n' \
+  "$resources" >"$full/clang++"
+chmod +x "$full/clang++"
+printf '#!/bin/sh\necho "fuzz ran"\n' >"$repo/tools/fuzz"
+chmod +x "$repo/tools/fuzz"
+runtime="$resources/lib/linux/libclang_rt.fuzzer-$(uname -m).a"
+#   name               runtime  status  a line of the output
+cases=(
+  "runtime-missing     absent   0       === fuzz: skipped: install libclang-rt-14-dev"
+  "runtime-there       present  0       === passed: fuzz"
+)
+for row in "${cases[@]}"; do
+  read -r name runtime_state status pattern <<<"$row"
+  rm -rf "$resources"
+  if [ "$runtime_state" = present ]; then mkdir -p "$(dirname "$runtime")" && : >"$runtime"; fi
+  output="$(env -i HOME="$work" PATH="$full" SURVEY_STAGES=fuzz bash "$repo/tools/run-tests" 2>&1)"
+  expect "run-tests fuzz $name" "$status" "$pattern" "$?" "$output"
+done
+output="$(env -i HOME="$work" PATH="$full" CI=true SURVEY_STAGES=fuzz bash "$repo/tools/run-tests" 2>&1)"
+expect "run-tests fuzz runs in CI" 0 "fuzz ran" "$?" "$output"
+
 output="$(env -i HOME="$work" PATH="$bare" SURVEY_STAGES=format bash "$repo/tools/run-tests" 2>&1)"
 if grep -q '=== passed: format' <<<"$output"; then
   echo "FAIL run-tests: a skipped stage is listed as passed"
