@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "export/record_patterns.h"
 #include "export/row_writers.h"
 #include "questionnaire/questionnaire.h"
+#include "reader/record_patterns.h"
 
 namespace survey {
 namespace {

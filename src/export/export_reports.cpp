@@ -23,7 +23,7 @@ uint64_t mix(uint64_t state, uint64_t word) {
 std::string foldedText(Fault fault) {
   if (fault == Fault::kCutShort) return "records skipped that were cut short";
   if (fault == Fault::kNotInRecord) return "stretches of lines skipped as not part of a record";
-  return std::string("records skipped where a line ") + RecordParser::faultText(fault);
+  return std::string("records skipped where a line ") + faultText(fault);
 }
 
 // "1 record", "2 records".

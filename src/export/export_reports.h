@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "console/characters.h"
-#include "export/record_parser.h"
+#include "reader/record_reader.h"
 
 namespace survey {
 

@@ -10,10 +10,10 @@
 #include "console/program_info.h"
 #include "export/codebook.h"
 #include "export/export_reports.h"
-#include "export/record_parser.h"
 #include "export/row_writers.h"
 #include "platform/code_page.h"
 #include "platform/page_buffer.h"
+#include "reader/record_reader.h"
 #include "records/record_file.h"
 
 namespace survey {
@@ -147,7 +147,7 @@ class Exporter : public RecordSink {
       headerWritten_ = true;
     }
     reports_.beginFile(name_);
-    RecordParser parser(name_, *this);
+    RecordReader parser(name_, *this);
     parser.readOtherAnswersIn(codePage_);
     bool readFailed = false;
     while (written_.ok()) {
@@ -171,7 +171,7 @@ class Exporter : public RecordSink {
 
   // The row is written in place; a duplicate's bytes are taken back with --unique. Without it,
   // each fingerprint is looked up at the next record, once its slot is in the cache.
-  void record(const ExportRow& row) override {
+  void record(const RecordRow& row) override {
     size_t bound = options_.csv ? csvRowBound(row) : jsonLineBound(row);
     if (used_ + bound > block_.size()) flush();
     std::unique_ptr<char[]> large;

@@ -138,14 +138,14 @@ void appendCsvValues(const std::string_view* values, size_t count, bool safeCell
   out->append("\r\n");
 }
 
-size_t csvRowBound(const ExportRow& row) {
+size_t csvRowBound(const RecordRow& row) {
   size_t size = 0;
   for (std::string_view field : row.fields) size += field.size();
   return 2 * size + 4 * kColumnCount + 2;
 }
 
 // Each value followed by a comma; the last comma becomes the row end.
-char* writeCsvRow(const ExportRow& row, bool safeCells, char* to, char** values) {
+char* writeCsvRow(const RecordRow& row, bool safeCells, char* to, char** values) {
   for (size_t column = 0; column < kColumnCount; ++column) {
     if (column == kRunDateColumn) *values = to;
     if (safeCells) {
@@ -161,13 +161,13 @@ char* writeCsvRow(const ExportRow& row, bool safeCells, char* to, char** values)
   return to;
 }
 
-size_t jsonLineBound(const ExportRow& row) {
+size_t jsonLineBound(const RecordRow& row) {
   size_t size = 0;
   for (std::string_view field : row.fields) size += field.size();
   return kJsonKeys.total + 6 * size + 2 * kColumnCount + 2;
 }
 
-char* writeJsonLine(const ExportRow& row, char* to, char** values) {
+char* writeJsonLine(const RecordRow& row, char* to, char** values) {
   for (size_t column = 0; column < kColumnCount; ++column) {
     if (column == kRunDateColumn) *values = to;
     to = copy(kJsonKeys.keys[column], to);

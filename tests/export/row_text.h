@@ -7,7 +7,7 @@
 
 namespace survey {
 
-inline void appendCsvRow(const ExportRow& row, std::string* out) {
+inline void appendCsvRow(const RecordRow& row, std::string* out) {
   size_t start = out->size();
   out->resize(start + csvRowBound(row));
   char* values = nullptr;
@@ -15,7 +15,7 @@ inline void appendCsvRow(const ExportRow& row, std::string* out) {
       static_cast<size_t>(writeCsvRow(row, false, out->data() + start, &values) - out->data()));
 }
 
-inline void appendJsonLine(const ExportRow& row, std::string* out) {
+inline void appendJsonLine(const RecordRow& row, std::string* out) {
   size_t start = out->size();
   out->resize(start + jsonLineBound(row));
   char* values = nullptr;

@@ -11,8 +11,8 @@ namespace survey {
 namespace {
 
 // A row whose values are `values` in turn, then empty; the line number 12.
-ExportRow rowOf(std::initializer_list<std::string_view> values) {
-  ExportRow row;
+RecordRow rowOf(std::initializer_list<std::string_view> values) {
+  RecordRow row;
   std::copy(values.begin(), values.end(), std::begin(row.fields));
   row.fields[kLineColumn] = "12";
   return row;
@@ -50,7 +50,7 @@ TEST(JsonLinesWriter, EscapesWhatJsonNeedsAndPassesUtf8) {
 }
 
 TEST(RowWriters, APlainMarkChangesNothingForAPlainValue) {
-  ExportRow row = rowOf({"d.dat", "", "2026-12-07", "21:05", "Zoë", "x-y"});
+  RecordRow row = rowOf({"d.dat", "", "2026-12-07", "21:05", "Zoë", "x-y"});
   std::string unmarked[2], marked[2];
   appendCsvRow(row, &unmarked[0]);
   appendJsonLine(row, &unmarked[1]);

@@ -47,7 +47,7 @@ enum FixedColumn : size_t { kFileColumn, kLineColumn, kRunDateColumn, kRunTimeCo
 // Every value as text: the line number in decimal digits, the rest as the record has them.
 // `plain` marks values known to hold no control character, double quote, comma or backslash,
 // which the writers then copy as they are.
-struct ExportRow {
+struct RecordRow {
   std::string_view fields[kColumnCount];
   bool plain[kColumnCount] = {};
 };

@@ -1,18 +1,15 @@
-// The parser's buffer, record starts, reports, and finished records handed out as rows.
-#include "export/record_parser.h"
-
-#include <algorithm>
+// Between records: record starts, skipped lines and their reports, finished records handed out.
 #include <charconv>
 #include <cstdio>
-#include <cstring>
-#include <iterator>
+#include <string>
 
-#include "export/field_values.h"
-#include "export/record_patterns.h"
+#include "reader/field_values.h"
+#include "reader/record_patterns.h"
+#include "reader/record_reader.h"
 
 namespace survey {
 
-const char* RecordParser::faultText(Fault fault) {
+const char* faultText(Fault fault) {
   static const char* const kTexts[] = {
       "",
       "",
@@ -32,86 +29,12 @@ const char* RecordParser::faultText(Fault fault) {
   return kTexts[static_cast<int>(fault)];
 }
 
-RecordParser::RecordParser(std::string_view fileName, RecordSink& sink, size_t blockSize)
-    : patterns_(recordPatterns()),
-      fileName_(fileName),
-      sink_(sink),
-      blockEnd_(kCarryRoom + blockSize),
-      buffer_(blockEnd_ + kEndRoom),
-      fields_(patterns_.fields.size()) {
-  std::fill(buffer_.data() + blockEnd_, buffer_.data() + blockEnd_ + kEndRoom, '\n');
-  std::fill(std::begin(row_.plain), std::end(row_.plain), true);
-  row_.plain[kFileColumn] = std::none_of(fileName_.begin(), fileName_.end(),
-                                         [](char c) { return kByteClasses[c] & kNotPlain; });
-  row_.fields[kFileColumn] = fileName_;
-}
-
-char* RecordParser::room(size_t* capacity) {
-  if (end_ == blockEnd_) {
-    // Full: the unfinished line moves to just before the block, and the block is read anew.
-    keepFieldTexts();
-    size_t kept = end_ - begin_;
-    std::memmove(buffer_.data() + kCarryRoom - kept, buffer_.data() + begin_, kept);
-    searched_ = searched_ - begin_ + kCarryRoom - kept;
-    begin_ = kCarryRoom - kept;
-    end_ = kCarryRoom;
-  }
-  *capacity = blockEnd_ - end_;
-  return buffer_.data() + end_;
-}
-
-// Copies the current record's field texts out of the buffer, which is about to be overwritten.
-void RecordParser::keepFieldTexts() {
-  if (state_ != State::kInRecord) return;
-  for (size_t field = 0; field < fields_.size(); ++field) {
-    FieldText& kept = fields_[field];
-    if (!seen(field) || kept.text.data() == kept.kept.data()) continue;
-    kept.kept.assign(kept.text);
-    kept.text = kept.kept;
-  }
-}
-
-void RecordParser::finish() {
-  started_ = true;
-  // The line end that the last line lacks, if it does, is the one that stops field scans.
-  buffer_.data()[end_] = '\n';
-  if (begin_ < end_ || tooLong_) {
-    takeLine(std::string_view(buffer_.data() + begin_, end_ - begin_ + 1), tooLong_, true);
-  }
-  begin_ = end_;
-  lineTried_ = tooLong_ = false;
-  if (state_ == State::kInRecord) {
-    reportSkipped(firstLine_, lineNumber_, cutShortText(recordLine_, "by the end of the file"),
-                  Fault::kCutShort);
-  } else if (state_ == State::kSkipping) {
-    reportSkipped(firstLine_, lineNumber_, skipMessage_, skipFault_);
-  }
-  state_ = State::kBetweenRecords;
-}
-
-bool RecordParser::awaitingStart() {
-  static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-  static constexpr std::string_view kMarks[] = {kUtf8Mark, "\xFF\xFE", "\xFE\xFF"};
-  std::string_view bytes(buffer_.data() + begin_, end_ - begin_);
-  for (std::string_view mark : kMarks) {
-    if (bytes.size() < mark.size() && mark.substr(0, bytes.size()) == bytes) return true;
-  }
-  started_ = true;
-  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
-    notes_.byteOrderMark = true;
-    begin_ += kUtf8Mark.size();
-  } else if (bytes.substr(0, 2) == kMarks[1] || bytes.substr(0, 2) == kMarks[2]) {
-    notes_.utf16 = true;
-  }
-  return false;
-}
-
-std::string RecordParser::cutShortText(size_t linesRead, const std::string& cause) {
+std::string RecordReader::cutShortText(size_t linesRead, const std::string& cause) {
   return "record skipped: cut short after " + std::to_string(linesRead) + " of " +
          std::to_string(kRecordLineCount) + " lines " + cause;
 }
 
-bool RecordParser::tryStartRecord(const char* at, const char* end, uint64_t lineNumber,
+bool RecordReader::tryStartRecord(const char* at, const char* end, uint64_t lineNumber,
                                   size_t* length) {
   ++record_;  // nothing read before belongs to this record
   converted_ = false;
@@ -125,14 +48,14 @@ bool RecordParser::tryStartRecord(const char* at, const char* end, uint64_t line
   return true;
 }
 
-void RecordParser::startSkipping(uint64_t firstLine, std::string message, Fault fault) {
+void RecordReader::startSkipping(uint64_t firstLine, std::string message, Fault fault) {
   state_ = State::kSkipping;
   firstLine_ = firstLine;
   skipMessage_ = std::move(message);
   skipFault_ = fault;
 }
 
-void RecordParser::reportSkipped(uint64_t firstLine, uint64_t lastLine, std::string_view message,
+void RecordReader::reportSkipped(uint64_t firstLine, uint64_t lastLine, std::string_view message,
                                  Fault fault) {
   std::string notPartOfARecord;
   if (message.empty()) {
@@ -144,7 +67,7 @@ void RecordParser::reportSkipped(uint64_t firstLine, uint64_t lastLine, std::str
   sink_.skipped(SkippedLines{firstLine, lastLine, message, fault});
 }
 
-void RecordParser::completeRecord() {
+void RecordReader::completeRecord() {
   state_ = State::kBetweenRecords;
   const int day = clock_[static_cast<size_t>(FieldKind::kDay)];
   const int month = clock_[static_cast<size_t>(FieldKind::kMonthName)];
@@ -172,7 +95,7 @@ void RecordParser::completeRecord() {
 
   // The file, its plainness and the plainness of the line and the start time stay as the
   // constructor set them.
-  ExportRow& row = row_;
+  RecordRow& row = row_;
   row.fields[kLineColumn] = std::string_view(lineText, static_cast<size_t>(lineEnd - lineText));
   row.fields[kRunDateColumn] = std::string_view(runDate_, runDateSize_);
   row.fields[kRunTimeColumn] = std::string_view(runTime_, runTimeSize_);
@@ -182,6 +105,49 @@ void RecordParser::completeRecord() {
     row.plain[column] = fields_[field].plain;
   }
   sink_.record(row);
+}
+
+// One whole line, its line end included.
+void RecordReader::takeLine(std::string_view line, bool tooLong, bool unended) {
+  ++lineNumber_;
+  const char* end = line.data() + line.size();
+  size_t length = 0;
+  if (state_ == State::kInRecord) {
+    // The line end of this line is tried first, and the other cannot match a whole line.
+    crlf_ = line.size() >= 2 && line[line.size() - 2] == '\r';
+    Fault fault = tooLong ? Fault::kTooLong : matchLine(recordLine_, line.data(), end, &length);
+    if (fault == Fault::kIncomplete) fault = Fault::kLayout;
+    if (fault != Fault::kNone && !tooLong && patterns_.hasTrimmed[recordLine_] &&
+        matchLine(recordLine_, line.data(), end, &length, true) == Fault::kNone) {
+      fault = Fault::kNone;
+      ++notes_.trimmedLines;
+    }
+    if (fault != Fault::kNone && unended && !tooLong) fault = Fault::kNoLineEnd;
+    if (fault == Fault::kNone) {
+      notes_.noFinalLineEnd |= unended;
+      if (++recordLine_ == kRecordLineCount) completeRecord();
+      return;
+    }
+    uint64_t recordStart = firstLine_;
+    std::string message = "record skipped: line " + std::to_string(lineNumber_) + " (record line " +
+                          std::to_string(recordLine_ + 1) + ") " + faultText(fault);
+    size_t linesRead = recordLine_;
+    if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
+      reportSkipped(
+          recordStart, lineNumber_ - 1,
+          cutShortText(linesRead, "by a new record at line " + std::to_string(lineNumber_)),
+          Fault::kCutShort);
+      notes_.noFinalLineEnd |= unended;
+    } else {
+      startSkipping(recordStart, std::move(message), fault);
+    }
+    return;
+  }
+  if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
+    notes_.noFinalLineEnd |= unended;
+  } else if (state_ == State::kBetweenRecords) {
+    startSkipping(lineNumber_, "", Fault::kNotInRecord);
+  }
 }
 
 }  // namespace survey
