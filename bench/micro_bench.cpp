@@ -188,9 +188,8 @@ class RowBufferSink : public RecordSink {
     if (format_ == 0) return;
     size_t bound = format_ == 1 ? csvRowBound(row) : jsonLineBound(row);
     if (bound > buffer_.size()) buffer_.resize(bound);
-    char* values = nullptr;
-    char* end = format_ == 1 ? writeCsvRow(row, false, buffer_.data(), &values)
-                             : writeJsonLine(row, buffer_.data(), &values);
+    char* end =
+        format_ == 1 ? writeCsvRow(row, false, buffer_.data()) : writeJsonLine(row, buffer_.data());
     benchmark::DoNotOptimize(end);
   }
   void skipped(const SkippedLines&) override { ++skipped_; }

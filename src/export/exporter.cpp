@@ -36,15 +36,15 @@ constexpr const char kHelp[] =
     "      --format=FORMAT    csv (the default) or jsonl\n"
     "      --encoding=NAME    read answers that are not UTF-8 in the code page\n"
     "                         NAME (cp850, cp437, cp1252, ...); output is UTF-8\n"
-    "      --unique           leave out records identical to an earlier one\n"
+    "      --unique           leave out records whose recordId an earlier one has\n"
     "      --safe-cells       put ' before CSV values that a spreadsheet would\n"
     "                         take for a formula (=, +, -, @, tab, CR)\n"
     "      --codebook         write what each column holds, not the records\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
-    "Columns: file, line, runDate, runTime, entryDate, entryTime, firstName,\n"
-    "surname, placeOfBirth, dateOfBirth, ageNowText, learningCenter,\n"
+    "Columns: file, line, recordId, runDate, runTime, entryDate, entryTime,\n"
+    "firstName, surname, placeOfBirth, dateOfBirth, ageNowText, learningCenter,\n"
     "centerStreet, coordinatorName, nearbyBusiness, productivityCompany,\n"
     "maintenanceCompany, zonalLibrary, libraryFee, shoppingCenter, nearestSchool,\n"
     "stateOrCity, touristPlace, tribalLanguage, country, anotherYearAge,\n"
@@ -177,11 +177,8 @@ class Exporter : public RecordSink {
     std::unique_ptr<char[]> large;
     char* const to =
         bound > block_.size() ? (large.reset(new char[bound]), large.get()) : block_.data() + used_;
-    char* values = nullptr;
-    char* end = options_.csv ? writeCsvRow(row, options_.safeCells, to, &values)
-                             : writeJsonLine(row, to, &values);
-    const uint64_t fingerprint =
-        rowFingerprint(std::string_view(values, static_cast<size_t>(end - values)));
+    char* end = options_.csv ? writeCsvRow(row, options_.safeCells, to) : writeJsonLine(row, to);
+    const uint64_t fingerprint = row.recordId;
     if (options_.unique) {
       const bool duplicate = !fingerprints_.insert(fingerprint);
       reports_.exported(duplicate);

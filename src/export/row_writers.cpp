@@ -145,9 +145,8 @@ size_t csvRowBound(const RecordRow& row) {
 }
 
 // Each value followed by a comma; the last comma becomes the row end.
-char* writeCsvRow(const RecordRow& row, bool safeCells, char* to, char** values) {
+char* writeCsvRow(const RecordRow& row, bool safeCells, char* to) {
   for (size_t column = 0; column < kColumnCount; ++column) {
-    if (column == kRunDateColumn) *values = to;
     if (safeCells) {
       to = writeCsvField(row.fields[column], true, to);
     } else {
@@ -167,9 +166,8 @@ size_t jsonLineBound(const RecordRow& row) {
   return kJsonKeys.total + 6 * size + 2 * kColumnCount + 2;
 }
 
-char* writeJsonLine(const RecordRow& row, char* to, char** values) {
+char* writeJsonLine(const RecordRow& row, char* to) {
   for (size_t column = 0; column < kColumnCount; ++column) {
-    if (column == kRunDateColumn) *values = to;
     to = copy(kJsonKeys.keys[column], to);
     if (column == kLineColumn) {
       to = copy(row.fields[column], to);

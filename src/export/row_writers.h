@@ -13,10 +13,9 @@ namespace survey {
 // other bytes pass as they are. With `safeCells`, a value beginning with '=', '+', '-', '@',
 // tab or CR, which a spreadsheet would take for a formula, gets a leading single quote.
 void appendCsvHeader(std::string* out);
-// A row is written at `to`, which has room for the bound's bytes; it returns the end, and
-// `*values` is where the values after the line column begin.
+// A row is written at `to`, which has room for the bound's bytes; it returns the end.
 size_t csvRowBound(const RecordRow& row);
-char* writeCsvRow(const RecordRow& row, bool safeCells, char* to, char** values);
+char* writeCsvRow(const RecordRow& row, bool safeCells, char* to);
 // Any values as one CSV row.
 void appendCsvValues(const std::string_view* values, size_t count, bool safeCells,
                      std::string* out);
@@ -25,7 +24,7 @@ void appendCsvValues(const std::string_view* values, size_t count, bool safeCell
 // a number; each object ends with LF. Strings escape '"', '\' and control characters; bytes
 // that are not UTF-8 (only a file name can have them) become U+FFFD.
 size_t jsonLineBound(const RecordRow& row);
-char* writeJsonLine(const RecordRow& row, char* to, char** values);
+char* writeJsonLine(const RecordRow& row, char* to);
 // Any values as one object of strings under `keys`.
 void appendJsonObject(const std::string_view* keys, const std::string_view* values, size_t count,
                       std::string* out);

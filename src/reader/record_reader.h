@@ -127,7 +127,9 @@ class RecordReader {
   char runDate_[40] = {};  // YYYY-MM-DD, the year in at least four digits
   char runTime_[24] = {};  // HH:MM
   size_t runDateSize_ = 0, runTimeSize_ = 0;
-  RecordRow row_;  // the row handed out, its views filled in for each record
+  char recordIdText_[16] = {};
+  std::string hashed_;  // the bytes the identity is hashed from
+  RecordRow row_;       // the row handed out, its views filled in for each record
 };
 
 }  // namespace survey

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "reader/field_values.h"
+#include "reader/record_id.h"
 #include "reader/record_patterns.h"
 #include "reader/record_reader.h"
 
@@ -104,6 +105,10 @@ void RecordReader::completeRecord() {
     row.fields[column] = fields_[field].text;
     row.plain[column] = fields_[field].plain;
   }
+  // The identity covers every value after the line's and its own.
+  row.recordId = recordIdOf(row.fields + kRunDateColumn, kColumnCount - kRunDateColumn, &hashed_);
+  writeRecordId(row.recordId, recordIdText_);
+  row.fields[kRecordIdColumn] = std::string_view(recordIdText_, sizeof recordIdText_);
   sink_.record(row);
 }
 

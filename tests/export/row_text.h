@@ -10,16 +10,13 @@ namespace survey {
 inline void appendCsvRow(const RecordRow& row, std::string* out) {
   size_t start = out->size();
   out->resize(start + csvRowBound(row));
-  char* values = nullptr;
-  out->resize(
-      static_cast<size_t>(writeCsvRow(row, false, out->data() + start, &values) - out->data()));
+  out->resize(static_cast<size_t>(writeCsvRow(row, false, out->data() + start) - out->data()));
 }
 
 inline void appendJsonLine(const RecordRow& row, std::string* out) {
   size_t start = out->size();
   out->resize(start + jsonLineBound(row));
-  char* values = nullptr;
-  out->resize(static_cast<size_t>(writeJsonLine(row, out->data() + start, &values) - out->data()));
+  out->resize(static_cast<size_t>(writeJsonLine(row, out->data() + start) - out->data()));
 }
 
 }  // namespace survey
