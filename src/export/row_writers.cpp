@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/utf8.h"
+#include "reader/record_patterns.h"
 
 namespace survey {
 namespace {
@@ -116,6 +117,21 @@ struct JsonKeys {
 
 const JsonKeys kJsonKeys;
 
+// The columns of text from outside the program, the file name and the typed answers, which a
+// spreadsheet guard may need; the program's own values (the line, the identity, the run start,
+// the figures) are left as they are, so that the figure -3 stays a number.
+struct TypedColumns {
+  TypedColumns() {
+    const RecordPatterns& patterns = recordPatterns();
+    of[kFileColumn] = true;
+    for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
+      const size_t field = static_cast<size_t>(patterns.fieldOfColumn[column]);
+      of[column] = patterns.fields[field].kind == FieldKind::kWord;
+    }
+  }
+  bool of[kColumnCount] = {};
+};
+
 }  // namespace
 
 void appendCsvHeader(std::string* out) {
@@ -148,7 +164,8 @@ size_t csvRowBound(const RecordRow& row) {
 char* writeCsvRow(const RecordRow& row, bool safeCells, char* to) {
   for (size_t column = 0; column < kColumnCount; ++column) {
     if (safeCells) {
-      to = writeCsvField(row.fields[column], true, to);
+      static const TypedColumns kTyped;
+      to = writeCsvField(row.fields[column], kTyped.of[column], to);
     } else {
       to = row.plain[column] ? copy(row.fields[column], to)
                              : writeCsvField(row.fields[column], false, to);

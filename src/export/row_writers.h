@@ -10,8 +10,9 @@ namespace survey {
 
 // CSV: the column names, then one row per record; every row ends with CRLF. A value with a
 // comma, a double quote, CR or LF is put in double quotes, its double quotes doubled; all
-// other bytes pass as they are. With `safeCells`, a value beginning with '=', '+', '-', '@',
-// tab or CR, which a spreadsheet would take for a formula, gets a leading single quote.
+// other bytes pass as they are. With `safeCells`, a file name or typed answer beginning with
+// '=', '+', '-', '@', tab or CR, which a spreadsheet would take for a formula, gets a leading
+// single quote; the program's own figures are left alone.
 void appendCsvHeader(std::string* out);
 // A row is written at `to`, which has room for the bound's bytes; it returns the end.
 size_t csvRowBound(const RecordRow& row);
