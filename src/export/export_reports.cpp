@@ -102,6 +102,14 @@ void ExportReports::endFile(const FileNotes& notes, bool readFailed, std::string
   }
   if (readFailed) text += "; the read stopped at an error";
   if (notes.byteOrderMark) text += "; a UTF-8 byte-order mark at the start, passed over";
+  if (notes.recordMarks > 0) {
+    text += "; " + counted(notes.recordMarks, "UTF-8 byte-order mark") +
+            " before a record past the start (files joined end to end), passed over";
+  }
+  if (notes.blankLinesAtEnd > 0) {
+    text += "; " + counted(notes.blankLinesAtEnd, "blank line") +
+            " after the last record, passed over";
+  }
   if (notes.trimmedLines > 0) {
     text += "; " + counted(notes.trimmedLines, "line") +
             " without the blanks that end them (as an editor trims them), read as written";

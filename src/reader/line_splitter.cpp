@@ -64,11 +64,12 @@ void RecordReader::finish() {
   } else if (state_ == State::kSkipping) {
     reportSkipped(firstLine_, lineNumber_, skipMessage_, skipFault_);
   }
+  notes_.blankLinesAtEnd += blankLines_;
+  blankLines_ = 0;
   state_ = State::kBetweenRecords;
 }
 
 bool RecordReader::awaitingStart() {
-  static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
   static constexpr std::string_view kMarks[] = {kUtf8Mark, "\xFF\xFE", "\xFE\xFF"};
   std::string_view bytes(buffer_.data() + begin_, end_ - begin_);
   for (std::string_view mark : kMarks) {

@@ -39,6 +39,8 @@ struct SkippedLines {
 // What a file showed that changes no data and was accepted, and what it may need.
 struct FileNotes {
   bool byteOrderMark = false;     // a UTF-8 byte-order mark at the start, passed over
+  uint64_t recordMarks = 0;       // the same before a record's first line later on (files joined)
+  uint64_t blankLinesAtEnd = 0;   // empty or blank lines after the last record, passed over
   bool utf16 = false;             // a UTF-16 byte-order mark at the start
   bool noFinalLineEnd = false;    // the last record's last line ends with the file
   uint64_t trimmedLines = 0;      // lines read without the blanks that ended them

@@ -23,6 +23,7 @@ struct RecordPatterns;
 // room, the current record's field texts: memory does not grow with the file.
 class RecordReader {
  public:
+  static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
   // Lines longer than this cannot be record lines (an answer is at most 4096 bytes).
   static constexpr size_t kMaxLineLength = 64 * 1024;
   // Bytes taken in one read: few enough that the copy a read makes is still in the processor's
@@ -101,6 +102,8 @@ class RecordReader {
   uint64_t firstLine_ = 0;  // of the record being read or of the lines being skipped
   size_t recordLine_ = 0;   // how many lines of the record have matched
   std::string skipMessage_;
+  uint64_t blankLines_ = 0;  // empty or blank lines since the last record, and the first of them
+  uint64_t firstBlank_ = 0;
   Fault skipFault_ = Fault::kNotInRecord;
   CodePage* codePage_ = nullptr;
   bool converted_ = false;  // the current record has an answer read in the code page

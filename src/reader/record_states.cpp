@@ -39,10 +39,20 @@ bool RecordReader::tryStartRecord(const char* at, const char* end, uint64_t line
                                   size_t* length) {
   ++record_;  // nothing read before belongs to this record
   converted_ = false;
-  if (matchLine(0, at, end, length) != Fault::kNone) return false;
+  // A byte-order mark before the first line: files joined end to end, each with its own.
+  const size_t mark = static_cast<size_t>(end - at) >= kUtf8Mark.size() &&
+                              std::string_view(at, kUtf8Mark.size()) == kUtf8Mark
+                          ? kUtf8Mark.size()
+                          : 0;
+  if (matchLine(0, at + mark, end, length) != Fault::kNone) return false;
+  *length += mark;
+  if (mark != 0) ++notes_.recordMarks;
   if (state_ == State::kSkipping) {
     reportSkipped(firstLine_, lineNumber - 1, skipMessage_, skipFault_);
+  } else if (blankLines_ > 0) {
+    reportSkipped(firstBlank_, lineNumber - 1, "", Fault::kNotInRecord);
   }
+  blankLines_ = 0;
   state_ = State::kInRecord;
   firstLine_ = lineNumber;
   recordLine_ = 1;
@@ -151,7 +161,13 @@ void RecordReader::takeLine(std::string_view line, bool tooLong, bool unended) {
   if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
     notes_.noFinalLineEnd |= unended;
   } else if (state_ == State::kBetweenRecords) {
-    startSkipping(lineNumber_, "", Fault::kNotInRecord);
+    // Blank lines are no fault if no other line follows them: the file's end decides.
+    const bool blank = !tooLong && line.find_first_not_of(" \t\r\n") == std::string_view::npos;
+    if (blank && blankLines_++ == 0) firstBlank_ = lineNumber_;
+    if (!blank) {
+      startSkipping(blankLines_ > 0 ? firstBlank_ : lineNumber_, "", Fault::kNotInRecord);
+      blankLines_ = 0;
+    }
   }
 }
 
