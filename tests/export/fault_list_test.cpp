@@ -55,7 +55,12 @@ TEST(FaultList, ListsEveryFaultThatTheReportsOnlyCount) {
     const std::string why = row.at("why");
     EXPECT_EQ(why.rfind("record skipped: line ", 0), 0u) << why;
     // What the reports show of the first ten, the list says alike.
-    const size_t reported = run.err.find("d.dat:" + first + "-" + last + ": " + why + "\n");
+    std::string report = "d.dat:";
+    for (const std::string& part : {first, std::string("-"), last, std::string(": "), why}) {
+      report += part;
+    }
+    report += '\n';
+    const size_t reported = run.err.find(report);
     EXPECT_EQ(reported != std::string::npos, i < 10) << i;
   }
 }
