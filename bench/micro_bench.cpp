@@ -13,9 +13,9 @@
 #include "console/input_reader.h"
 #include "console/number_format.h"
 #include "console/start_clock.h"
-#include "export/record_parser.h"
 #include "export/row_writers.h"
 #include "questionnaire/summary.h"
+#include "reader/record_reader.h"
 #include "records/listing_scan.h"
 #include "records/record_listing.h"
 #include "records/record_writer.h"
@@ -183,14 +183,13 @@ BENCHMARK(showSummaryBench);
 class RowBufferSink : public RecordSink {
  public:
   explicit RowBufferSink(int format) : format_(format), buffer_(64 * 1024) {}
-  void record(const ExportRow& row) override {
+  void record(const RecordRow& row) override {
     ++rows_;
     if (format_ == 0) return;
     size_t bound = format_ == 1 ? csvRowBound(row) : jsonLineBound(row);
     if (bound > buffer_.size()) buffer_.resize(bound);
-    char* values = nullptr;
-    char* end = format_ == 1 ? writeCsvRow(row, false, buffer_.data(), &values)
-                             : writeJsonLine(row, buffer_.data(), &values);
+    char* end =
+        format_ == 1 ? writeCsvRow(row, false, buffer_.data()) : writeJsonLine(row, buffer_.data());
     benchmark::DoNotOptimize(end);
   }
   void skipped(const SkippedLines&) override { ++skipped_; }
@@ -212,7 +211,7 @@ void exportRecordsBench(benchmark::State& state) {
   while (records.size() < 1024 * 1024)
     records += buildRecord(answerLookup(maker.next()), sampleClock());
   RowBufferSink sink(static_cast<int>(state.range(0)));
-  RecordParser parser("datas.dat", sink);
+  RecordReader parser("datas.dat", sink);
   for (auto _ : state) {
     for (std::string_view rest = records; !rest.empty();) {
       size_t capacity = 0;

@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "export/record_patterns.h"
 #include "export/row_writers.h"
 #include "questionnaire/questionnaire.h"
+#include "reader/record_patterns.h"
 
 namespace survey {
 namespace {
@@ -27,6 +27,12 @@ struct ColumnNote {
 const ColumnNote kNotes[] = {
     {"file", "text", "the file as named on the command line, or (standard input) for -"},
     {"line", "number", "the line of that file where the record begins"},
+    {"recordId", "identity",
+     "16 lowercase hexadecimal digits: the XXH3-64 hash (seed 0) of the record's values as "
+     "exported (UTF-8, before any ' that --safe-cells adds), every column after recordId in "
+     "order, each as its length in bytes (four bytes, least significant first) then its bytes; "
+     "the same record has the same identity in every file and format, and records with the same "
+     "identity are duplicates"},
     {"runDate", kRunStart,
      "the date the program run that saved the record started, YYYY-MM-DD in local time with no "
      "zone; every record of a run shares it, so a record saved after midnight shows the day "

@@ -1,4 +1,4 @@
-// Skipped lines reported and folded, the summary of each file, and the fingerprint table.
+// Skipped lines reported and folded, the summary of each file, and the table of record identities.
 #include "export/export_reports.h"
 
 #include <cstring>
@@ -6,24 +6,11 @@
 namespace survey {
 namespace {
 
-uint64_t load8(const char* at) {
-  uint64_t word;
-  std::memcpy(&word, at, sizeof word);
-  return word;
-}
-
-// One step of the fingerprint: a multiply that spreads each byte over the high bits, and a
-// rotation that brings them down for the next step.
-uint64_t mix(uint64_t state, uint64_t word) {
-  state = (state ^ word) * 0x9E3779B97F4A7C15u;
-  return state << 31 | state >> 33;
-}
-
 // What follows "more " in the line that counts the reports not shown.
 std::string foldedText(Fault fault) {
   if (fault == Fault::kCutShort) return "records skipped that were cut short";
   if (fault == Fault::kNotInRecord) return "stretches of lines skipped as not part of a record";
-  return std::string("records skipped where a line ") + RecordParser::faultText(fault);
+  return std::string("records skipped where a line ") + faultText(fault);
 }
 
 // "1 record", "2 records".
@@ -32,32 +19,6 @@ std::string counted(uint64_t count, const std::string& noun) {
 }
 
 }  // namespace
-
-uint64_t rowFingerprint(std::string_view values) {
-  // Two states, each taking every other word, so that their multiplies overlap.
-  uint64_t first = mix(0x2545F4914F6CDD1Du, values.size()), second = 0x9E3779B97F4A7C15u;
-  const char* at = values.data();
-  const char* const end = at + values.size();
-  if (values.size() < 8) {
-    uint64_t word = 0;
-    std::memcpy(&word, at, values.size());
-    first = mix(first, word);
-  } else {
-    for (; end - at > 16; at += 16) {
-      first = mix(first, load8(at));
-      second = mix(second, load8(at + 8));
-    }
-    if (end - at > 8) second = mix(second, load8(at));
-    first = mix(first, load8(end - 8));  // the last eight bytes, whatever overlaps
-  }
-  // The avalanche of MurmurHash3's finaliser: every bit of the state reaches every bit.
-  uint64_t state = first ^ mix(second, 0);
-  state ^= state >> 33;
-  state *= 0xFF51AFD7ED558CCDu;
-  state ^= state >> 33;
-  state *= 0xC4CEB9FE1A85EC53u;
-  return state ^ state >> 33;
-}
 
 bool FingerprintSet::insert(uint64_t fingerprint) {
   if (!place(fingerprint + (fingerprint == 0))) return false;
@@ -141,6 +102,14 @@ void ExportReports::endFile(const FileNotes& notes, bool readFailed, std::string
   }
   if (readFailed) text += "; the read stopped at an error";
   if (notes.byteOrderMark) text += "; a UTF-8 byte-order mark at the start, passed over";
+  if (notes.recordMarks > 0) {
+    text += "; " + counted(notes.recordMarks, "UTF-8 byte-order mark") +
+            " before a record past the start (files joined end to end), passed over";
+  }
+  if (notes.blankLinesAtEnd > 0) {
+    text +=
+        "; " + counted(notes.blankLinesAtEnd, "blank line") + " after the last record, passed over";
+  }
   if (notes.trimmedLines > 0) {
     text += "; " + counted(notes.trimmedLines, "line") +
             " without the blanks that end them (as an editor trims them), read as written";

@@ -9,12 +9,9 @@
 #include <vector>
 
 #include "console/characters.h"
-#include "export/record_parser.h"
+#include "reader/record_outcomes.h"
 
 namespace survey {
-
-// A 64-bit fingerprint of a row's values as written, from the first column after the line.
-uint64_t rowFingerprint(std::string_view values);
 
 // The fingerprints seen: an open-addressing table of 64-bit slots, 8 bytes a record at most
 // three quarters full, in segments so that growing it frees the old table as the new one fills.

@@ -10,10 +10,11 @@
 #include "console/program_info.h"
 #include "export/codebook.h"
 #include "export/export_reports.h"
-#include "export/record_parser.h"
+#include "export/fault_list.h"
 #include "export/row_writers.h"
 #include "platform/code_page.h"
 #include "platform/page_buffer.h"
+#include "reader/record_reader.h"
 #include "records/record_file.h"
 
 namespace survey {
@@ -36,15 +37,18 @@ constexpr const char kHelp[] =
     "      --format=FORMAT    csv (the default) or jsonl\n"
     "      --encoding=NAME    read answers that are not UTF-8 in the code page\n"
     "                         NAME (cp850, cp437, cp1252, ...); output is UTF-8\n"
-    "      --unique           leave out records identical to an earlier one\n"
-    "      --safe-cells       put ' before CSV values that a spreadsheet would\n"
-    "                         take for a formula (=, +, -, @, tab, CR)\n"
+    "      --unique           leave out records whose recordId an earlier one has\n"
+    "      --safe-cells       put ' before file names and answers that a\n"
+    "                         spreadsheet would take for a formula (=, +, -, @,\n"
+    "                         tab, CR); the program's figures are left alone\n"
+    "      --faults=FILE      write every fault to FILE as CSV (file, firstLine,\n"
+    "                         lastLine, why), none left out; FILE is emptied first\n"
     "      --codebook         write what each column holds, not the records\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
-    "Columns: file, line, runDate, runTime, entryDate, entryTime, firstName,\n"
-    "surname, placeOfBirth, dateOfBirth, ageNowText, learningCenter,\n"
+    "Columns: file, line, recordId, runDate, runTime, entryDate, entryTime,\n"
+    "firstName, surname, placeOfBirth, dateOfBirth, ageNowText, learningCenter,\n"
     "centerStreet, coordinatorName, nearbyBusiness, productivityCompany,\n"
     "maintenanceCompany, zonalLibrary, libraryFee, shoppingCenter, nearestSchool,\n"
     "stateOrCity, touristPlace, tribalLanguage, country, anotherYearAge,\n"
@@ -76,6 +80,7 @@ struct ExportOptions {
   bool safeCells = false;
   bool codebook = false;
   std::string encoding;
+  std::string faults;  // the fault list's path, if one is asked for
 };
 
 // Rows as a terminal can show them without taking them for commands: control characters in
@@ -122,10 +127,11 @@ class ErrorReports : public ExportReports {
 // and the summary at the end. Once a write fails, nothing more is written or read.
 class Exporter : public RecordSink {
  public:
-  Exporter(Env& env, const ExportOptions& options, CodePage* codePage)
+  Exporter(Env& env, const ExportOptions& options, CodePage* codePage, FaultList* faults)
       : env_(env),
         options_(options),
         codePage_(codePage),
+        faults_(faults),
         reports_(env.errors()),
         atTerminal_(env.terminal().outputIsTerminal()) {}
 
@@ -147,7 +153,7 @@ class Exporter : public RecordSink {
       headerWritten_ = true;
     }
     reports_.beginFile(name_);
-    RecordParser parser(name_, *this);
+    RecordReader parser(name_, *this);
     parser.readOtherAnswersIn(codePage_);
     bool readFailed = false;
     while (written_.ok()) {
@@ -171,17 +177,14 @@ class Exporter : public RecordSink {
 
   // The row is written in place; a duplicate's bytes are taken back with --unique. Without it,
   // each fingerprint is looked up at the next record, once its slot is in the cache.
-  void record(const ExportRow& row) override {
+  void record(const RecordRow& row) override {
     size_t bound = options_.csv ? csvRowBound(row) : jsonLineBound(row);
     if (used_ + bound > block_.size()) flush();
     std::unique_ptr<char[]> large;
     char* const to =
         bound > block_.size() ? (large.reset(new char[bound]), large.get()) : block_.data() + used_;
-    char* values = nullptr;
-    char* end = options_.csv ? writeCsvRow(row, options_.safeCells, to, &values)
-                             : writeJsonLine(row, to, &values);
-    const uint64_t fingerprint =
-        rowFingerprint(std::string_view(values, static_cast<size_t>(end - values)));
+    char* end = options_.csv ? writeCsvRow(row, options_.safeCells, to) : writeJsonLine(row, to);
+    const uint64_t fingerprint = row.recordId;
     if (options_.unique) {
       const bool duplicate = !fingerprints_.insert(fingerprint);
       reports_.exported(duplicate);
@@ -196,13 +199,22 @@ class Exporter : public RecordSink {
     used_ = static_cast<size_t>(end - block_.data());
   }
 
-  void skipped(const SkippedLines& lines) override { reports_.skipped(lines); }
+  void skipped(const SkippedLines& lines) override {
+    reports_.skipped(lines);
+    if (faults_ != nullptr) faults_->add(name_, lines);
+  }
 
   bool outputFailed() const { return !written_.ok(); }
 
   // Writes what is left, the summary, and gives the exit status.
   int finish() {
     flush();
+    if (faults_ != nullptr) {
+      if (Status listed = faults_->flush(); !listed.ok()) {
+        report(options_.faults + ": " + listed.reason());
+        status_ = 2;
+      }
+    }
     if (!written_.ok()) {
       report("standard output: " + written_.reason());
       return 2;
@@ -242,6 +254,7 @@ class Exporter : public RecordSink {
   Env& env_;
   const ExportOptions& options_;
   CodePage* const codePage_;
+  FaultList* const faults_;  // null without --faults
   ErrorReports reports_;
   FingerprintSet fingerprints_;
   uint64_t pending_ = 0;  // a fingerprint not looked up yet
@@ -301,6 +314,7 @@ int runExport(Env& env, const std::vector<std::string>& args) {
         }
         options.csv = format == "csv";
       } else if (valueOf("--encoding", &options.encoding)) {
+      } else if (valueOf("--faults", &options.faults)) {
       } else if (arg == "--unique") {
         options.unique = true;
       } else if (arg == "--safe-cells") {
@@ -333,8 +347,22 @@ int runExport(Env& env, const std::vector<std::string>& args) {
                                "with answers in a legacy code page such as cp850");
   }
   if (paths.empty()) paths.emplace_back(kRecordFileName);
+  std::unique_ptr<FaultList> faults;
+  if (!options.faults.empty()) {
+    // Emptying a file that is about to be read would lose its records.
+    if (std::find(paths.begin(), paths.end(), options.faults) != paths.end()) {
+      return usageError(env, "the fault list '" + options.faults + "' is a file to read");
+    }
+    faults = std::make_unique<FaultList>();
+    if (Status opened = faults->open(env.files(), options.faults, options.safeCells);
+        !opened.ok()) {
+      env.errors().write(std::string(kProgram) + ": " +
+                         shownOnOneLine(options.faults + ": " + opened.reason()) + "\n");
+      return 2;
+    }
+  }
 
-  Exporter exporter(env, options, codePage.get());
+  Exporter exporter(env, options, codePage.get(), faults.get());
   for (const std::string& path : paths) {
     exporter.exportFile(path);
     if (exporter.outputFailed()) break;

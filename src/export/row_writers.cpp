@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/utf8.h"
+#include "reader/record_patterns.h"
 
 namespace survey {
 namespace {
@@ -116,6 +117,21 @@ struct JsonKeys {
 
 const JsonKeys kJsonKeys;
 
+// The columns of text from outside the program, the file name and the typed answers, which a
+// spreadsheet guard may need; the program's own values (the line, the identity, the run start,
+// the figures) are left as they are, so that the figure -3 stays a number.
+struct TypedColumns {
+  TypedColumns() {
+    const RecordPatterns& patterns = recordPatterns();
+    of[kFileColumn] = true;
+    for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
+      const size_t field = static_cast<size_t>(patterns.fieldOfColumn[column]);
+      of[column] = patterns.fields[field].kind == FieldKind::kWord;
+    }
+  }
+  bool of[kColumnCount] = {};
+};
+
 }  // namespace
 
 void appendCsvHeader(std::string* out) {
@@ -138,18 +154,18 @@ void appendCsvValues(const std::string_view* values, size_t count, bool safeCell
   out->append("\r\n");
 }
 
-size_t csvRowBound(const ExportRow& row) {
+size_t csvRowBound(const RecordRow& row) {
   size_t size = 0;
   for (std::string_view field : row.fields) size += field.size();
   return 2 * size + 4 * kColumnCount + 2;
 }
 
 // Each value followed by a comma; the last comma becomes the row end.
-char* writeCsvRow(const ExportRow& row, bool safeCells, char* to, char** values) {
+char* writeCsvRow(const RecordRow& row, bool safeCells, char* to) {
   for (size_t column = 0; column < kColumnCount; ++column) {
-    if (column == kRunDateColumn) *values = to;
     if (safeCells) {
-      to = writeCsvField(row.fields[column], true, to);
+      static const TypedColumns kTyped;
+      to = writeCsvField(row.fields[column], kTyped.of[column], to);
     } else {
       to = row.plain[column] ? copy(row.fields[column], to)
                              : writeCsvField(row.fields[column], false, to);
@@ -161,15 +177,14 @@ char* writeCsvRow(const ExportRow& row, bool safeCells, char* to, char** values)
   return to;
 }
 
-size_t jsonLineBound(const ExportRow& row) {
+size_t jsonLineBound(const RecordRow& row) {
   size_t size = 0;
   for (std::string_view field : row.fields) size += field.size();
   return kJsonKeys.total + 6 * size + 2 * kColumnCount + 2;
 }
 
-char* writeJsonLine(const ExportRow& row, char* to, char** values) {
+char* writeJsonLine(const RecordRow& row, char* to) {
   for (size_t column = 0; column < kColumnCount; ++column) {
-    if (column == kRunDateColumn) *values = to;
     to = copy(kJsonKeys.keys[column], to);
     if (column == kLineColumn) {
       to = copy(row.fields[column], to);

@@ -8,13 +8,13 @@
 #include <string_view>
 
 #include "export/export_reports.h"
-#include "export/record_parser.h"
 #include "export/row_writers.h"
+#include "reader/record_reader.h"
 
 namespace survey::testing {
 
 // Puts `bytes` into the parser as reads of the file would, in as many rooms as they need.
-inline void feed(RecordParser& parser, std::string_view bytes) {
+inline void feed(RecordReader& parser, std::string_view bytes) {
   while (!bytes.empty()) {
     size_t capacity = 0;
     char* to = parser.room(&capacity);
@@ -33,20 +33,18 @@ struct ExportResult {
 
 // `bytes` fed in pieces of `piece` bytes to a parser taking `blockSize` bytes at most at once.
 inline ExportResult readInPieces(std::string_view bytes, const std::string& name, size_t piece,
-                                 size_t blockSize = RecordParser::kReadBlock) {
+                                 size_t blockSize = RecordReader::kReadBlock) {
   struct Reports : ExportReports {
     Reports() : ExportReports("survey-export") {}
     void write(const std::string& line) override { text += line; }
     std::string text;
   };
   struct Sink : RecordSink {
-    void record(const ExportRow& row) override {
+    void record(const RecordRow& row) override {
       size_t start = rows.size();
       rows.resize(start + csvRowBound(row));
-      char* values = nullptr;
-      char* end = writeCsvRow(row, false, rows.data() + start, &values);
-      reports.exported(!fingerprints.insert(
-          rowFingerprint(std::string_view(values, static_cast<size_t>(end - values)))));
+      char* end = writeCsvRow(row, false, rows.data() + start);
+      reports.exported(!fingerprints.insert(row.recordId));
       rows.resize(static_cast<size_t>(end - rows.data()));
     }
     void skipped(const SkippedLines& lines) override { reports.skipped(lines); }
@@ -55,7 +53,7 @@ inline ExportResult readInPieces(std::string_view bytes, const std::string& name
     FingerprintSet fingerprints;
   } sink;
   sink.reports.beginFile(name);
-  RecordParser parser(name, sink, blockSize);
+  RecordReader parser(name, sink, blockSize);
   while (!bytes.empty()) {
     size_t size = std::min(piece, bytes.size());
     feed(parser, bytes.substr(0, size));

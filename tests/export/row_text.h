@@ -7,19 +7,16 @@
 
 namespace survey {
 
-inline void appendCsvRow(const ExportRow& row, std::string* out) {
+inline void appendCsvRow(const RecordRow& row, std::string* out) {
   size_t start = out->size();
   out->resize(start + csvRowBound(row));
-  char* values = nullptr;
-  out->resize(
-      static_cast<size_t>(writeCsvRow(row, false, out->data() + start, &values) - out->data()));
+  out->resize(static_cast<size_t>(writeCsvRow(row, false, out->data() + start) - out->data()));
 }
 
-inline void appendJsonLine(const ExportRow& row, std::string* out) {
+inline void appendJsonLine(const RecordRow& row, std::string* out) {
   size_t start = out->size();
   out->resize(start + jsonLineBound(row));
-  char* values = nullptr;
-  out->resize(static_cast<size_t>(writeJsonLine(row, out->data() + start, &values) - out->data()));
+  out->resize(static_cast<size_t>(writeJsonLine(row, out->data() + start) - out->data()));
 }
 
 }  // namespace survey

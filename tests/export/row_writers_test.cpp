@@ -11,8 +11,8 @@ namespace survey {
 namespace {
 
 // A row whose values are `values` in turn, then empty; the line number 12.
-ExportRow rowOf(std::initializer_list<std::string_view> values) {
-  ExportRow row;
+RecordRow rowOf(std::initializer_list<std::string_view> values) {
+  RecordRow row;
   std::copy(values.begin(), values.end(), std::begin(row.fields));
   row.fields[kLineColumn] = "12";
   return row;
@@ -23,7 +23,7 @@ std::string emptyFieldsFrom(size_t column) { return std::string(kColumnCount - c
 TEST(CsvWriter, WritesTheHeaderAndQuotesOnlyWhereNeeded) {
   std::string out;
   appendCsvHeader(&out);
-  EXPECT_EQ(out.substr(0, 34), "file,line,runDate,runTime,entryDat");
+  EXPECT_EQ(out.substr(0, 43), "file,line,recordId,runDate,runTime,entryDat");
   EXPECT_EQ(out.substr(out.size() - 28), ",sameAgePlusAnotherYearAge\r\n");
   EXPECT_EQ(std::count(out.begin(), out.end(), ','), static_cast<long>(kColumnCount - 1));
 
@@ -40,8 +40,8 @@ TEST(JsonLinesWriter, EscapesWhatJsonNeedsAndPassesUtf8) {
       rowOf({"d\xFF.dat", "", "q\"b\\s/", "\t\n\r\b\f\x01\x1f\x7f", "Zoë 日本 \xF0\x9F\x98\x80"}),
       &out);
   std::string expected =
-      "{\"file\":\"d\xEF\xBF\xBD.dat\",\"line\":12,\"runDate\":\"q\\\"b\\\\s/\","
-      "\"runTime\":\"\\t\\n\\r\\b\\f\\u0001\\u001f\x7f\",\"entryDate\":\"Zoë 日本 "
+      "{\"file\":\"d\xEF\xBF\xBD.dat\",\"line\":12,\"recordId\":\"q\\\"b\\\\s/\","
+      "\"runDate\":\"\\t\\n\\r\\b\\f\\u0001\\u001f\x7f\",\"runTime\":\"Zoë 日本 "
       "\xF0\x9F\x98\x80\"";
   for (size_t column = 5; column < kColumnCount; ++column) {
     expected += ",\"" + std::string(kColumnNames[column]) + "\":\"\"";
@@ -50,7 +50,7 @@ TEST(JsonLinesWriter, EscapesWhatJsonNeedsAndPassesUtf8) {
 }
 
 TEST(RowWriters, APlainMarkChangesNothingForAPlainValue) {
-  ExportRow row = rowOf({"d.dat", "", "2026-12-07", "21:05", "Zoë", "x-y"});
+  RecordRow row = rowOf({"d.dat", "", "2026-12-07", "21:05", "Zoë", "x-y"});
   std::string unmarked[2], marked[2];
   appendCsvRow(row, &unmarked[0]);
   appendJsonLine(row, &unmarked[1]);

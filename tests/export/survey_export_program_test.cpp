@@ -58,14 +58,21 @@ TEST_F(SurveyExportProgram, ExportsRealFilesAndNamesTheOnesItCannotRead) {
 
   EXPECT_EQ(run(""), 0);
   EXPECT_EQ(read("out").substr(0, 10), "file,line,");
-  EXPECT_NE(
-      read("out").find("\r\ndatas.dat,1,2026-12-07,21:05,08/12/2026,09:00,Zoë,\"O\"\"Brien,Jr\","),
-      std::string::npos);
+  // The record's identity stands between the line and the run date.
+  const std::string csv = read("out");
+  const size_t row = csv.find("\r\ndatas.dat,1,");
+  ASSERT_NE(row, std::string::npos);
+  const std::string recordId = csv.substr(row + 14, 16);
+  EXPECT_EQ(recordId.find_first_not_of("0123456789abcdef"), std::string::npos) << recordId;
+  const std::string values = ",2026-12-07,21:05,08/12/2026,09:00,Zoë,\"O\"\"Brien,Jr\",";
+  EXPECT_EQ(csv.substr(row + 30, values.size()), values);
 
   EXPECT_EQ(run("--format jsonl datas.dat crlf.dat folder"), 2);
   const std::string out = read("out");
   EXPECT_EQ(out.rfind("{\"file\":\"datas.dat\",\"line\":1,", 0), 0u);
-  EXPECT_NE(out.find("\n{\"file\":\"crlf.dat\",\"line\":1,\"runDate\":\"2026-12-07\",\"runTime\":"
+  EXPECT_NE(out.find("{\"file\":\"datas.dat\",\"line\":1,\"recordId\":\"" + recordId + "\","),
+            std::string::npos);
+  EXPECT_NE(out.find("\",\"runDate\":\"2026-12-07\",\"runTime\":"
                      "\"21:05\",\"entryDate\":\"08/12/2026\",\"entryTime\":\"09:00\","
                      "\"firstName\":\"Second\","),
             std::string::npos);

@@ -1,5 +1,5 @@
 // Turning the record writer's table of lines into patterns.
-#include "export/record_patterns.h"
+#include "reader/record_patterns.h"
 
 #include <algorithm>
 #include <iterator>
@@ -9,7 +9,7 @@
 #include "console/start_clock.h"
 #include "console/template.h"
 #include "console/texts.h"
-#include "export/field_values.h"
+#include "reader/field_values.h"
 
 namespace survey {
 namespace {

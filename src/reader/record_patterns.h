@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "export/export_row.h"
+#include "reader/record_row.h"
 #include "records/record_layout.h"
 
 namespace survey {

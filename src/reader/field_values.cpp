@@ -1,5 +1,5 @@
 // Checking field texts against what the program's own formatting writes.
-#include "export/field_values.h"
+#include "reader/field_values.h"
 
 #include <charconv>
 #include <cstdlib>

@@ -1,4 +1,5 @@
-// Reading a record file back: its lines, by the fixed texts of the record layout, as rows.
+// Reading a record file back: its lines, by the fixed texts of the record layout, as records
+// and faults, with no knowledge of any output format.
 #pragma once
 
 #include <array>
@@ -7,57 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "export/export_row.h"
 #include "platform/code_page.h"
 #include "platform/page_buffer.h"
+#include "reader/record_outcomes.h"
 
 namespace survey {
-
-// Why lines were not exported, in the order of RecordParser::faultText's texts. kNone and
-// kIncomplete (the bytes end before a match is decided) are never reported.
-enum class Fault : uint8_t {
-  kNone,
-  kIncomplete,
-  kLayout,
-  kNotAWord,
-  kLongWord,
-  kNotUtf8,
-  kFigure,
-  kRepeated,
-  kClock,
-  kNoDate,
-  kTooLong,
-  kNoLineEnd,
-  kCutShort,
-  kNotInRecord
-};
-
-// Lines that were not exported: a record that does not match the layout, or lines outside any
-// record. `message` says which ("record skipped: ...", "lines skipped: ...") and why.
-struct SkippedLines {
-  uint64_t firstLine;
-  uint64_t lastLine;
-  std::string_view message;
-  Fault fault;
-};
-
-// What a file showed that changes no data and was accepted, and what it may need.
-struct FileNotes {
-  bool byteOrderMark = false;     // a UTF-8 byte-order mark at the start, passed over
-  bool utf16 = false;             // a UTF-16 byte-order mark at the start
-  bool noFinalLineEnd = false;    // the last record's last line ends with the file
-  uint64_t trimmedLines = 0;      // lines read without the blanks that ended them
-  uint64_t convertedRecords = 0;  // records with answers read in the legacy code page
-  uint64_t notUtf8 = 0;           // answers neither UTF-8 nor (if named) in the code page
-};
-
-class RecordSink {
- public:
-  virtual ~RecordSink() = default;
-  // The row's views last only for the call.
-  virtual void record(const ExportRow& row) = 0;
-  virtual void skipped(const SkippedLines& lines) = 0;
-};
 
 struct LinePattern;
 struct RecordPatterns;
@@ -66,8 +21,9 @@ struct RecordPatterns;
 // writes there, with LF or CRLF line ends. What does not fit is reported and skipped up to the
 // next record. The bytes go into one buffer, which keeps the current line and, when it must make
 // room, the current record's field texts: memory does not grow with the file.
-class RecordParser {
+class RecordReader {
  public:
+  static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
   // Lines longer than this cannot be record lines (an answer is at most 4096 bytes).
   static constexpr size_t kMaxLineLength = 64 * 1024;
   // Bytes taken in one read: few enough that the copy a read makes is still in the processor's
@@ -76,9 +32,9 @@ class RecordParser {
 
   // Throws std::logic_error if the record layout has a field that cannot be read back.
   // `blockSize`: the most bytes put in at once, at least one.
-  RecordParser(std::string_view fileName, RecordSink& sink, size_t blockSize = kReadBlock);
-  RecordParser(const RecordParser&) = delete;
-  RecordParser& operator=(const RecordParser&) = delete;
+  RecordReader(std::string_view fileName, RecordSink& sink, size_t blockSize = kReadBlock);
+  RecordReader(const RecordReader&) = delete;
+  RecordReader& operator=(const RecordReader&) = delete;
 
   // Where the file's next bytes go, with room for `*capacity` of them (at least one). Once the
   // buffer is full, the room is a whole block starting on a page.
@@ -92,8 +48,6 @@ class RecordParser {
   // Answers that are not valid UTF-8 are read in this code page from now on (null: none).
   void readOtherAnswersIn(CodePage* codePage) { codePage_ = codePage; }
   const FileNotes& notes() const { return notes_; }
-
-  static const char* faultText(Fault fault);
 
  private:
   enum class State { kBetweenRecords, kInRecord, kSkipping };
@@ -148,6 +102,8 @@ class RecordParser {
   uint64_t firstLine_ = 0;  // of the record being read or of the lines being skipped
   size_t recordLine_ = 0;   // how many lines of the record have matched
   std::string skipMessage_;
+  uint64_t blankLines_ = 0;  // empty or blank lines since the last record, and the first of them
+  uint64_t firstBlank_ = 0;
   Fault skipFault_ = Fault::kNotInRecord;
   CodePage* codePage_ = nullptr;
   bool converted_ = false;  // the current record has an answer read in the code page
@@ -158,7 +114,7 @@ class RecordParser {
   struct FieldText {
     std::string_view text;
     uint64_t read = 0;
-    bool plain = false;  // as ExportRow::plain
+    bool plain = false;  // as RecordRow::plain
     std::string kept;
   };
   std::vector<FieldText> fields_;
@@ -174,7 +130,9 @@ class RecordParser {
   char runDate_[40] = {};  // YYYY-MM-DD, the year in at least four digits
   char runTime_[24] = {};  // HH:MM
   size_t runDateSize_ = 0, runTimeSize_ = 0;
-  ExportRow row_;  // the row handed out, its views filled in for each record
+  char recordIdText_[16] = {};
+  std::string hashed_;  // the bytes the identity is hashed from
+  RecordRow row_;       // the row handed out, its views filled in for each record
 };
 
 }  // namespace survey

@@ -1,5 +1,5 @@
 // Reading records back: records written by the program's record writer, and what breaks them.
-#include "export/record_parser.h"
+#include "reader/record_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ struct Collected : RecordSink {
   std::vector<std::vector<std::string>> rows;
   std::vector<std::string> skips;  // "first-last: message"
 
-  void record(const ExportRow& row) override {
+  void record(const RecordRow& row) override {
     rows.emplace_back(std::begin(row.fields), std::end(row.fields));
   }
   void skipped(const SkippedLines& lines) override {
@@ -34,7 +34,7 @@ constexpr size_t kWhole = std::numeric_limits<size_t>::max();
 
 Collected parse(std::string_view bytes, size_t piece = kWhole) {
   Collected collected;
-  RecordParser parser("datas.dat", collected);
+  RecordReader parser("datas.dat", collected);
   while (!bytes.empty()) {
     size_t size = std::min(piece, bytes.size());
     feed(parser, bytes.substr(0, size));
@@ -97,7 +97,7 @@ std::string edited(std::string text, size_t at, std::string_view from, std::stri
   return found == std::string::npos ? text : text.replace(found, from.size(), to);
 }
 
-TEST(RecordParser, GivesBackTheTypedAnswersInPiecesOfAnySize) {
+TEST(RecordReader, GivesBackTheTypedAnswersInPiecesOfAnySize) {
   const SurveyAnswers answers = trickyAnswers();
   const std::string record = recordOf(answers);
   for (size_t piece : {size_t{1}, size_t{2}, size_t{7}, size_t{100}, size_t{4096}, kWhole}) {
@@ -110,7 +110,7 @@ TEST(RecordParser, GivesBackTheTypedAnswersInPiecesOfAnySize) {
   }
 }
 
-TEST(RecordParser, ReadsFiguresAndStartTimesAsTheProgramWritesThem) {
+TEST(RecordReader, ReadsFiguresAndStartTimesAsTheProgramWritesThem) {
   const struct {
     double sameAge, anotherYearAge;
     LocalTime time;
@@ -155,7 +155,7 @@ TEST(RecordParser, ReadsFiguresAndStartTimesAsTheProgramWritesThem) {
   }
 }
 
-TEST(RecordParser, TakesCrLfLineEndsLineByLine) {
+TEST(RecordReader, TakesCrLfLineEndsLineByLine) {
   const std::string lf = threeRecords();
   const std::string crlf = withCrLf(lf);
   // The middle record's lines alternate between the two.
@@ -179,7 +179,7 @@ TEST(RecordParser, TakesCrLfLineEndsLineByLine) {
 }
 
 // A last line without its line end is read as if it had one; a last record cut short is skipped.
-TEST(RecordParser, ReadsALastLineWithoutLineEndAndSkipsATruncatedLastRecord) {
+TEST(RecordReader, ReadsALastLineWithoutLineEndAndSkipsATruncatedLastRecord) {
   const std::string file = threeRecords();
   const struct {
     size_t keep;
@@ -204,7 +204,7 @@ TEST(RecordParser, ReadsALastLineWithoutLineEndAndSkipsATruncatedLastRecord) {
   }
 }
 
-TEST(RecordParser, SkipsAnEditedRecordAndGoesOn) {
+TEST(RecordReader, SkipsAnEditedRecordAndGoesOn) {
   const std::string file = threeRecords();
   const size_t second = lineStart(file, 36);
   const struct {
@@ -256,7 +256,7 @@ TEST(RecordParser, SkipsAnEditedRecordAndGoesOn) {
 }
 
 // A start date with no day, in the first record a parser reads: nothing read before stands in.
-TEST(RecordParser, SkipsAStartDateWithoutADay) {
+TEST(RecordReader, SkipsAStartDateWithoutADay) {
   const std::string file = threeRecords();
   Collected collected = parse(edited(file, 0, "Is 7 December", "Is  December"));
   EXPECT_EQ(firstNames(collected), (std::vector<std::string>{"Two", "Three"}));
@@ -269,7 +269,7 @@ TEST(RecordParser, SkipsAStartDateWithoutADay) {
 // skipped or its row shows the change. Only the products and sums (record lines 27 and 28 after
 // " = "), which are checked as figures but not exported, may change unseen. The last line end
 // stays: the third record needs it to begin.
-TEST(RecordParser, NoticesAnyByteChangedInARecord) {
+TEST(RecordReader, NoticesAnyByteChangedInARecord) {
   const std::string file = threeRecords();
   const size_t second = lineStart(file, 36), third = lineStart(file, 71);
   const std::vector<std::string> original = parse(file).rows.at(1);
@@ -292,7 +292,7 @@ TEST(RecordParser, NoticesAnyByteChangedInARecord) {
   }
 }
 
-TEST(RecordParser, ReportsLinesOutsideRecordsTogether) {
+TEST(RecordReader, ReportsLinesOutsideRecordsTogether) {
   const std::string one = recordOf(plainAnswers("One"));
   const std::string two = recordOf(plainAnswers("Two"));
   const std::string fiveLinesOfTwo = two.substr(0, lineStart(two, 6));
@@ -307,7 +307,7 @@ TEST(RecordParser, ReportsLinesOutsideRecordsTogether) {
 }
 
 // A record's first line starts a record wherever it turns up, even after any line of another.
-TEST(RecordParser, AFirstLineStartsARecordAfterAnyLineOfAnother) {
+TEST(RecordReader, AFirstLineStartsARecordAfterAnyLineOfAnother) {
   const std::string record = recordOf(plainAnswers("One"));
   size_t lineEnd = 0;
   for (size_t lines = 1; lines < kRecordLineCount; ++lines) {
@@ -324,10 +324,10 @@ TEST(RecordParser, AFirstLineStartsARecordAfterAnyLineOfAnother) {
   }
 }
 
-TEST(RecordParser, KeepsNoMoreThanOneLineOfAnOverlongLine) {
+TEST(RecordReader, KeepsNoMoreThanOneLineOfAnOverlongLine) {
   const std::string one = recordOf(plainAnswers("One"));
   std::string file = one;
-  file.insert(file.find(" Candidate Name"), std::string(3 * RecordParser::kMaxLineLength, 'x'));
+  file.insert(file.find(" Candidate Name"), std::string(3 * RecordReader::kMaxLineLength, 'x'));
   file += one;
   for (size_t piece : {size_t{1000}, kWhole}) {
     Collected collected = parse(file, piece);
@@ -338,7 +338,7 @@ TEST(RecordParser, KeepsNoMoreThanOneLineOfAnOverlongLine) {
 }
 
 // Records good and bad, whatever the bytes put in at once and wherever the buffer fills up.
-TEST(RecordParser, ReadsTheSameWhateverTheBlockSize) {
+TEST(RecordReader, ReadsTheSameWhateverTheBlockSize) {
   const std::string file = threeRecords();
   const std::string mixed = "junk\n" + withCrLf(recordOf(plainAnswers("Four"))) +
                             edited(file, 0, "Will Be :: 35 .", "Will Be :: 035 .") +
@@ -377,17 +377,17 @@ class QuotingCodePage : public CodePage {
 };
 
 // Whether a value is quoted or escaped goes by the text written, not by the bytes read.
-TEST(RecordParser, QuotesAndEscapesAnswersAsTheCodePageReadsThem) {
+TEST(RecordReader, QuotesAndEscapesAnswersAsTheCodePageReadsThem) {
   struct Written : RecordSink {
     std::string csv, json;
-    void record(const ExportRow& row) override {
+    void record(const RecordRow& row) override {
       appendCsvRow(row, &csv);
       appendJsonLine(row, &json);
     }
     void skipped(const SkippedLines&) override { ADD_FAILURE() << "a record skipped"; }
   } written;
   QuotingCodePage codePage;
-  RecordParser parser("datas.dat", written);
+  RecordReader parser("datas.dat", written);
   parser.readOtherAnswersIn(&codePage);
   SurveyAnswers answers = plainAnswers(
       "A\xff\xfe\xfd\xfc"
@@ -405,7 +405,7 @@ TEST(RecordParser, QuotesAndEscapesAnswersAsTheCodePageReadsThem) {
       << written.json;
 }
 
-TEST(RecordParser, AnEmptyFileHasNothing) {
+TEST(RecordReader, AnEmptyFileHasNothing) {
   Collected collected = parse("");
   EXPECT_TRUE(collected.rows.empty());
   EXPECT_TRUE(collected.skips.empty());

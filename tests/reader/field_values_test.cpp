@@ -1,5 +1,5 @@
 // Field texts: exactly what the program's formatting writes, nothing near it.
-#include "export/field_values.h"
+#include "reader/field_values.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 
 #include "console/input_reader.h"
 #include "console/utf8.h"
-#include "export/field_values.h"
-#include "export/record_parser.h"
-#include "export/record_patterns.h"
+#include "reader/field_values.h"
+#include "reader/record_patterns.h"
+#include "reader/record_reader.h"
 
 namespace survey {
 namespace {
@@ -88,7 +88,7 @@ inline Fault expectText(const char** at, const char* end, FixedText text) {
 
 // Matches the pattern at `*line`, which then moves past it; the bytes up to `end` may go on past
 // it. Inlined where it is called: the call would cost as much as a short line.
-[[gnu::always_inline]] inline Fault RecordParser::match(const LinePattern& pattern,
+[[gnu::always_inline]] inline Fault RecordReader::match(const LinePattern& pattern,
                                                         const char** line, const char* end) {
   const char* at = *line;
   Fault fault = expectText(&at, end, pattern.head);
@@ -162,39 +162,9 @@ inline Fault expectText(const char** at, const char* end, FixedText text) {
   return Fault::kNone;
 }
 
-void RecordParser::filled(size_t count) {
-  char* bytes = buffer_.data();
-  end_ += count;
-  bytes[end_] = '\n';
-  if (!started_ && awaitingStart()) return;
-  size_t at = begin_;
-  while (at < end_) {
-    if (!lineTried_) {
-      at = static_cast<size_t>(takeExpectedLines(bytes + at, bytes + end_) - bytes);
-      if (at == end_) break;
-      lineTried_ = true;
-      searched_ = at;
-    }
-    const void* found = std::memchr(bytes + searched_, '\n', end_ - searched_);
-    if (found == nullptr) {
-      searched_ = end_;
-      break;
-    }
-    size_t next = static_cast<size_t>(static_cast<const char*>(found) - bytes) + 1;
-    takeLine(std::string_view(bytes + at, next - at), tooLong_ || next - at > kMaxLineLength + 1);
-    at = next;
-    lineTried_ = tooLong_ = false;
-  }
-  begin_ = at;
-  if (end_ - begin_ > kMaxLineLength + 1) {  // too long for a record line: only its end counts
-    tooLong_ = true;
-    begin_ = end_;
-  }
-}
-
 // The usual way: each line the one expected next, matched where it stands, its line end
 // included. Returns where the first line that is not begins.
-const char* RecordParser::takeExpectedLines(const char* at, const char* end) {
+const char* RecordReader::takeExpectedLines(const char* at, const char* end) {
   for (;;) {
     if (state_ != State::kInRecord) {
       size_t length = 0;
@@ -216,50 +186,7 @@ const char* RecordParser::takeExpectedLines(const char* at, const char* end) {
   }
 }
 
-// One whole line, its line end included.
-void RecordParser::takeLine(std::string_view line, bool tooLong, bool unended) {
-  ++lineNumber_;
-  const char* end = line.data() + line.size();
-  size_t length = 0;
-  if (state_ == State::kInRecord) {
-    // The line end of this line is tried first, and the other cannot match a whole line.
-    crlf_ = line.size() >= 2 && line[line.size() - 2] == '\r';
-    Fault fault = tooLong ? Fault::kTooLong : matchLine(recordLine_, line.data(), end, &length);
-    if (fault == Fault::kIncomplete) fault = Fault::kLayout;
-    if (fault != Fault::kNone && !tooLong && patterns_.hasTrimmed[recordLine_] &&
-        matchLine(recordLine_, line.data(), end, &length, true) == Fault::kNone) {
-      fault = Fault::kNone;
-      ++notes_.trimmedLines;
-    }
-    if (fault != Fault::kNone && unended && !tooLong) fault = Fault::kNoLineEnd;
-    if (fault == Fault::kNone) {
-      notes_.noFinalLineEnd |= unended;
-      if (++recordLine_ == kRecordLineCount) completeRecord();
-      return;
-    }
-    uint64_t recordStart = firstLine_;
-    std::string message = "record skipped: line " + std::to_string(lineNumber_) + " (record line " +
-                          std::to_string(recordLine_ + 1) + ") " + faultText(fault);
-    size_t linesRead = recordLine_;
-    if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
-      reportSkipped(
-          recordStart, lineNumber_ - 1,
-          cutShortText(linesRead, "by a new record at line " + std::to_string(lineNumber_)),
-          Fault::kCutShort);
-      notes_.noFinalLineEnd |= unended;
-    } else {
-      startSkipping(recordStart, std::move(message), fault);
-    }
-    return;
-  }
-  if (!tooLong && tryStartRecord(line.data(), end, lineNumber_, &length)) {
-    notes_.noFinalLineEnd |= unended;
-  } else if (state_ == State::kBetweenRecords) {
-    startSkipping(lineNumber_, "", Fault::kNotInRecord);
-  }
-}
-
-Fault RecordParser::matchLine(size_t recordLine, const char* at, const char* end, size_t* length,
+Fault RecordReader::matchLine(size_t recordLine, const char* at, const char* end, size_t* length,
                               bool trimmed) {
   const auto& lines = trimmed ? patterns_.trimmed : patterns_.lines;
   const char* next = at;
@@ -272,7 +199,7 @@ Fault RecordParser::matchLine(size_t recordLine, const char* at, const char* end
   return Fault::kNone;
 }
 
-Fault RecordParser::checkWord(std::string_view value, bool ascii) {
+Fault RecordReader::checkWord(std::string_view value, bool ascii) {
   if (value.empty()) return Fault::kNotAWord;
   if (value.size() > InputReader::kWordLimit) return Fault::kLongWord;
   if (!ascii && !isValidUtf8(value)) return Fault::kNotUtf8;
@@ -280,7 +207,7 @@ Fault RecordParser::checkWord(std::string_view value, bool ascii) {
 }
 
 // The most common field. An answer that is not UTF-8 is read in the code page, if one is named.
-inline Fault RecordParser::takeWord(size_t field, std::string_view value, bool ascii) {
+inline Fault RecordReader::takeWord(size_t field, std::string_view value, bool ascii) {
   FieldText& text = fields_[field];
   Fault fault = checkWord(value, ascii);
   text.text = value;
@@ -298,7 +225,7 @@ inline Fault RecordParser::takeWord(size_t field, std::string_view value, bool a
   return fault;
 }
 
-Fault RecordParser::takeField(size_t field, std::string_view value, bool ascii) {
+Fault RecordReader::takeField(size_t field, std::string_view value, bool ascii) {
   if (seen(field)) return value == fields_[field].text ? Fault::kNone : Fault::kRepeated;
   FieldKind kind = patterns_.fields[field].kind;
   if (kind == FieldKind::kFigure) {
