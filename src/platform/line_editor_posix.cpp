@@ -137,7 +137,11 @@ class EditlineEditor : public LineEditor {
     el_set(editLine_, EL_SIGNAL, 0);
   }
   ~EditlineEditor() override {
-    if (editLine_ != nullptr) el_end(editLine_);
+    if (editLine_ != nullptr) {
+      // Without edit mode el_end leaves the terminal alone: it would flush typed-ahead keys.
+      el_set(editLine_, EL_EDITMODE, 0);
+      el_end(editLine_);
+    }
     for (auto& entry : histories_) history_end(entry.second);
     if (outFile_ != nullptr) fclose(outFile_);
   }
