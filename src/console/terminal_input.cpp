@@ -35,10 +35,10 @@ constexpr CheckTexts kTexts = {
     "  Enter or t: type the answer again\n"
     "  k: keep it so\n",
     "  [{keys}] ",
-    "Ctrl+C again ends the program: the {count} answers given so far are lost. "
+    "Ctrl+C again ends the program: {answers} given so far would be lost.\n"
     "Any other key goes back to the question.\n",
-    "Ctrl+D again ends the input: the {count} answers given so far are lost and nothing is "
-    "saved. Any other key goes back to the question.\n",
+    "Ctrl+D again ends the input: {answers} given so far would be lost.\n"
+    "Any other key goes back to the question.\n",
     "Back to the question.\n",
 };
 
@@ -127,7 +127,10 @@ size_t TerminalInput::read(char* buffer, size_t capacity) {
 
 bool TerminalInput::confirmInterrupt(LineRead key, int answersGiven) {
   const char* form = key == LineRead::kInterrupt ? kTexts.interruptKey : kTexts.endKey;
-  editor_.show("\n" + fill(form, {{"count", std::to_string(answersGiven)}}));
+  const std::string answers = answersGiven == 0   ? "no answer"
+                              : answersGiven == 1 ? "1 answer"
+                                                  : std::to_string(answersGiven) + " answers";
+  editor_.show("\n" + fill(form, {{"answers", answers}}));
   char pressed = 0;
   if (editor_.readKey(&pressed) == key) {
     if (key == LineRead::kInterrupt) editor_.interrupt();

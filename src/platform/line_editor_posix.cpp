@@ -199,8 +199,10 @@ class EditlineEditor : public LineEditor {
       const int byte = readByte(true);
       if (byte == -2) {
         const int events = takeTerminalEvents();
+        // A resize only changes the width the line wraps at; after a stop the line is drawn
+        // again where the cursor now is.
         if ((events & kTerminalResized) != 0) el_resize(editLine);
-        if (events != 0) el_set(editLine, EL_REFRESH);
+        if ((events & kTerminalContinued) != 0) el_set(editLine, EL_REFRESH);
         continue;
       }
       if (byte < 0) return 0;
