@@ -18,7 +18,7 @@ struct Console {
   ConsoleStream& stream;
   InputReader& reader;
   Notices& notices;
-  bool inputIsTerminal;  // answers are typed, a line at a time
+  bool inputIsTerminal;               // answers are typed, a line at a time
   TerminalInput* terminal = nullptr;  // where they are typed at a line editor
 };
 

@@ -151,8 +151,8 @@ bool TerminalInput::checkWords(std::string* line, size_t count) {
   const std::string join = joined(words, 0, "-");
   std::string text = fill(kTexts.words, {{"line", printableWords(joined(words, 0, " "))},
                                          {"count", std::to_string(count)}});
-  text += fill(kTexts.wordChoices,
-               {{"joined", printableExcerpt(join)}, {"rest", printableWords(joined(words, 1, " "))}});
+  text += fill(kTexts.wordChoices, {{"joined", printableExcerpt(join)},
+                                    {"rest", printableWords(joined(words, 1, " "))}});
   switch (choose(text, "jkt")) {
     case 'j':
       *line = join;

@@ -14,9 +14,8 @@ namespace {
 // Every signal whose default action ends the program. Stop signals and SIGCONT are handled on
 // their own; SIGKILL and SIGSTOP cannot be caught.
 const int kEndingSignals[] = {
-    SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,  SIGFPE,  SIGUSR1,
-    SIGSEGV, SIGUSR2, SIGPIPE,   SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF,
-    SIGSYS,
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,  SIGUSR1, SIGSEGV,
+    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS,
 #ifdef SIGPOLL
     SIGPOLL,
 #endif

@@ -187,8 +187,9 @@ Review reviewAnswers(Console& console, SurveyAnswers& answers) {
       continue;
     }
     const size_t first = line.find_first_not_of(" \t");
-    const std::string choice =
-        first == std::string::npos ? "" : line.substr(first, line.find_last_not_of(" \t") + 1 - first);
+    const std::string choice = first == std::string::npos
+                                   ? ""
+                                   : line.substr(first, line.find_last_not_of(" \t") + 1 - first);
     if (choice.empty()) return Review::kSave;
     if (choice == "q" || choice == "Q") return Review::kDiscard;
     const bool isNumber =

@@ -66,9 +66,8 @@ struct Outcome {
 Outcome typedRun(const std::vector<Step>& steps, FakeLineEditor** used = nullptr,
                  bool outputIsTerminal = false) {
   static std::vector<std::unique_ptr<FakeLineEditor>> editors;  // kept for `used`
-  editors.push_back(
-      std::make_unique<FakeLineEditor>(std::vector<Step>{line("5"), line("1")} + steps +
-                                       std::vector<Step>{line("-1")}));
+  editors.push_back(std::make_unique<FakeLineEditor>(std::vector<Step>{line("5"), line("1")} +
+                                                     steps + std::vector<Step>{line("-1")}));
   FakeEnv env("");
   env.fakeTerminal().inputIsConsole = true;
   env.fakeTerminal().isTerminal = outputIsTerminal;
@@ -104,8 +103,7 @@ TEST(TerminalAnswers, StandardOutputAndTheRecordAreThoseOfTheAcceptedAnswersPipe
   ASSERT_EQ(words.size(), 23u);
   const std::string all = joined(words);
   const std::vector<Case> cases = {
-      {"Enter at the check saves", typedWords(words) + std::vector<Step>{line("")},
-       all + "\n-1\n"},
+      {"Enter at the check saves", typedWords(words) + std::vector<Step>{line("")}, all + "\n-1\n"},
       {"two words joined with j",
        std::vector<Step>{line("Ana  Maria"), key("j")} + typedWords(words, 1) +
            std::vector<Step>{line("")},
@@ -127,8 +125,8 @@ TEST(TerminalAnswers, StandardOutputAndTheRecordAreThoseOfTheAcceptedAnswersPipe
            typedWords(words, 6) + std::vector<Step>{line("")},
        all + "\n-1\n"},
       {"a number with text glued to it kept: the text answers the next question",
-       typedWords(words, 0, 5) + std::vector<Step>{line("30,5"), key("k")} +
-           typedWords(words, 7) + std::vector<Step>{line("")},
+       typedWords(words, 0, 5) + std::vector<Step>{line("30,5"), key("k")} + typedWords(words, 7) +
+           std::vector<Step>{line("")},
        [&words] {
          std::vector<std::string> kept = with(words, 5, "30,5");
          kept.erase(kept.begin() + 6);  // ",5" answered the question of that word
@@ -178,9 +176,15 @@ TEST(TerminalAnswers, AtTheCheckNothingIsShownOrSavedWhenDiscardedOrWhenTheInput
     const char* notice;
   } cases[] = {
       // The run goes on to the run-count banner, as after a saved questionnaire.
-      {"q discards", {line(" q ")}, 0, asked + runCountBanner(1) + numberPrompt() + exitBlock(),
+      {"q discards",
+       {line(" q ")},
+       0,
+       asked + runCountBanner(1) + numberPrompt() + exitBlock(),
        "the questionnaire was discarded; nothing was shown or saved"},
-      {"Ctrl+D twice ends the input", {kCtrlD, kCtrlD}, 1, asked + exitBlock(),
+      {"Ctrl+D twice ends the input",
+       {kCtrlD, kCtrlD},
+       1,
+       asked + exitBlock(),
        "the input ended before the questionnaire was complete; nothing was saved"},
   };
   for (const auto& c : cases) {
@@ -217,8 +221,7 @@ TEST(TerminalAnswers, CtrlCOutsideAQuestionnaireActsAtOnce) {
 
 TEST(TerminalAnswers, EachQuestionShowsItsProgressAndHasAHistoryOfItsOwn) {
   FakeLineEditor* editor = nullptr;
-  typedRun(typedWords(answerWords()) + std::vector<Step>{line("7"), line("5"), line("")},
-           &editor);
+  typedRun(typedWords(answerWords()) + std::vector<Step>{line("7"), line("5"), line("")}, &editor);
   // "5", "1", the 23 answers, the check, the 7th asked again, the check, -1.
   ASSERT_EQ(editor->prompts.size(), 2u + 23u + 1u + 1u + 1u + 1u);
   for (int i = 0; i < 23; ++i) {

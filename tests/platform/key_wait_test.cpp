@@ -123,10 +123,9 @@ TEST(KeyWait, TakesOneKeyWithoutEchoAndRestoresTheTerminal) {
     ScratchDir dir;
     PtyRun run = runInTerminal(dir.path(), "-1\n", c.keys);
     EXPECT_EQ(run.status, 0) << c.name;
-    EXPECT_NE(
-        run.screen.find(
-            "Press any key to continue...\r\nPress any key to continue...\r\n[status 0]"),
-        std::string::npos)
+    EXPECT_NE(run.screen.find(
+                  "Press any key to continue...\r\nPress any key to continue...\r\n[status 0]"),
+              std::string::npos)
         << c.name;
     EXPECT_EQ(between(run.screen, "[left:", "]"), c.left) << c.name;
     // The settings printed before and after the program are the same.

@@ -90,7 +90,7 @@ class FakeTerminal : public Terminal {
   Status clearScreen(ConsoleOutput& output) override;
 
   bool isTerminal = false;
-  bool inputIsConsole = false;  // standard input is a terminal: answers come line by line
+  bool inputIsConsole = false;   // standard input is a terminal: answers come line by line
   LineEditor* editor = nullptr;  // reads them when set
   int keyWaits = 0;
   std::string outputAtKeyWait;  // standard output as it stood when the key wait began
