@@ -47,7 +47,7 @@ class TerminalInput : public ConsoleInput {
   // The carry-over check of a line entered for the current prompt: may join its words; false
   // when it is to be typed again.
   bool checkLine(std::string* line);
-  bool checkWords(std::string* line, size_t words);
+  bool checkWords(std::string* line, size_t count);
   bool checkNumber(const std::string& line, size_t words);
   // A choice of one key among `keys` (lower case); Enter gives the first.
   char choose(const std::string& question, const std::string& keys);

@@ -146,7 +146,7 @@ std::string answerList(const SurveyAnswers& answers) {
     label.resize(label.size() - std::string_view(" prompt").size());
     label.resize(std::max<size_t>(label.size(), 22), ' ');
     const std::string number = std::to_string(i + 1);
-    list += std::string(3 - number.size(), ' ') + number + "  " + label + " ";
+    list.append(3 - number.size(), ' ').append(number).append("  ").append(label).append(" ");
     list += question.real != nullptr ? formatReal(answers.*question.real)
                                      : printableExcerpt(answers.*question.text);
     list += "\n";
