@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <histedit.h>
+#include <poll.h>
 #include <signal.h>
 #include <termcap.h>
 #include <termios.h>
@@ -120,6 +121,61 @@ class PlainEditor : public LineEditor {
   std::string pending_;
 };
 
+// Whether a byte of standard input comes within 50 ms (the rest of a key's sequence does).
+bool moreComes() {
+  pollfd watch = {STDIN_FILENO, POLLIN, 0};
+  return poll(&watch, 1, 50) > 0;
+}
+
+// The keys of an escape sequence whose ESC was read, as the editor's own keys: arrows, Home,
+// End, Delete (nothing on an empty line, where Ctrl+D would end the input) and the word moves.
+// Any other sequence (function keys, Page Up, a lone Escape) is read whole and dropped, so
+// that nothing of it gets into the line.
+std::string editingKeys(bool lineEmpty) {
+  if (!moreComes()) return "";
+  const int lead = readByte(false);
+  if (lead != '[' && lead != 'O') {
+    // Meta (Alt) keys: back and forward a word, delete a word either way.
+    if (lead == 'b' || lead == 'f' || lead == 'd' || lead == 0x7f) {
+      return std::string(1, static_cast<char>(kEscape)) + static_cast<char>(lead);
+    }
+    return "";
+  }
+  std::string parameters;
+  int final = 0;
+  for (size_t i = 0; i < 16 && moreComes(); ++i) {
+    final = readByte(false);
+    if (final < 0 || (final >= 0x40 && final <= 0x7e)) break;
+    parameters.push_back(static_cast<char>(final));
+  }
+  const bool control = parameters.find(";5") != std::string::npos;
+  switch (final) {
+    case 'A':
+      return "\x10";  // Ctrl+P: the earlier answer
+    case 'B':
+      return "\x0e";  // Ctrl+N
+    case 'C':
+      return control ? "\x1b"
+                       "f"
+                     : "\x06";
+    case 'D':
+      return control ? "\x1b"
+                       "b"
+                     : "\x02";
+    case 'H':
+      return "\x01";
+    case 'F':
+      return "\x05";
+    case '~':
+      if (parameters == "1" || parameters == "7") return "\x01";
+      if (parameters == "4" || parameters == "8") return "\x05";
+      if (parameters == "3" && !lineEmpty) return "\x04";
+      return "";
+    default:
+      return "";
+  }
+}
+
 // libedit: emacs keys, a history per question, wide characters, resizes. The terminal's
 // signal keys are off while a line is edited: the editor reads Ctrl+C, Ctrl+Z and Ctrl+\ as
 // keys and acts on them itself.
@@ -163,6 +219,7 @@ class EditlineEditor : public LineEditor {
     // A line left by an interrupt that was taken back comes back as it was.
     if (!unfinished_.empty()) el_push(editLine_, unfinished_.c_str());
     unfinished_.clear();
+    queued_.clear();
     interrupted_ = false;
     decoder_ = std::mbstate_t();
     holdTerminal(STDIN_FILENO);
@@ -196,6 +253,11 @@ class EditlineEditor : public LineEditor {
   static int readCharacter(EditLine* editLine, wchar_t* character) {
     EditlineEditor& editor = self(editLine);
     for (;;) {
+      if (!editor.queued_.empty()) {
+        *character = static_cast<unsigned char>(editor.queued_.front());
+        editor.queued_.erase(0, 1);
+        return 1;
+      }
       const int byte = readByte(true);
       if (byte == -2) {
         const int events = takeTerminalEvents();
@@ -219,6 +281,11 @@ class EditlineEditor : public LineEditor {
         continue;
       }
       if (byte == kCtrlBackslash) endWithSignal(SIGQUIT);
+      if (byte == kEscape) {
+        const LineInfo* info = el_line(editLine);
+        editor.queued_ = editingKeys(info->lastchar == info->buffer);
+        continue;
+      }
       const char in = static_cast<char>(byte);
       wchar_t decoded = 0;
       const size_t used = std::mbrtowc(&decoded, &in, 1, &editor.decoder_);
@@ -238,6 +305,7 @@ class EditlineEditor : public LineEditor {
   std::map<int, History*> histories_;
   std::string prompt_;
   std::string unfinished_;
+  std::string queued_;  // editing keys an escape sequence stands for, still to be given
   bool interrupted_ = false;
   std::mbstate_t decoder_{};
 };
