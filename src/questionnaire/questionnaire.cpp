@@ -97,9 +97,10 @@ const Question kQuestions[] = {
 
 constexpr int kQuestionCount = static_cast<int>(std::size(kQuestions));
 
-// The check before saving, at the terminal: the list's lines and the prompt under it.
-constexpr const char* kReviewHeading = "The answers, before they are saved:\n";
-constexpr const char* kReviewPrompt = "Enter saves, 1-23 asks that question again, q discards: ";
+// The check before saving, at the terminal: the prompt under the list, which fits a screen of
+// 24 lines with it.
+constexpr const char* kReviewPrompt =
+    "Save these answers? Enter saves, 1-23 asks that question again, q discards: ";
 constexpr const char* kReviewAgain = "Type Enter, a number from 1 to 23, or q.\n";
 constexpr int kReviewHistory = -1;
 
@@ -139,7 +140,7 @@ bool askQuestion(Console& console, int index, SurveyAnswers& answers, bool repea
 
 // The numbered list of the answers with their questions.
 std::string answerList(const SurveyAnswers& answers) {
-  std::string list = kReviewHeading;
+  std::string list;
   for (int i = 0; i < kQuestionCount; ++i) {
     const Question& question = kQuestions[i];
     std::string label(question.name);
