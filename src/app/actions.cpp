@@ -67,6 +67,16 @@ Flow runQuestionnaireAction(Session& session) {
     session.markFailed();
     return Flow::kInputEnded;
   }
+  const Review review = reviewAnswers(session.console(), session.answers);
+  if (review == Review::kInputEnded) {
+    session.notice("the input ended before the questionnaire was complete; nothing was saved");
+    session.markFailed();
+    return Flow::kInputEnded;
+  }
+  if (review == Review::kDiscard) {
+    session.notice("the questionnaire was discarded; nothing was shown or saved");
+    return Flow::kContinue;
+  }
   showSummary(session.stream(), session.answers);
   const std::string record = buildRecord(answerLookup(session.answers), session.startClock());
   SessionReports reports(session);

@@ -154,6 +154,7 @@ int runSurvey(Env& env) {
   }
   if (flow != Flow::kAbort) writeExitBlock(session);
   session.stream().flushAll();
+  session.terminal().finishLine();
   if (!session.stream().status().ok()) {
     session.notice("cannot write to standard output: " + session.stream().status().reason());
     return 1;

@@ -1,6 +1,7 @@
 // Everything that lives for one run of the program, shared by the menu's actions.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "console/console_stream.h"
@@ -8,6 +9,7 @@
 #include "console/notices.h"
 #include "console/prompt.h"
 #include "console/start_clock.h"
+#include "console/terminal_input.h"
 #include "platform/env.h"
 #include "questionnaire/survey_answers.h"
 #include "records/record_store.h"
@@ -42,6 +44,7 @@ class Session {
  private:
   Env& env_;
   ConsoleStream stream_;
+  std::unique_ptr<TerminalInput> typed_;  // the typed lines when a line editor reads them
   InputReader reader_;
   Notices notices_;
   Console console_;

@@ -8,6 +8,7 @@
 #include "console/console_stream.h"
 #include "console/input_reader.h"
 #include "console/notices.h"
+#include "console/terminal_input.h"
 
 namespace survey {
 
@@ -17,7 +18,8 @@ struct Console {
   ConsoleStream& stream;
   InputReader& reader;
   Notices& notices;
-  bool inputIsTerminal;  // answers are typed, a line at a time
+  bool inputIsTerminal;               // answers are typed, a line at a time
+  TerminalInput* terminal = nullptr;  // where they are typed at a line editor
 };
 
 // Each read below takes one item at the prompt called `promptName` and returns false at the

@@ -68,6 +68,27 @@ class Clock {
   virtual LocalTime now() = 0;
 };
 
+// What a read at the terminal ended with: a line entered, the end of input (Ctrl+D on an
+// empty line) or an interrupt (Ctrl+C).
+enum class LineRead { kLine, kEnd, kInterrupt };
+
+// Line editing at the terminal, for answers typed there. What it shows goes to the terminal
+// (or standard error), never to standard output.
+class LineEditor {
+ public:
+  virtual ~LineEditor() = default;
+  // Reads one line, edited at the terminal after `prompt`; `history` names the list of
+  // earlier lines that Up and Down recall. `*line` has no line end.
+  virtual LineRead readLine(std::string_view prompt, int history, std::string* line) = 0;
+  // Waits for one key: kInterrupt for Ctrl+C, kEnd for Ctrl+D, else kLine with its first
+  // byte in `*key` ('\r' for Enter).
+  virtual LineRead readKey(char* key) = 0;
+  // Shows `text` on the terminal.
+  virtual void show(std::string_view text) = 0;
+  // Ends the program as Ctrl+C at a terminal does, the terminal's settings put back.
+  [[noreturn]] virtual void interrupt() = 0;
+};
+
 // The console as a device, beyond its byte streams.
 class Terminal {
  public:
@@ -84,6 +105,11 @@ class Terminal {
   virtual void waitForKeyShowing(std::string_view /*prompt*/) { waitForKey(); }
   // Clears the console. `output` is standard output, already flushed by the caller.
   virtual Status clearScreen(ConsoleOutput& output) = 0;
+  // After the last output: ends the line a key wait left on the terminal, so that whatever
+  // writes there next starts on a line of its own.
+  virtual void finishLine() {}
+  // The line editor when answers are typed at a terminal; null when they are piped in.
+  virtual LineEditor* lineEditor() { return nullptr; }
 };
 
 // A file opened for reading from start to end.

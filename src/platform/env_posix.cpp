@@ -11,7 +11,9 @@
 #include <cstring>
 
 #include "platform/env.h"
+#include "platform/line_editor_posix.h"
 #include "platform/posix_io.h"
+#include "platform/terminal_hold.h"
 
 namespace survey {
 
@@ -68,18 +70,6 @@ class SystemClock : public Clock {
   }
 };
 
-// The terminal settings to put back if a signal ends the program during the key wait.
-int savedTtyFd = -1;
-struct termios savedTty;
-
-void restoreTtyAndReraise(int signalNumber) {
-  if (savedTtyFd >= 0) tcsetattr(savedTtyFd, TCSANOW, &savedTty);
-  signal(signalNumber, SIG_DFL);
-  raise(signalNumber);
-}
-
-const int kEndingSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
-
 class PosixTerminal : public Terminal {
  public:
   bool outputIsTerminal() override { return isatty(STDOUT_FILENO) == 1; }
@@ -95,18 +85,10 @@ class PosixTerminal : public Terminal {
       close(fd);
       return;
     }
-    struct sigaction restore = {};
-    struct sigaction previous[sizeof kEndingSignals / sizeof *kEndingSignals];
-    restore.sa_handler = restoreTtyAndReraise;
-    sigemptyset(&restore.sa_mask);
-    savedTty = original;
-    savedTtyFd = fd;
-    // A signal the program was started with ignored (as under nohup) stays ignored.
-    for (size_t i = 0; i < sizeof kEndingSignals / sizeof *kEndingSignals; ++i) {
-      sigaction(kEndingSignals[i], nullptr, &previous[i]);
-      if (previous[i].sa_handler != SIG_IGN) sigaction(kEndingSignals[i], &restore, nullptr);
+    if (!holdTerminal(fd)) {
+      close(fd);
+      return;
     }
-
     struct termios raw = original;
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
     raw.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL);
@@ -134,14 +116,28 @@ class PosixTerminal : public Terminal {
         }
       }
       tcsetattr(fd, TCSANOW, &original);
+      // The line of the prompt ends on the terminal: here when this program showed it, at the
+      // end (finishLine) when standard output, still to be flushed, is this terminal.
       if (showPrompt) writeAll(fd, "\n");
+      owesLineEnd_ = tcgetsid(STDOUT_FILENO) != -1;
     }
-
-    for (size_t i = 0; i < sizeof kEndingSignals / sizeof *kEndingSignals; ++i) {
-      sigaction(kEndingSignals[i], &previous[i], nullptr);
-    }
-    savedTtyFd = -1;
+    releaseTerminal();
     close(fd);
+  }
+
+  void finishLine() override {
+    if (!owesLineEnd_) return;
+    owesLineEnd_ = false;
+    int fd = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return;
+    writeAll(fd, "\n");
+    close(fd);
+  }
+
+  LineEditor* lineEditor() override {
+    if (!inputIsTerminal()) return nullptr;
+    if (!editor_) editor_ = makeTerminalLineEditor();
+    return editor_.get();
   }
 
   Status clearScreen(ConsoleOutput& output) override {
@@ -150,6 +146,10 @@ class PosixTerminal : public Terminal {
     return output.write(outputIsTerminal() ? std::string_view("\x1b[H\x1b[2J\x1b[3J")
                                            : std::string_view("\f"));
   }
+
+ private:
+  bool owesLineEnd_ = false;
+  std::unique_ptr<LineEditor> editor_;
 };
 
 class PosixEnv : public Env {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/console_line_editor.h"
 #include "platform/env.h"
 #include "platform/line_ends.h"
 #include "platform/unicode_text.h"
@@ -209,6 +210,7 @@ bool readKeyPress(HANDLE input, wchar_t* character) {
 
 class ConsoleTerminal : public Terminal {
  public:
+  ConsoleTerminal(ConsoleInput& input, ConsoleOutput& errors) : editor_(input, errors) {}
   bool outputIsTerminal() override { return isConsole(GetStdHandle(STD_OUTPUT_HANDLE)); }
   bool inputIsTerminal() override { return isConsole(GetStdHandle(STD_INPUT_HANDLE)); }
 
@@ -242,6 +244,12 @@ class ConsoleTerminal : public Terminal {
     std::system("cls");  // its result is ignored: a failed clear is only cosmetic
     return Status();
   }
+
+  // The console edits the lines; the checks of typed answers still apply.
+  LineEditor* lineEditor() override { return inputIsTerminal() ? &editor_ : nullptr; }
+
+ private:
+  ConsoleLineEditor editor_;
 };
 
 class WindowsEnv : public Env {
@@ -258,7 +266,7 @@ class WindowsEnv : public Env {
   StandardOutput output_{STD_OUTPUT_HANDLE};
   StandardOutput errors_{STD_ERROR_HANDLE};
   SystemClock clock_;
-  ConsoleTerminal terminal_;
+  ConsoleTerminal terminal_{input_, errors_};
   std::unique_ptr<FileSystem> files_ = makeSystemFileSystem();
 };
 

@@ -1,7 +1,13 @@
 // The question table and the loop that asks it.
 #include "questionnaire/questionnaire.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+
+#include "console/notices.h"
+#include "console/number_format.h"
+#include "console/terminal_input.h"
 
 namespace survey {
 namespace {
@@ -89,12 +95,64 @@ const Question kQuestions[] = {
      &A::country, nullptr, nullptr},
 };
 
+constexpr int kQuestionCount = static_cast<int>(std::size(kQuestions));
+
+// The check before saving, at the terminal: the prompt under the list, which fits a screen of
+// 24 lines with it.
+constexpr const char* kReviewPrompt =
+    "Save these answers? Enter saves, 1-23 asks that question again, q discards: ";
+constexpr const char* kReviewAgain = "Type Enter, a number from 1 to 23, or q.\n";
+constexpr int kReviewHistory = -1;
+
 // Reads one answer into its field; false at the end of input.
 bool readAnswer(Console& console, const Question& question, SurveyAnswers& answers) {
   if (question.real != nullptr) {
     return readRealAnswer(console, question.name, &(answers.*question.real));
   }
   return readWordAnswer(console, question.name, &(answers.*question.text));
+}
+
+// Asks question `index`. At a terminal the line is checked and shown with its progress; a
+// `repeated` question (from the check before saving) shows on the terminal alone, so that
+// standard output holds what the answers finally given would give piped in.
+bool askQuestion(Console& console, int index, SurveyAnswers& answers, bool repeated) {
+  const Question& question = kQuestions[index];
+  if (!repeated) {
+    if (question.leadIn != nullptr) console.stream.line(question.leadIn);
+    console.stream.line(question.prompt);
+  }
+  if (console.terminal != nullptr) {
+    AskContext context;
+    context.progress = std::to_string(index + 1) + "/" + std::to_string(kQuestionCount);
+    context.question = question.leadIn != nullptr
+                           ? std::string(question.leadIn) + "\n" + question.prompt
+                           : std::string(question.prompt);
+    context.showQuestion = true;
+    context.history = index;
+    context.kind = question.real != nullptr ? AnswerKind::kReal : AnswerKind::kWord;
+    context.answersGiven = repeated ? kQuestionCount : index;
+    console.terminal->setContext(context, repeated);
+  }
+  const bool answered = readAnswer(console, question, answers);
+  if (console.terminal != nullptr) console.terminal->clearContext();
+  return answered;
+}
+
+// The numbered list of the answers with their questions.
+std::string answerList(const SurveyAnswers& answers) {
+  std::string list;
+  for (int i = 0; i < kQuestionCount; ++i) {
+    const Question& question = kQuestions[i];
+    std::string label(question.name);
+    label.resize(label.size() - std::string_view(" prompt").size());
+    label.resize(std::max<size_t>(label.size(), 22), ' ');
+    const std::string number = std::to_string(i + 1);
+    list.append(3 - number.size(), ' ').append(number).append("  ").append(label).append(" ");
+    list += question.real != nullptr ? formatReal(answers.*question.real)
+                                     : printableExcerpt(answers.*question.text);
+    list += "\n";
+  }
+  return list;
 }
 
 }  // namespace
@@ -111,12 +169,40 @@ std::vector<PromptText> promptTexts() {
 }
 
 bool askQuestionnaire(Console& console, SurveyAnswers& answers) {
-  for (const Question& question : kQuestions) {
-    if (question.leadIn != nullptr) console.stream.line(question.leadIn);
-    console.stream.line(question.prompt);
-    if (!readAnswer(console, question, answers)) return false;
+  for (int i = 0; i < kQuestionCount; ++i) {
+    if (!askQuestion(console, i, answers, false)) return false;
   }
   return true;
+}
+
+Review reviewAnswers(Console& console, SurveyAnswers& answers) {
+  if (console.terminal == nullptr) return Review::kSave;
+  LineEditor& editor = console.terminal->editor();
+  console.stream.flushAll();
+  editor.show(answerList(answers));
+  for (;;) {
+    std::string line;
+    const LineRead got = editor.readLine(kReviewPrompt, kReviewHistory, &line);
+    if (got != LineRead::kLine) {
+      if (console.terminal->confirmInterrupt(got, kQuestionCount)) return Review::kInputEnded;
+      continue;
+    }
+    const size_t first = line.find_first_not_of(" \t");
+    const std::string choice = first == std::string::npos
+                                   ? ""
+                                   : line.substr(first, line.find_last_not_of(" \t") + 1 - first);
+    if (choice.empty()) return Review::kSave;
+    if (choice == "q" || choice == "Q") return Review::kDiscard;
+    const bool isNumber =
+        choice.size() <= 2 && choice.find_first_not_of("0123456789") == std::string::npos;
+    const int number = isNumber ? std::stoi(choice) : 0;
+    if (number < 1 || number > kQuestionCount) {
+      editor.show(kReviewAgain);
+      continue;
+    }
+    if (!askQuestion(console, number - 1, answers, true)) return Review::kInputEnded;
+    editor.show(answerList(answers));
+  }
 }
 
 }  // namespace survey

@@ -15,6 +15,14 @@ namespace survey {
 // input ends: no further question is asked and `answers` must not be stored.
 bool askQuestionnaire(Console& console, SurveyAnswers& answers);
 
+// What the check before saving ended with.
+enum class Review { kSave, kDiscard, kInputEnded };
+
+// At a terminal, after the last answer: lists the answers numbered with their questions and
+// reads a choice, until Enter saves or "q" discards; a number asks that question again. With
+// piped input there is nothing to check: kSave. kInputEnded when the input ends meanwhile.
+Review reviewAnswers(Console& console, SurveyAnswers& answers);
+
 // Each prompt in the order asked: the answer it reads, by its answerLookup name ("S" and "A" for
 // the two real answers), and the prompt's line as shown.
 struct PromptText {

@@ -53,13 +53,16 @@ PtyRun runInTerminal(const std::string& dir, const std::string& typed, const std
   PtyRun run;
   if (child < 0) return run;
   EXPECT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
-  // The key wait has begun once the terminal's echo is off.
+  // The key wait has begun once its prompt shows and the terminal's echo is off (the line
+  // editor turns echo off too).
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   struct termios settings;
   do {
     drain(master, &run.screen, 20);
     tcgetattr(master, &settings);
-  } while ((settings.c_lflag & ECHO) != 0 && std::chrono::steady_clock::now() < deadline);
+  } while (((settings.c_lflag & ECHO) != 0 ||
+            run.screen.find("Press any key to continue...") == std::string::npos) &&
+           std::chrono::steady_clock::now() < deadline);
   EXPECT_EQ(settings.c_lflag & (ECHO | ICANON | ISIG), 0u) << "the key wait never began";
   EXPECT_EQ(run.screen.find("Press any key to continue...\r\nPress any key"), std::string::npos)
       << "the second prompt showed before the key";
@@ -120,9 +123,9 @@ TEST(KeyWait, TakesOneKeyWithoutEchoAndRestoresTheTerminal) {
     ScratchDir dir;
     PtyRun run = runInTerminal(dir.path(), "-1\n", c.keys);
     EXPECT_EQ(run.status, 0) << c.name;
-    EXPECT_NE(
-        run.screen.find("Press any key to continue...\r\nPress any key to continue...[status 0]"),
-        std::string::npos)
+    EXPECT_NE(run.screen.find(
+                  "Press any key to continue...\r\nPress any key to continue...\r\n[status 0]"),
+              std::string::npos)
         << c.name;
     EXPECT_EQ(between(run.screen, "[left:", "]"), c.left) << c.name;
     // The settings printed before and after the program are the same.
@@ -149,7 +152,7 @@ TEST(KeyWait, ShowsThePromptOnTheTerminalWhenStandardOutputGoesElsewhere) {
        "Press any key to continue...\r\n", true},
       // The same terminal opened by name: it already shows the prompt.
       {"output to the terminal by its name", survey + " > /dev/tty", "-1\n", "-1\n",
-       "Press any key to continue...\r\nPress any key to continue...", false},
+       "Press any key to continue...\r\nPress any key to continue...\r\n", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -177,8 +180,11 @@ TEST(ClearScreen, OnATerminalWritesTheAnsiClearBeforeTheHeading) {
   const std::string menuEnd = "Clear View(Sight :: \r\n";
   size_t menu = run.screen.find(menuEnd);
   ASSERT_NE(menu, std::string::npos);
-  // The menu reached the screen before the clear, and the heading follows it.
-  EXPECT_EQ(run.screen.substr(menu + menuEnd.size(), 15), "\x1b[H\x1b[2J\x1b[3J -->");
+  // The menu reached the screen before the clear (nothing between them but the line typed at
+  // the menu prompt, as the line editor shows it), and the heading follows it.
+  const size_t clear = run.screen.find("\x1b[H\x1b[2J\x1b[3J -->", menu);
+  ASSERT_NE(clear, std::string::npos) << run.screen;
+  EXPECT_LE(clear - menu - menuEnd.size(), std::string("> 5\r\n").size()) << run.screen;
   EXPECT_EQ(run.screen.find('\f'), std::string::npos);
 }
 
@@ -189,8 +195,11 @@ TEST(TypedAnswers, TheWordsLeftOnATypedLineAreNamed) {
   answers.replace(answers.find("Riverton"), 8, "Port\tHarcourt");
   answers.erase(answers.rfind(' '));
   for (char& c : answers) c = c == ' ' ? '\n' : c == '\t' ? ' ' : c;
+  // Asked whether to join the two words, the key "k" keeps the second for the next prompt.
+  answers.replace(answers.find("Port Harcourt\n"), 14, "Port Harcourt\nk");
   ScratchDir dir;
-  PtyRun run = runInTerminal(dir.path(), "1\n1\n" + answers + "\n-1\n", "x");
+  // Enter after the last answer saves the record.
+  PtyRun run = runInTerminal(dir.path(), "1\n1\n" + answers + "\n\n-1\n", "x");
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.screen.find("survey: place-of-birth prompt: \"Port\" is the answer; "
                             "\"Harcourt\" goes to the next prompt\r\n"),

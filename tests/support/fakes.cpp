@@ -32,6 +32,24 @@ Status FakeOutput::write(std::string_view bytes) {
   return Status();
 }
 
+LineRead FakeLineEditor::readLine(std::string_view prompt, int history, std::string* line) {
+  prompts.emplace_back(prompt);
+  histories.push_back(history);
+  shown += prompt;
+  if (next_ == script_.size()) return LineRead::kEnd;
+  const Step& step = script_[next_++];
+  *line = step.text;
+  shown += step.text + "\n";
+  return step.kind;
+}
+
+LineRead FakeLineEditor::readKey(char* key) {
+  if (next_ == script_.size()) return LineRead::kEnd;
+  const Step& step = script_[next_++];
+  *key = step.text.empty() ? '\r' : step.text[0];
+  return step.kind;
+}
+
 void FakeTerminal::waitForKey() {
   ++keyWaits;
   outputAtKeyWait = output_.text;

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/env.h"
 
@@ -54,6 +55,32 @@ class FakeClock : public Clock {
   LocalTime time_;
 };
 
+// A line editor that plays a script: each step is a line entered, a key pressed (the text's
+// first byte) or Ctrl+C / Ctrl+D. Past the script the input ends.
+class FakeLineEditor : public LineEditor {
+ public:
+  struct Step {
+    LineRead kind;
+    std::string text;
+  };
+  struct Interrupted {};  // thrown where the program would end as Ctrl+C ends it
+
+  explicit FakeLineEditor(std::vector<Step> script) : script_(std::move(script)) {}
+  LineRead readLine(std::string_view prompt, int history, std::string* line) override;
+  LineRead readKey(char* key) override;
+  void show(std::string_view text) override { shown += text; }
+  [[noreturn]] void interrupt() override { throw Interrupted(); }
+
+  std::string shown;                 // all it showed at the terminal, prompts included
+  std::vector<std::string> prompts;  // the prompt of each line read
+  std::vector<int> histories;        // the history list of each line read
+  size_t unused() const { return script_.size() - next_; }
+
+ private:
+  std::vector<Step> script_;
+  size_t next_ = 0;
+};
+
 // Records key waits and clears; clears write what the POSIX terminal writes.
 class FakeTerminal : public Terminal {
  public:
@@ -61,10 +88,12 @@ class FakeTerminal : public Terminal {
   bool outputIsTerminal() override { return isTerminal; }
   bool inputIsTerminal() override { return inputIsConsole; }
   void waitForKey() override;
+  LineEditor* lineEditor() override { return editor; }
   Status clearScreen(ConsoleOutput& output) override;
 
   bool isTerminal = false;
-  bool inputIsConsole = false;  // standard input is a terminal: answers come line by line
+  bool inputIsConsole = false;   // standard input is a terminal: answers come line by line
+  LineEditor* editor = nullptr;  // reads them when set
   int keyWaits = 0;
   std::string outputAtKeyWait;  // standard output as it stood when the key wait began
 

@@ -112,6 +112,9 @@ windows_console_stage() (
   type_line typed 1
   type_line typed 1
   for answer in "${answers[@]}"; do type_line typed "$answer"; done
+  # The answers listed before saving; Enter saves.
+  wait_for typed "q discards"
+  tm send-keys -t typed Enter
   wait_for typed "Program is in execution mode 1 times"
   for answer in "${shown[@]}"; do expect_lines typed ":: $answer" 1; done
   for answer in "${shown[@]}" Mall😀; do
