@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "console/characters.h"
 #include "console/program_info.h"
 #include "export/codebook.h"
 #include "export/export_reports.h"
+#include "export/quality_check.h"
 #include "export/row_writers.h"
 #include "platform/code_page.h"
 #include "platform/page_buffer.h"
@@ -41,6 +43,9 @@ constexpr const char kHelp[] =
     "                         spreadsheet would take for a formula (=, +, -, @,\n"
     "                         tab, CR); the program's figures are left alone\n"
     "      --codebook         write what each column holds, not the records\n"
+    "      --check            write every data-quality finding, not the records:\n"
+    "                         CSV of file, line, recordId, column, rule, value\n"
+    "                         and detail; exit status 1 when there is any\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
@@ -76,6 +81,7 @@ struct ExportOptions {
   bool unique = false;
   bool safeCells = false;
   bool codebook = false;
+  bool check = false;  // findings of the data-quality rules in place of the rows
   std::string encoding;
 };
 
@@ -128,6 +134,7 @@ class Exporter : public RecordSink {
         options_(options),
         codePage_(codePage),
         reports_(env.errors()),
+        check_(options.safeCells),
         atTerminal_(env.terminal().outputIsTerminal()) {}
 
   // A block at a time, from the file or, for "-", standard input. The CSV header goes out with
@@ -143,11 +150,12 @@ class Exporter : public RecordSink {
     }
     if (options_.csv && !headerWritten_) {
       std::string header;
-      appendCsvHeader(&header);
+      options_.check ? QualityCheck::appendHeader(&header) : appendCsvHeader(&header);
       write(header);
       headerWritten_ = true;
     }
     reports_.beginFile(name_);
+    if (options_.check) check_.beginFile(name_, changedDay(path));
     RecordReader parser(name_, *this);
     parser.readOtherAnswersIn(codePage_);
     bool readFailed = false;
@@ -173,6 +181,7 @@ class Exporter : public RecordSink {
   // The row is written in place; a duplicate's bytes are taken back with --unique. Without it,
   // each fingerprint is looked up at the next record, once its slot is in the cache.
   void record(const RecordRow& row) override {
+    if (options_.check) return checkRecord(row);
     size_t bound = options_.csv ? csvRowBound(row) : jsonLineBound(row);
     if (used_ + bound > block_.size()) flush();
     std::unique_ptr<char[]> large;
@@ -206,7 +215,8 @@ class Exporter : public RecordSink {
       return 2;
     }
     reports_.summarize();
-    return std::max(status_, reports_.status());
+    const int found = check_.findings() > 0 ? 1 : 0;
+    return std::max({status_, reports_.status(), found});
   }
 
  private:
@@ -216,6 +226,22 @@ class Exporter : public RecordSink {
   // A wait for a program that is writing the file, told once it has lasted a second.
   std::function<void(const Status&)> waitingNotice() {
     return [this](const Status& busy) { report(name_ + kBusy + busy.reason() + kWaiting); };
+  }
+  // The day the file was last changed, when it is a file and that is known.
+  std::optional<CalendarDay> changedDay(const std::string& path) {
+    LocalTime time;
+    if (path == "-" || !env_.files().modifiedAt(path, &time).ok()) return std::nullopt;
+    return CalendarDay{time.yearsSince1900 + 1900, time.month + 1, time.dayOfMonth};
+  }
+  // The record's findings go into the block; its identity is counted for the summary.
+  void checkRecord(const RecordRow& row) {
+    findings_.clear();
+    check_.check(row, &findings_);
+    reports_.exported(!fingerprints_.insert(row.recordId));
+    if (used_ + findings_.size() > block_.size()) flush();
+    if (findings_.size() > block_.size()) return write(findings_);
+    std::copy(findings_.begin(), findings_.end(), block_.data() + used_);
+    used_ += findings_.size();
   }
   void takePending() {
     if (hasPending_) reports_.exported(!fingerprints_.insert(pending_));
@@ -242,6 +268,8 @@ class Exporter : public RecordSink {
   CodePage* const codePage_;
   ErrorReports reports_;
   FingerprintSet fingerprints_;
+  QualityCheck check_;
+  std::string findings_;  // the CSV rows of one record's findings
   uint64_t pending_ = 0;  // a fingerprint not looked up yet
   bool hasPending_ = false;
   std::string name_;
@@ -305,12 +333,19 @@ int runExport(Env& env, const std::vector<std::string>& args) {
         options.safeCells = true;
       } else if (arg == "--codebook") {
         options.codebook = true;
+      } else if (arg == "--check") {
+        options.check = true;
       } else {
         return usageError(env, "unrecognized option '" + arg + "'");
       }
     } catch (const std::invalid_argument& missing) {
       return usageError(env, missing.what());
     }
+  }
+  if (options.check && (!options.csv || options.unique || options.codebook)) {
+    return usageError(env,
+                      "option '--check' writes CSV of every record; it takes no --format, "
+                      "--unique or --codebook");
   }
   if (options.safeCells && !options.csv) {
     return usageError(env, "option '--safe-cells' is for CSV only");
