@@ -107,8 +107,8 @@ void ExportReports::endFile(const FileNotes& notes, bool readFailed, std::string
             " before a record past the start (files joined end to end), passed over";
   }
   if (notes.blankLinesAtEnd > 0) {
-    text += "; " + counted(notes.blankLinesAtEnd, "blank line") +
-            " after the last record, passed over";
+    text +=
+        "; " + counted(notes.blankLinesAtEnd, "blank line") + " after the last record, passed over";
   }
   if (notes.trimmedLines > 0) {
     text += "; " + counted(notes.trimmedLines, "line") +

@@ -25,7 +25,7 @@ void QualityCheck::beginFile(std::string_view name, std::optional<CalendarDay> c
   latestRunDate_.reset();
 }
 
-void QualityCheck::check(const RecordRow& row, std::string* out) {
+const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::string* out) {
   const Place here{files_.size() - 1,
                    std::strtoull(std::string(row.fields[kLineColumn]).c_str(), nullptr, 10)};
   RuleContext context;
@@ -52,7 +52,9 @@ void QualityCheck::check(const RecordRow& row, std::string* out) {
 
   found_.clear();
   for (const QualityRule& rule : qualityRules()) rule.check(row, context, &found_);
+  findings_ += found_.size();
   for (const Finding& finding : found_) {
+    if (out == nullptr) break;
     const std::string_view values[] = {row.fields[kFileColumn],
                                        row.fields[kLineColumn],
                                        row.fields[kRecordIdColumn],
@@ -62,7 +64,7 @@ void QualityCheck::check(const RecordRow& row, std::string* out) {
                                        finding.detail};
     appendCsvValues(values, std::size(values), safeCells_, out);
   }
-  findings_ += found_.size();
+  return found_;
 }
 
 }  // namespace survey

@@ -21,8 +21,9 @@ class QualityCheck {
 
   // The records that follow are of this file; `changed`: the day it was last changed, if known.
   void beginFile(std::string_view name, std::optional<CalendarDay> changed = std::nullopt);
-  // Runs every rule on the record and appends a CSV row per finding to `out`.
-  void check(const RecordRow& row, std::string* out);
+  // Runs every rule on the record and appends a CSV row per finding to `out` (null: none);
+  // returns the findings, valid until the next call.
+  const std::vector<Finding>& check(const RecordRow& row, std::string* out);
   uint64_t findings() const { return findings_; }
 
  private:
