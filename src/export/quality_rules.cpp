@@ -39,8 +39,9 @@ bool allDigits(std::string_view text) {
 bool allLetters(std::string_view text) {
   if (text.empty()) return false;
   for (char c : text) {
-    if (std::isalpha(static_cast<unsigned char>(c)) == 0 && static_cast<unsigned char>(c) < 0x80)
+    if (std::isalpha(static_cast<unsigned char>(c)) == 0 && static_cast<unsigned char>(c) < 0x80) {
       return false;
+    }
   }
   return true;
 }
@@ -49,8 +50,9 @@ bool allLetters(std::string_view text) {
 int monthByName(std::string_view text) {
   const std::string low = lowered(text);
   for (size_t month = 0; month < std::size(kMonthNames); ++month) {
-    if (low == kMonthNames[month] || (low.size() == 3 && kMonthNames[month].substr(0, 3) == low))
+    if (low == kMonthNames[month] || (low.size() == 3 && kMonthNames[month].substr(0, 3) == low)) {
       return static_cast<int>(month) + 1;
+    }
   }
   return 0;
 }
@@ -223,8 +225,9 @@ void checkReplacedLetter(const RecordRow& row, const RuleContext& /*context*/,
   for (size_t column : kNameColumns) {
     const std::string_view value = row.fields[column];
     if (value.find('?') == std::string_view::npos &&
-        value.find(kReplacementCharacter) == std::string_view::npos)
+        value.find(kReplacementCharacter) == std::string_view::npos) {
       continue;
+    }
     add(found, column, "replaced-letter", value,
         "a letter the console could not type became ? or U+FFFD");
   }
@@ -275,10 +278,12 @@ std::optional<CalendarDay> readDate(std::string_view text) {
   }
   const auto year = yearPart(parts[2]);
   if (!year) return std::nullopt;
-  if (int month = monthByName(parts[1]); month != 0)
+  if (int month = monthByName(parts[1]); month != 0) {
     return dayOf(*year, month, smallPart(parts[0]));
-  if (int month = monthByName(parts[0]); month != 0)
+  }
+  if (int month = monthByName(parts[0]); month != 0) {
     return dayOf(*year, month, smallPart(parts[1]));
+  }
   // Both numbers: day first, as most of the world writes it, else month first.
   if (auto found = dayOf(*year, smallPart(parts[1]), smallPart(parts[0]))) return found;
   return dayOf(*year, smallPart(parts[0]), smallPart(parts[1]));

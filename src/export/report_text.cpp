@@ -63,8 +63,9 @@ void appendHistogram(const char* title, const AgeHistogram& ages, std::string* o
   for (size_t bin = 0; bin < AgeHistogram::kBins; ++bin) {
     appendBarLine(AgeHistogram::binName(bin), ages.counts[bin], largest, 8, out);
   }
-  if (ages.notNumbers > 0)
+  if (ages.notNumbers > 0) {
     *out += "  " + std::string(kNotANumber) + ": " + std::to_string(ages.notNumbers) + "\n";
+  }
 }
 
 void appendAnswers(const ReportTally& tally, size_t column, std::string* out) {

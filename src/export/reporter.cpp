@@ -161,8 +161,9 @@ int runReport(Env& env, const std::vector<std::string>& args) {
     for (const auto& [name, target] :
          {std::pair<std::string, std::string*>{"--format", &format}, {"--encoding", &encoding}}) {
       if (arg == name) {
-        if (i + 1 == args.size())
+        if (i + 1 == args.size()) {
           return usageError(env, "option '" + name + "' requires an argument");
+        }
         *target = args[++i];
         value = target;
       } else if (arg.compare(0, name.size() + 1, name + "=") == 0) {
