@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "console/characters.h"
-#include "reader/record_reader.h"
+#include "reader/record_outcomes.h"
 
 namespace survey {
 

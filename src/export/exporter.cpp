@@ -11,6 +11,7 @@
 #include "console/program_info.h"
 #include "export/codebook.h"
 #include "export/export_reports.h"
+#include "export/fault_list.h"
 #include "export/quality_check.h"
 #include "export/row_writers.h"
 #include "platform/code_page.h"
@@ -42,6 +43,8 @@ constexpr const char kHelp[] =
     "      --safe-cells       put ' before file names and answers that a\n"
     "                         spreadsheet would take for a formula (=, +, -, @,\n"
     "                         tab, CR); the program's figures are left alone\n"
+    "      --faults=FILE      write every fault to FILE as CSV (file, firstLine,\n"
+    "                         lastLine, why), none left out; FILE is emptied first\n"
     "      --codebook         write what each column holds, not the records\n"
     "      --check            write every data-quality finding, not the records:\n"
     "                         CSV of file, line, recordId, column, rule, value\n"
@@ -83,6 +86,7 @@ struct ExportOptions {
   bool codebook = false;
   bool check = false;  // findings of the data-quality rules in place of the rows
   std::string encoding;
+  std::string faults;  // the fault list's path, if one is asked for
 };
 
 // Rows as a terminal can show them without taking them for commands: control characters in
@@ -129,10 +133,11 @@ class ErrorReports : public ExportReports {
 // and the summary at the end. Once a write fails, nothing more is written or read.
 class Exporter : public RecordSink {
  public:
-  Exporter(Env& env, const ExportOptions& options, CodePage* codePage)
+  Exporter(Env& env, const ExportOptions& options, CodePage* codePage, FaultList* faults)
       : env_(env),
         options_(options),
         codePage_(codePage),
+        faults_(faults),
         reports_(env.errors()),
         check_(options.safeCells),
         atTerminal_(env.terminal().outputIsTerminal()) {}
@@ -203,13 +208,22 @@ class Exporter : public RecordSink {
     used_ = static_cast<size_t>(end - block_.data());
   }
 
-  void skipped(const SkippedLines& lines) override { reports_.skipped(lines); }
+  void skipped(const SkippedLines& lines) override {
+    reports_.skipped(lines);
+    if (faults_ != nullptr) faults_->add(name_, lines);
+  }
 
   bool outputFailed() const { return !written_.ok(); }
 
   // Writes what is left, the summary, and gives the exit status.
   int finish() {
     flush();
+    if (faults_ != nullptr) {
+      if (Status listed = faults_->flush(); !listed.ok()) {
+        report(options_.faults + ": " + listed.reason());
+        status_ = 2;
+      }
+    }
     if (!written_.ok()) {
       report("standard output: " + written_.reason());
       return 2;
@@ -266,6 +280,7 @@ class Exporter : public RecordSink {
   Env& env_;
   const ExportOptions& options_;
   CodePage* const codePage_;
+  FaultList* const faults_;  // null without --faults
   ErrorReports reports_;
   FingerprintSet fingerprints_;
   QualityCheck check_;
@@ -327,6 +342,7 @@ int runExport(Env& env, const std::vector<std::string>& args) {
         }
         options.csv = format == "csv";
       } else if (valueOf("--encoding", &options.encoding)) {
+      } else if (valueOf("--faults", &options.faults)) {
       } else if (arg == "--unique") {
         options.unique = true;
       } else if (arg == "--safe-cells") {
@@ -366,8 +382,22 @@ int runExport(Env& env, const std::vector<std::string>& args) {
                                "with answers in a legacy code page such as cp850");
   }
   if (paths.empty()) paths.emplace_back(kRecordFileName);
+  std::unique_ptr<FaultList> faults;
+  if (!options.faults.empty()) {
+    // Emptying a file that is about to be read would lose its records.
+    if (std::find(paths.begin(), paths.end(), options.faults) != paths.end()) {
+      return usageError(env, "the fault list '" + options.faults + "' is a file to read");
+    }
+    faults = std::make_unique<FaultList>();
+    if (Status opened = faults->open(env.files(), options.faults, options.safeCells);
+        !opened.ok()) {
+      env.errors().write(std::string(kProgram) + ": " +
+                         shownOnOneLine(options.faults + ": " + opened.reason()) + "\n");
+      return 2;
+    }
+  }
 
-  Exporter exporter(env, options, codePage.get());
+  Exporter exporter(env, options, codePage.get(), faults.get());
   for (const std::string& path : paths) {
     exporter.exportFile(path);
     if (exporter.outputFailed()) break;

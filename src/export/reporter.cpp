@@ -8,6 +8,8 @@
 #include "export/export_reports.h"
 #include "export/report_tally.h"
 #include "export/report_text.h"
+#include "platform/code_page.h"
+#include "reader/record_reader.h"
 #include "records/record_file.h"
 
 namespace survey {
