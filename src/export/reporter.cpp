@@ -6,6 +6,7 @@
 #include "console/characters.h"
 #include "console/program_info.h"
 #include "export/export_reports.h"
+#include "export/report_html.h"
 #include "export/report_tally.h"
 #include "export/report_text.h"
 #include "platform/code_page.h"
@@ -28,7 +29,8 @@ constexpr const char kHelp[] =
     "With no FILE, read datas.dat in the working directory; several FILEs are\n"
     "read in turn. A FILE of - is standard input.\n"
     "\n"
-    "      --format=FORMAT    text (the default)\n"
+    "      --format=FORMAT    text (the default) or html: one file with charts\n"
+    "                         and tables, needing no network and no other file\n"
     "      --encoding=NAME    read answers that are not UTF-8 in the code page\n"
     "                         NAME (cp850, cp437, cp1252, ...)\n"
     "      --help             display this help and exit\n"
@@ -146,6 +148,7 @@ int runReport(Env& env, const std::vector<std::string>& args) {
     return status;
   }
   std::string encoding;
+  bool html = false;
   std::vector<std::string> paths;
   bool optionsEnd = false;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -174,9 +177,10 @@ int runReport(Env& env, const std::vector<std::string>& args) {
       }
     }
     if (value == nullptr) return usageError(env, "unrecognized option '" + arg + "'");
-    if (value == &format && format != "text") {
-      return usageError(env, "invalid format '" + format + "' (text)");
+    if (value == &format && format != "text" && format != "html") {
+      return usageError(env, "invalid format '" + format + "' (html or text)");
     }
+    if (value == &format) html = format == "html";
   }
   std::unique_ptr<CodePage> codePage;
   if (!encoding.empty() && (codePage = openCodePage(encoding)) == nullptr) {
@@ -189,7 +193,8 @@ int runReport(Env& env, const std::vector<std::string>& args) {
   for (const std::string& path : paths) {
     if (!readFile(env, path, codePage.get(), tally, reports)) status = 2;
   }
-  if (Status written = env.output().write(reportText(tally)); !written.ok()) {
+  if (Status written = env.output().write(html ? reportHtml(tally) : reportText(tally));
+      !written.ok()) {
     report(env, "standard output: " + written.reason());
     return 2;
   }

@@ -1,6 +1,8 @@
 // survey-report over whole files: the sections of the text page and the exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "export/reporter.h"
 #include "export/sample_records.h"
 #include "support/same_text.h"
@@ -107,12 +109,84 @@ TEST_F(SurveyReport, CountsTheFindingsByRuleAndLocatesTheFirst) {
       << findings;
 }
 
+// The rows of every HTML table as "column|value|count|kind", in order.
+std::vector<std::string> htmlRows(const std::string& page) {
+  std::vector<std::string> rows;
+  std::string column;
+  auto attribute = [&](size_t from, const std::string& name) {
+    const size_t start = page.find(name + "=\"", from) + name.size() + 2;
+    return page.substr(start, page.find('"', start) - start);
+  };
+  for (size_t at = 0; (at = page.find('<', at)) != std::string::npos; ++at) {
+    if (page.compare(at, 7, "<table ") == 0) column = attribute(at, "data-column");
+    if (page.compare(at, 4, "<tr ") == 0) {
+      rows.push_back(column + "|" + attribute(at, "data-value") + "|" +
+                     attribute(at, "data-count") + "|" + attribute(at, "data-kind"));
+    }
+  }
+  return rows;
+}
+
+TEST_F(SurveyReport, HtmlTablesCarryTheTextReportsNumbers) {
+  const Reported html = reportOn({{"north.dat", north_}, {"south.dat", south_}}, {"--format=html"});
+  EXPECT_EQ(html.status, 1);
+  const std::vector<std::string> rows = htmlRows(html.out);
+  // Each answer column's value rows are the text report's bar lines, in order.
+  for (const char* column : {"tribalLanguage", "ageNowText", "country"}) {
+    SCOPED_TRACE(column);
+    std::string fromHtml;
+    for (const std::string& row : rows) {
+      const size_t bar = row.find('|'), second = row.find('|', bar + 1),
+                   third = row.find('|', second + 1);
+      if (row.substr(0, bar) != column || row.substr(third + 1) != "value") continue;
+      fromHtml += row.substr(bar + 1, second - bar - 1) + " " +
+                  row.substr(second + 1, third - second - 1) + "\n";
+    }
+    std::string fromText;
+    const std::string text = section(run_.out, std::string("Answers: ") + column);
+    for (size_t at = text.find('\n') + 1; at < text.size(); at = text.find('\n', at) + 1) {
+      const std::string line = text.substr(at, text.find('\n', at) - at);
+      if (line.find('#') == std::string::npos) continue;
+      const size_t valueEnd = line.find(' ', 2);
+      fromText += line.substr(2, valueEnd - 2) + " " + line.substr(line.rfind(' ') + 1) + "\n";
+    }
+    EXPECT_FALSE(fromText.empty());
+    EXPECT_SAME_TEXT(fromHtml, fromText);
+  }
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "tribalLanguage||0|missing-like"), rows.end());
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "typedAge||1|not-a-number"), rows.end());
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "rule|not-a-number|1|value"), rows.end());
+}
+
+TEST(SurveyReportHtml, IsOneFileWithAChartBesideEveryTableAndValuesEscaped) {
+  SurveyAnswers answers = trickyAnswers();
+  answers.country = "<script>alert(1)</script>&\"";
+  const Reported html = reportOn({{"north.dat", recordOf(answers)}}, {"--format", "html"});
+  ASSERT_EQ(html.status, 0) << html.err;
+  for (const char* outside : {"http:", "https:", "src=", "href=", "url(", "@import", "<script"}) {
+    EXPECT_EQ(html.out.find(outside), std::string::npos) << outside;
+  }
+  EXPECT_NE(html.out.find("data-value=\"&lt;script&gt;alert(1)&lt;/script&gt;&amp;&quot;\""),
+            std::string::npos);
+  size_t charts = 0, tables = 0, sections = 0;
+  for (size_t at = 0; (at = html.out.find('<', at)) != std::string::npos; ++at) {
+    charts += html.out.compare(at, 5, "<svg ") == 0 ? 1 : 0;
+    tables += html.out.compare(at, 7, "<table ") == 0 ? 1 : 0;
+    sections += html.out.compare(at, 9, "<section>") == 0 ? 1 : 0;
+  }
+  EXPECT_EQ(sections, 2 + 21 + 2 + 1u);  // files, run dates, answers, ages, findings
+  EXPECT_EQ(charts, sections);
+  EXPECT_EQ(tables, sections);
+  // An escape byte in an answer is shown as its control picture (U+241B).
+  EXPECT_NE(html.out.find("Esc\xE2\x90\x9B[1m"), std::string::npos);
+}
+
 TEST(SurveyReportOptions, RefusesWhatItDoesNotKnow) {
   const struct {
     std::vector<std::string> args;
     const char* error;
   } cases[] = {
-      {{"--format", "pdf"}, "invalid format 'pdf'"},
+      {{"--format", "pdf"}, "invalid format 'pdf' (html or text)"},
       {{"--format"}, "option '--format' requires an argument"},
       {{"--encoding=no-such-code-page"}, "unknown encoding"},
       {{"--colour"}, "unrecognized option '--colour'"},
