@@ -16,6 +16,9 @@ constexpr const char kHead[] =
     "<head>\n"
     "<meta charset=\"utf-8\">\n"
     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+    // Nothing may be fetched, whatever a value holds: the page is complete as it is.
+    "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+    "style-src 'unsafe-inline'\">\n"
     "<title>Survey report</title>\n"
     "<style>\n"
     "body{font-family:system-ui,sans-serif;margin:0 auto;max-width:70rem;padding:1rem;"
@@ -92,6 +95,7 @@ void appendChart(const ReportSection& section, std::string* out) {
   *out += "<svg data-chart=\"" + escaped(section.column) + "\" viewBox=\"0 0 " +
           std::to_string(kChartWidth) + " " + std::to_string(height) +
           "\" role=\"img\" aria-label=\"" + escaped(section.title) + "\">\n";
+  if (bars.empty()) *out += "<text class=\"label\" x=\"0\" y=\"15\">none</text>\n";
   for (size_t at = 0; at < bars.size(); ++at) {
     const int y = static_cast<int>(at) * kBarHeight + 2;
     const int width =

@@ -14,10 +14,11 @@ void addAges(const std::string& title, const std::string& column, const AgeHisto
              std::vector<ReportSection>* sections) {
   ReportSection section{title, column, "Age", {}};
   for (size_t bin = 0; bin < AgeHistogram::kBins; ++bin) {
-    section.rows.push_back({ReportRow::Kind::kValue, AgeHistogram::binName(bin), ages.counts[bin]});
+    section.rows.emplace_back(ReportRow::Kind::kValue, AgeHistogram::binName(bin),
+                              ages.counts[bin]);
   }
   if (ages.notNumbers > 0) {
-    section.rows.push_back({ReportRow::Kind::kNotANumber, kNotANumber, ages.notNumbers});
+    section.rows.emplace_back(ReportRow::Kind::kNotANumber, kNotANumber, ages.notNumbers);
   }
   sections->push_back(std::move(section));
 }
@@ -44,14 +45,14 @@ std::vector<ReportSection> reportSections(const ReportTally& tally) {
   std::vector<ReportSection> sections;
   ReportSection files{"Records per file", "file", "File", {}};
   for (const auto& file : tally.files()) {
-    files.rows.push_back({ReportRow::Kind::kValue, file.name, file.records,
-                          file.skipped > 0 ? "skipped: " + std::to_string(file.skipped) : ""});
+    files.rows.emplace_back(ReportRow::Kind::kValue, file.name, file.records,
+                            file.skipped > 0 ? "skipped: " + std::to_string(file.skipped) : "");
   }
   sections.push_back(std::move(files));
 
   ReportSection dates{"Records per run date", "runDate", "Run date", {}};
   for (const auto& [date, count] : tally.runDates()) {
-    dates.rows.push_back({ReportRow::Kind::kValue, date, count});
+    dates.rows.emplace_back(ReportRow::Kind::kValue, date, count);
   }
   sections.push_back(std::move(dates));
 
@@ -72,18 +73,18 @@ std::vector<ReportSection> reportSections(const ReportTally& tally) {
           spellings += (spellings.empty() ? "" : ", ") + spelling + " " + std::to_string(count);
         }
       }
-      section.rows.push_back(
-          {ReportRow::Kind::kValue, groups[at].spelling, groups[at].count, spellings});
+      section.rows.emplace_back(ReportRow::Kind::kValue, groups[at].spelling, groups[at].count,
+                                spellings);
     }
     if (groups.size() > kTopValues) {
-      section.rows.push_back(
-          {ReportRow::Kind::kOthers,
-           std::string(kOthers) + " (" + std::to_string(groups.size() - kTopValues) + ")", rest});
+      section.rows.emplace_back(
+          ReportRow::Kind::kOthers,
+          std::string(kOthers) + " (" + std::to_string(groups.size() - kTopValues) + ")", rest);
     }
     if (table.uncounted() > 0) {
-      section.rows.push_back({ReportRow::Kind::kUncounted, kUncounted, table.uncounted()});
+      section.rows.emplace_back(ReportRow::Kind::kUncounted, kUncounted, table.uncounted());
     }
-    section.rows.push_back({ReportRow::Kind::kMissingLike, kMissingLike, tally.missing(column)});
+    section.rows.emplace_back(ReportRow::Kind::kMissingLike, kMissingLike, tally.missing(column));
     sections.push_back(std::move(section));
   }
   addAges("Typed ages (ageNowText)", "typedAge", tally.typedAges(), &sections);
@@ -94,7 +95,7 @@ std::vector<ReportSection> reportSections(const ReportTally& tally) {
   for (const auto& [rule, count] : tally.findings()) {
     std::string located;
     for (const std::string& place : count.located) located += (located.empty() ? "" : "; ") + place;
-    findings.rows.push_back({ReportRow::Kind::kValue, rule, count.count, located});
+    findings.rows.emplace_back(ReportRow::Kind::kValue, rule, count.count, located);
   }
   sections.push_back(std::move(findings));
   return sections;

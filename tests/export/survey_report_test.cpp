@@ -166,6 +166,8 @@ TEST(SurveyReportHtml, IsOneFileWithAChartBesideEveryTableAndValuesEscaped) {
   for (const char* outside : {"http:", "https:", "src=", "href=", "url(", "@import", "<script"}) {
     EXPECT_EQ(html.out.find(outside), std::string::npos) << outside;
   }
+  EXPECT_NE(html.out.find("content=\"default-src 'none'; style-src 'unsafe-inline'\""),
+            std::string::npos);
   EXPECT_NE(html.out.find("data-value=\"&lt;script&gt;alert(1)&lt;/script&gt;&amp;&quot;\""),
             std::string::npos);
   size_t charts = 0, tables = 0, sections = 0;
