@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <map>
 
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 #include "platform/text_forms.h"
 
 namespace survey {
@@ -18,22 +21,34 @@ bool moreCommon(const Pair& a, const Pair& b) {
 
 void FrequencyTable::add(std::string_view value) {
   ++total_;
-  // Values are looked up as std::string: C++17 maps take no string_view keys.
-  const std::string key(value);
-  if (auto found = counts_.find(key); found != counts_.end()) {
-    ++found->second;
-  } else if (counts_.size() < kMaxSpellings && bytes_ + key.size() <= kMaxBytes) {
-    bytes_ += key.size();
-    counts_.emplace(key, 1);
-  } else {
-    ++uncounted_;
+  if (slots_.empty()) slots_.resize(2 * kMaxSpellings);
+  const uint64_t hash = XXH3_64bits(value.data(), value.size());
+  const size_t mask = slots_.size() - 1;
+  for (size_t at = hash & mask;; at = (at + 1) & mask) {
+    Slot& slot = slots_[at];
+    if (slot.count == 0) {
+      if (kept_ == kMaxSpellings || spellings_.size() + value.size() > kMaxBytes) break;
+      slot = Slot{hash, static_cast<uint32_t>(spellings_.size()),
+                  static_cast<uint32_t>(value.size()), 1};
+      spellings_.append(value);
+      ++kept_;
+      return;
+    }
+    if (slot.hash == hash && std::string_view(spellings_).substr(slot.offset, slot.size) == value) {
+      ++slot.count;
+      return;
+    }
   }
+  ++uncounted_;
 }
 
 std::vector<FrequencyTable::Group> FrequencyTable::groups() const {
   std::map<std::string, Group> byKey;
   std::string key;
-  for (const auto& [spelling, count] : counts_) {
+  for (const Slot& slot : slots_) {
+    if (slot.count == 0) continue;
+    const std::string spelling = spellings_.substr(slot.offset, slot.size);
+    const uint64_t count = slot.count;
     if (!foldedKey(spelling, &key)) key = spelling;  // not UTF-8: a group of its own
     Group& group = byKey[key];
     group.count += count;

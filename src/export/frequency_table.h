@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -33,8 +32,16 @@ class FrequencyTable {
   uint64_t uncounted() const { return uncounted_; }
 
  private:
-  std::unordered_map<std::string, uint64_t> counts_;
-  size_t bytes_ = 0;
+  // Open addressing, at most half full: a slot's hash, where its spelling lies in `spellings_`,
+  // and its count (0: the slot is empty). No allocation per value, one probe most of the time.
+  struct Slot {
+    uint64_t hash = 0;
+    uint32_t offset = 0, size = 0;
+    uint64_t count = 0;
+  };
+  std::vector<Slot> slots_;
+  std::string spellings_;  // every spelling kept, end to end
+  size_t kept_ = 0;
   uint64_t total_ = 0;
   uint64_t uncounted_ = 0;
 };

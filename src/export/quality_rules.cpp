@@ -290,9 +290,14 @@ std::optional<CalendarDay> readDate(std::string_view text) {
 }
 
 bool isMissingLike(std::string_view text) {
-  const std::string low = lowered(text);
+  if (text.size() > 4) return false;  // the longest is "none"
   for (std::string_view missing : kMissingLike) {
-    if (low == missing) return true;
+    if (missing.size() != text.size()) continue;
+    bool same = true;
+    for (size_t at = 0; at < text.size() && same; ++at) {
+      same = std::tolower(static_cast<unsigned char>(text[at])) == missing[at];
+    }
+    if (same) return true;
   }
   return false;
 }
