@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -49,6 +50,7 @@ std::vector<std::string> findingsOf(const RowOf& record, const RuleContext& cont
   std::vector<Finding> found;
   for (const QualityRule& rule : qualityRules()) rule.check(record.row, context, &found);
   std::vector<std::string> texts;
+  texts.reserve(found.size());
   for (const Finding& finding : found) {
     texts.push_back(std::string(kColumnNames[finding.column]) + " " + std::string(finding.rule) +
                     " " + finding.value + " | " + finding.detail);
