@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "console/characters.h"
@@ -11,6 +12,7 @@
 #include "export/codebook.h"
 #include "export/export_reports.h"
 #include "export/fault_list.h"
+#include "export/quality_check.h"
 #include "export/row_writers.h"
 #include "platform/code_page.h"
 #include "platform/page_buffer.h"
@@ -44,6 +46,9 @@ constexpr const char kHelp[] =
     "      --faults=FILE      write every fault to FILE as CSV (file, firstLine,\n"
     "                         lastLine, why), none left out; FILE is emptied first\n"
     "      --codebook         write what each column holds, not the records\n"
+    "      --check            write every data-quality finding, not the records:\n"
+    "                         CSV of file, line, recordId, column, rule, value\n"
+    "                         and detail; exit status 1 when there is any\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
@@ -79,6 +84,7 @@ struct ExportOptions {
   bool unique = false;
   bool safeCells = false;
   bool codebook = false;
+  bool check = false;  // findings of the data-quality rules in place of the rows
   std::string encoding;
   std::string faults;  // the fault list's path, if one is asked for
 };
@@ -133,6 +139,7 @@ class Exporter : public RecordSink {
         codePage_(codePage),
         faults_(faults),
         reports_(env.errors()),
+        check_(options.safeCells),
         atTerminal_(env.terminal().outputIsTerminal()) {}
 
   // A block at a time, from the file or, for "-", standard input. The CSV header goes out with
@@ -148,11 +155,12 @@ class Exporter : public RecordSink {
     }
     if (options_.csv && !headerWritten_) {
       std::string header;
-      appendCsvHeader(&header);
+      options_.check ? QualityCheck::appendHeader(&header) : appendCsvHeader(&header);
       write(header);
       headerWritten_ = true;
     }
     reports_.beginFile(name_);
+    if (options_.check) check_.beginFile(name_, changedDay(path));
     RecordReader parser(name_, *this);
     parser.readOtherAnswersIn(codePage_);
     bool readFailed = false;
@@ -178,6 +186,7 @@ class Exporter : public RecordSink {
   // The row is written in place; a duplicate's bytes are taken back with --unique. Without it,
   // each fingerprint is looked up at the next record, once its slot is in the cache.
   void record(const RecordRow& row) override {
+    if (options_.check) return checkRecord(row);
     size_t bound = options_.csv ? csvRowBound(row) : jsonLineBound(row);
     if (used_ + bound > block_.size()) flush();
     std::unique_ptr<char[]> large;
@@ -220,7 +229,8 @@ class Exporter : public RecordSink {
       return 2;
     }
     reports_.summarize();
-    return std::max(status_, reports_.status());
+    const int found = check_.findings() > 0 ? 1 : 0;
+    return std::max({status_, reports_.status(), found});
   }
 
  private:
@@ -230,6 +240,22 @@ class Exporter : public RecordSink {
   // A wait for a program that is writing the file, told once it has lasted a second.
   std::function<void(const Status&)> waitingNotice() {
     return [this](const Status& busy) { report(name_ + kBusy + busy.reason() + kWaiting); };
+  }
+  // The day the file was last changed, when it is a file and that is known.
+  std::optional<CalendarDay> changedDay(const std::string& path) {
+    LocalTime time;
+    if (path == "-" || !env_.files().modifiedAt(path, &time).ok()) return std::nullopt;
+    return CalendarDay{time.yearsSince1900 + 1900, time.month + 1, time.dayOfMonth};
+  }
+  // The record's findings go into the block; its identity is counted for the summary.
+  void checkRecord(const RecordRow& row) {
+    findings_.clear();
+    check_.check(row, &findings_);
+    reports_.exported(!fingerprints_.insert(row.recordId));
+    if (used_ + findings_.size() > block_.size()) flush();
+    if (findings_.size() > block_.size()) return write(findings_);
+    std::copy(findings_.begin(), findings_.end(), block_.data() + used_);
+    used_ += findings_.size();
   }
   void takePending() {
     if (hasPending_) reports_.exported(!fingerprints_.insert(pending_));
@@ -257,6 +283,8 @@ class Exporter : public RecordSink {
   FaultList* const faults_;  // null without --faults
   ErrorReports reports_;
   FingerprintSet fingerprints_;
+  QualityCheck check_;
+  std::string findings_;  // the CSV rows of one record's findings
   uint64_t pending_ = 0;  // a fingerprint not looked up yet
   bool hasPending_ = false;
   std::string name_;
@@ -321,12 +349,19 @@ int runExport(Env& env, const std::vector<std::string>& args) {
         options.safeCells = true;
       } else if (arg == "--codebook") {
         options.codebook = true;
+      } else if (arg == "--check") {
+        options.check = true;
       } else {
         return usageError(env, "unrecognized option '" + arg + "'");
       }
     } catch (const std::invalid_argument& missing) {
       return usageError(env, missing.what());
     }
+  }
+  if (options.check && (!options.csv || options.unique || options.codebook)) {
+    return usageError(env,
+                      "option '--check' writes CSV of every record; it takes no --format, "
+                      "--unique or --codebook");
   }
   if (options.safeCells && !options.csv) {
     return usageError(env, "option '--safe-cells' is for CSV only");

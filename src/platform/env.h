@@ -209,6 +209,8 @@ class FileSystem {
   virtual Status syncDirectory(const std::string& path) = 0;
   // `text` (lines ended by '\n') as a text file holds it here: with CR LF on Windows.
   virtual std::string textFileBytes(std::string_view text) = 0;
+  // The local time `path` was last modified, following links. Fails where it cannot be known.
+  virtual Status modifiedAt(const std::string& path, LocalTime* time);
 };
 
 // Runs `attempt` with a wait of kWaitBeforeNotice; when it comes back busy, tells `waiting`

@@ -74,6 +74,10 @@ Status openSnapshot(FileSystem& files, const std::string& path,
   return Status();
 }
 
+Status FileSystem::modifiedAt(const std::string& /*path*/, LocalTime* /*time*/) {
+  return Status::error("modification time not known");
+}
+
 Status FileSystem::openForReading(const std::string& path,
                                   const std::function<void(const Status& busy)>& waiting,
                                   std::unique_ptr<SequentialFile>* file) {

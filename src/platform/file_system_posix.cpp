@@ -238,6 +238,16 @@ class PosixFileSystem : public FileSystem {
   }
 
   std::string textFileBytes(std::string_view text) override { return std::string(text); }
+
+  Status modifiedAt(const std::string& path, LocalTime* time) override {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return failure(errno);
+    struct tm parts {};
+    const time_t seconds = info.st_mtime;
+    if (localtime_r(&seconds, &parts) == nullptr) return failure(errno);
+    *time = LocalTime{parts.tm_mday, parts.tm_mon, parts.tm_year, parts.tm_hour, parts.tm_min};
+    return Status();
+  }
 };
 
 }  // namespace

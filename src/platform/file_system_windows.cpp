@@ -325,6 +325,21 @@ class WindowsFileSystem : public FileSystem {
   }
 
   std::string textFileBytes(std::string_view text) override { return withCrLf(text); }
+
+  Status modifiedAt(const std::string& path, LocalTime* time) override {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data) == 0) {
+      return failure();
+    }
+    FILETIME local{};
+    SYSTEMTIME parts{};
+    if (FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) == 0 ||
+        FileTimeToSystemTime(&local, &parts) == 0) {
+      return failure();
+    }
+    *time = LocalTime{parts.wDay, parts.wMonth - 1, parts.wYear - 1900, parts.wHour, parts.wMinute};
+    return Status();
+  }
 };
 
 }  // namespace

@@ -119,8 +119,15 @@ class MemoryFileSystem : public FileSystem {
   Status remove(const std::string& path) override;
   Status syncDirectory(const std::string& path) override;
   std::string textFileBytes(std::string_view text) override { return std::string(text); }
+  Status modifiedAt(const std::string& path, LocalTime* time) override {
+    const auto found = modified.find(path);
+    if (found == modified.end()) return FileSystem::modifiedAt(path, time);
+    *time = found->second;
+    return Status();
+  }
 
   std::map<std::string, std::string> files;
+  std::map<std::string, LocalTime> modified;  // files' modification times; others unknown
   std::set<std::string> directories;
   std::map<std::string, std::string> links;
   size_t readChunk = 1 << 20;  // the most bytes handed out by a read of an open file

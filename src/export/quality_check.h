@@ -1,0 +1,52 @@
+// survey-export --check: every record through the data-quality rules, each finding a CSV row.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "export/quality_rules.h"
+
+namespace survey {
+
+class QualityCheck {
+ public:
+  // `safeCells`: file names and values get a ' before a leading =, +, -, @, tab or CR.
+  explicit QualityCheck(bool safeCells = false) : safeCells_(safeCells) {}
+
+  // The findings' CSV header: file,line,recordId,column,rule,value,detail.
+  static void appendHeader(std::string* out);
+
+  // The records that follow are of this file; `changed`: the day it was last changed, if known.
+  void beginFile(std::string_view name, std::optional<CalendarDay> changed = std::nullopt);
+  // Runs every rule on the record and appends a CSV row per finding to `out` (null: none);
+  // returns the findings, valid until the next call.
+  const std::vector<Finding>& check(const RecordRow& row, std::string* out);
+  uint64_t findings() const { return findings_; }
+
+ private:
+  struct Place {
+    size_t file = 0;  // into files_
+    uint64_t line = 0;
+  };
+  struct Answers {
+    Place place;
+    uint64_t run = 0;  // the hash of the run date and time
+  };
+  RecordPlace placeOf(const Place& place) const { return {files_[place.file], place.line}; }
+
+  std::deque<std::string> files_;  // the names, which the places point to
+  std::unordered_map<uint64_t, Place> byId_;
+  std::unordered_map<uint64_t, Answers> byAnswers_;
+  std::optional<CalendarDay> fileChanged_;
+  std::optional<CalendarDay> latestRunDate_;
+  Place latestRunPlace_;
+  std::string scratch_;
+  std::vector<Finding> found_;
+  uint64_t findings_ = 0;
+  bool safeCells_ = false;
+};
+
+}  // namespace survey

@@ -1,0 +1,65 @@
+// The data-quality rules of survey-export --check: each looks at one record, with what the
+// check knows of the records before it, and tells what it finds.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reader/record_row.h"
+
+namespace survey {
+
+// Where an earlier record begins.
+struct RecordPlace {
+  std::string_view file;
+  uint64_t line = 0;
+};
+
+// A calendar day; ordered, and counted in days by dayNumber.
+struct CalendarDay {
+  int year = 0, month = 0, day = 0;
+};
+// Days since 1970-01-01 (negative before).
+int64_t dayNumber(const CalendarDay& day);
+
+// What the check knows of the records before this one.
+struct RuleContext {
+  std::optional<RecordPlace> sameId;       // an earlier record with the same recordId
+  std::optional<RecordPlace> sameAnswers;  // an earlier record of another run, answers alike
+  // The latest run date of the records above in the same file, and where it was.
+  std::optional<CalendarDay> latestRunDate;
+  std::optional<RecordPlace> latestRunPlace;
+  // The day the file was last changed, in local time, when known.
+  std::optional<CalendarDay> fileChanged;
+};
+
+struct Finding {
+  size_t column = 0;  // as kColumnNames
+  std::string_view rule;
+  std::string value;
+  std::string detail;
+};
+
+// One rule: its name, as the `rule` column shows it, and its check.
+struct QualityRule {
+  std::string_view name;
+  void (*check)(const RecordRow& row, const RuleContext& context, std::vector<Finding>* found);
+};
+
+// Every rule, in the order their findings for one record are listed.
+const std::vector<QualityRule>& qualityRules();
+
+// A date as people write it: year-month-day, day/month/year, month/day/year (when the day is
+// above 12), with -, / or . between, or with the month's English name or its first three
+// letters ("2-Jan-1990", "January/2/1990"); two-digit years 00 to 49 are read
+// as 20xx, 50 to 99 as 19xx. Empty
+// when nothing reads it as a real day.
+std::optional<CalendarDay> readDate(std::string_view text);
+
+// Answers that stand for no answer: empty, NA, N/A, None, - (any case).
+bool isMissingLike(std::string_view text);
+
+}  // namespace survey

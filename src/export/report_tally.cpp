@@ -1,0 +1,88 @@
+// The report's counts, one record at a time.
+#include "export/report_tally.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace survey {
+namespace {
+
+constexpr size_t kAgeColumn = 11, kAnotherYearAgeColumn = 26, kSumColumn = 27;
+
+// A whole number, as a typed age should be.
+bool readWhole(std::string_view text, double* value) {
+  std::string_view digits = text;
+  if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) digits.remove_prefix(1);
+  if (digits.empty() || digits.size() > 15) return false;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+  }
+  *value = std::strtod(std::string(text).c_str(), nullptr);
+  return true;
+}
+
+bool readFigure(std::string_view text, double* value) {
+  const std::string copy(text);
+  char* end = nullptr;
+  *value = std::strtod(copy.c_str(), &end);
+  return !copy.empty() && end == copy.c_str() + copy.size() && std::isfinite(*value);
+}
+
+}  // namespace
+
+void AgeHistogram::add(double age) {
+  if (age < 0) {
+    ++counts[0];
+  } else {
+    ++counts[std::min<size_t>(kBins - 1, 1 + static_cast<size_t>(age / 10))];
+  }
+}
+
+std::string AgeHistogram::binName(size_t bin) {
+  if (bin == 0) return "below 0";
+  if (bin == kBins - 1) return std::to_string((kBins - 2) * 10) + "+";
+  return std::to_string((bin - 1) * 10) + "-" + std::to_string((bin - 1) * 10 + 9);
+}
+
+void ReportTally::beginFile(std::string name, std::optional<CalendarDay> changed) {
+  check_.beginFile(name, changed);
+  files_.push_back(FileCount{std::move(name)});
+}
+
+void ReportTally::record(const RecordRow& row) {
+  ++records_;
+  ++files_.back().records;
+  ++runDates_[std::string(row.fields[kRunDateColumn])];
+  for (size_t column = kFirstAnswer; column <= kLastAnswer; ++column) {
+    const std::string_view value = row.fields[column];
+    if (isMissingLike(value)) {
+      ++missing_[column - kFirstAnswer];
+    } else {
+      answers_[column - kFirstAnswer].add(value);
+    }
+  }
+  double age = 0;
+  if (readWhole(row.fields[kAgeColumn], &age)) {
+    typedAges_.add(age);
+  } else if (!isMissingLike(row.fields[kAgeColumn])) {
+    ++typedAges_.notNumbers;
+  }
+  double sum = 0, another = 0;
+  if (readFigure(row.fields[kSumColumn], &sum) &&
+      readFigure(row.fields[kAnotherYearAgeColumn], &another)) {
+    sameAges_.add(sum - another);
+  }
+  for (const Finding& finding : check_.check(row, nullptr)) {
+    RuleCount& rule = findings_[std::string(finding.rule)];
+    ++rule.count;
+    if (rule.located.size() < kLocatedPerRule) {
+      rule.located.push_back(std::string(row.fields[kFileColumn]) + ":" +
+                             std::string(row.fields[kLineColumn]) + " " +
+                             std::string(kColumnNames[finding.column]) + " " + finding.value);
+    }
+  }
+}
+
+void ReportTally::skipped(const SkippedLines& /*lines*/) { ++files_.back().skipped; }
+
+}  // namespace survey

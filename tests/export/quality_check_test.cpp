@@ -1,0 +1,128 @@
+// survey-export --check over whole files: findings located by file and line, across files, and
+// its exit status.
+#include <gtest/gtest.h>
+
+#include "export/csv_table.h"
+#include "export/exporter.h"
+#include "export/sample_records.h"
+#include "support/same_text.h"
+
+namespace survey::testing {
+namespace {
+
+constexpr char kHeader[] = "file,line,recordId,column,rule,value,detail\r\n";
+
+// Answers that no rule finds fault with.
+SurveyAnswers cleanAnswers() {
+  SurveyAnswers answers = trickyAnswers();
+  answers.sameAge = 36;
+  return answers;
+}
+
+struct Checked {
+  int status;
+  std::string out, err;
+};
+
+Checked check(const std::vector<std::pair<std::string, std::string>>& files,
+              std::vector<std::string> args = {}) {
+  FakeEnv env("");
+  args.insert(args.begin(), "--check");
+  for (const auto& [name, content] : files) {
+    env.memoryFiles().files[name] = content;
+    args.push_back(name);
+  }
+  const int status = runExport(env, args);
+  return {status, env.fakeOutput().text, env.fakeErrors().text};
+}
+
+// The recordId column of the row that begins at `line` of the export of `file`.
+std::string idAt(const std::string& name, const std::string& file, const std::string& line) {
+  FakeEnv env("");
+  env.memoryFiles().files[name] = file;
+  runExport(env, {name});
+  for (auto& row : decodeCsv(env.fakeOutput().text)) {
+    if (row["line"] == line) return row["recordId"];
+  }
+  ADD_FAILURE() << "no record at line " << line;
+  return "";
+}
+
+TEST(QualityCheck, CleanRecordsGiveTheHeaderAloneAndStatusZero) {
+  const Checked run = check({{"north.dat", recordOf(cleanAnswers())}});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, kHeader);
+}
+
+TEST(QualityCheck, LocatesEachPlantedProblemByFileAndLine) {
+  const LocalTime monday{7, 11, 126, 9, 0}, tuesday{8, 11, 126, 9, 0}, wrongClock{8, 0, 119, 9, 0};
+  SurveyAnswers shifted = cleanAnswers();
+  shifted.placeOfBirth = "Port";
+  shifted.dateOfBirth = "Harcourt";
+  const std::string north = recordOf(cleanAnswers(), monday) + recordOf(cleanAnswers(), tuesday) +
+                            recordOf(shifted, wrongClock);
+  // South starts before north's last run date: run dates compare within a file only.
+  SurveyAnswers alsoShifted = shifted;
+  alsoShifted.placeOfBirth = "Ile";
+  alsoShifted.dateOfBirth = "Ife";
+  const std::string south = recordOf(alsoShifted, monday) + recordOf(cleanAnswers(), monday);
+  const std::string firstId = idAt("north.dat", north, "1");
+  const std::string secondId = idAt("north.dat", north, "36");
+  const std::string thirdId = idAt("north.dat", north, "71");
+  const std::string shiftedId = idAt("south.dat", south, "1");
+
+  const Checked run = check({{"north.dat", north}, {"south.dat", south}});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_SAME_TEXT(
+      run.out, std::string(kHeader) + "north.dat,36," + secondId + ",recordId,retyped," + secondId +
+                   ",\"the same answers as north.dat line 1, of another run\"\r\n"
+                   "north.dat,71," +
+                   thirdId +
+                   ",dateOfBirth,shifted,Harcourt,"
+                   "\"a word where a date belongs: the rest of placeOfBirth \"\"Port\"\"?\"\r\n"
+                   "north.dat,71," +
+                   thirdId +
+                   ",runDate,run-date,2019-01-08,"
+                   "more than a day before 2026-12-08 of north.dat line 36\r\n"
+                   "south.dat,1," +
+                   shiftedId +
+                   ",dateOfBirth,shifted,Ife,"
+                   "\"a word where a date belongs: the rest of placeOfBirth \"\"Ile\"\"?\"\r\n"
+                   "south.dat,36," +
+                   firstId + ",recordId,duplicate," + firstId +
+                   ",the same record as north.dat line 1\r\n");
+  // The summary on standard error still tells what was read.
+  EXPECT_NE(run.err.find("north.dat: 3 records exported"), std::string::npos) << run.err;
+}
+
+TEST(QualityCheck, RunDatesAfterTheFileLastChangedAreFound) {
+  FakeEnv env("");
+  SurveyAnswers other = cleanAnswers();
+  other.firstName = "Bola";
+  env.memoryFiles().files["north.dat"] = recordOf(cleanAnswers()) + recordOf(other);
+  env.memoryFiles().modified["north.dat"] = LocalTime{5, 11, 126, 23, 59};  // 2026-12-05
+  EXPECT_EQ(runExport(env, {"--check", "north.dat"}), 1);
+  const Table rows = decodeCsv(env.fakeOutput().text);
+  ASSERT_EQ(rows.size(), 2u) << env.fakeOutput().text;
+  for (size_t row = 0; row < rows.size(); ++row) {
+    SCOPED_TRACE(row);
+    EXPECT_EQ(rows[row].at("line"), row == 0 ? "1" : "36");
+    EXPECT_EQ(rows[row].at("rule"), "run-date");
+    EXPECT_EQ(rows[row].at("detail"),
+              "more than a day after the file was last changed (2026-12-05)");
+  }
+}
+
+TEST(QualityCheck, RefusesOptionsThatDoNotApply) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--format", "jsonl"}, {"--unique"}, {"--codebook"}}) {
+    SCOPED_TRACE(args[0]);
+    const Checked run = check({{"north.dat", recordOf(cleanAnswers())}}, args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("--check"), std::string::npos) << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace survey::testing
