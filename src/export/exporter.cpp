@@ -5,11 +5,14 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 #include "console/characters.h"
 #include "console/program_info.h"
 #include "export/codebook.h"
 #include "export/export_reports.h"
+#include "export/output_file.h"
 #include "export/row_writers.h"
 #include "platform/code_page.h"
 #include "platform/page_buffer.h"
@@ -41,6 +44,9 @@ constexpr const char kHelp[] =
     "                         spreadsheet would take for a formula (=, +, -, @,\n"
     "                         tab, CR); the program's figures are left alone\n"
     "      --codebook         write what each column holds, not the records\n"
+    "      --output=FILE      write to FILE, which is replaced only once the\n"
+    "                         export is complete, not to standard output\n"
+    "      --bom              begin CSV with a UTF-8 byte-order mark, for Excel\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
@@ -76,8 +82,13 @@ struct ExportOptions {
   bool unique = false;
   bool safeCells = false;
   bool codebook = false;
+  bool bom = false;
   std::string encoding;
+  std::string output;  // empty: standard output
 };
+
+// The UTF-8 byte-order mark, by which Excel tells UTF-8 from the system's code page.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Rows as a terminal can show them without taking them for commands: control characters in
 // caret notation, each row's line end (CR LF or LF) kept.
@@ -123,12 +134,16 @@ class ErrorReports : public ExportReports {
 // and the summary at the end. Once a write fails, nothing more is written or read.
 class Exporter : public RecordSink {
  public:
-  Exporter(Env& env, const ExportOptions& options, CodePage* codePage)
+  // Rows go to `output`, which is standard output or a file named `outputName`.
+  Exporter(Env& env, const ExportOptions& options, CodePage* codePage, ConsoleOutput& output,
+           std::string outputName)
       : env_(env),
         options_(options),
         codePage_(codePage),
+        output_(output),
+        outputName_(std::move(outputName)),
         reports_(env.errors()),
-        atTerminal_(env.terminal().outputIsTerminal()) {}
+        atTerminal_(&output == &env.output() && env.terminal().outputIsTerminal()) {}
 
   // A block at a time, from the file or, for "-", standard input. The CSV header goes out with
   // the first file that opens.
@@ -142,7 +157,7 @@ class Exporter : public RecordSink {
       return fail(opened);
     }
     if (options_.csv && !headerWritten_) {
-      std::string header;
+      std::string header(options_.bom ? kByteOrderMark : "");
       appendCsvHeader(&header);
       write(header);
       headerWritten_ = true;
@@ -202,7 +217,7 @@ class Exporter : public RecordSink {
   int finish() {
     flush();
     if (!written_.ok()) {
-      report("standard output: " + written_.reason());
+      report(outputName_ + ": " + written_.reason());
       return 2;
     }
     reports_.summarize();
@@ -234,12 +249,14 @@ class Exporter : public RecordSink {
   }
   void write(std::string_view bytes) {
     if (!written_.ok() || bytes.empty()) return;
-    written_ = env_.output().write(atTerminal_ ? shownAtTerminal(bytes) : bytes);
+    written_ = output_.write(atTerminal_ ? shownAtTerminal(bytes) : bytes);
   }
 
   Env& env_;
   const ExportOptions& options_;
   CodePage* const codePage_;
+  ConsoleOutput& output_;
+  const std::string outputName_;
   ErrorReports reports_;
   FingerprintSet fingerprints_;
   uint64_t pending_ = 0;  // a fingerprint not looked up yet
@@ -257,6 +274,53 @@ int usageError(Env& env, const std::string& message) {
   env.errors().write(std::string(kProgram) + ": " + shownOnOneLine(message) + "\nTry '" + kProgram +
                      " --help' for more information.\n");
   return 2;
+}
+
+// The file of --output, when one is named; a failure is told on standard error.
+Status openOutput(Env& env, const ExportOptions& options, std::unique_ptr<OutputFile>* file) {
+  if (options.output.empty()) return Status();
+  Status created = OutputFile::create(env.files(), options.output, file);
+  if (!created.ok()) {
+    env.errors().write(
+        std::string(kProgram) + ": " +
+        shownOnOneLine(options.output + OutputFile::kPartialSuffix + ": " + created.reason()) +
+        "\n");
+  }
+  return created;
+}
+
+// Puts the file of --output in place unless a file could not be read or a write failed (status
+// 2): then the target is left as it was, and the exit status says why.
+int commitOutput(Env& env, int status, OutputFile* file) {
+  auto tell = [&](const std::string& text) {
+    env.errors().write(std::string(kProgram) + ": " + shownOnOneLine(text) + "\n");
+  };
+  if (status == 2) {
+    tell(file->target() + ": left as it was, since the export is incomplete");
+    return status;
+  }
+  if (Status committed = file->commit(); !committed.ok()) {
+    tell(file->target() + ": " + committed.reason());
+    return 2;
+  }
+  return status;
+}
+
+// The codebook, to standard output or the file of --output.
+int writeCodebook(Env& env, const ExportOptions& options) {
+  std::unique_ptr<OutputFile> file;
+  if (!openOutput(env, options, &file).ok()) return 2;
+  ConsoleOutput& output = file ? *file : env.output();
+  const std::string bom(options.bom ? kByteOrderMark : "");
+  Status written = output.write(bom + codebook(options.csv, options.safeCells));
+  if (!written.ok()) {
+    env.errors().write(
+        std::string(kProgram) + ": " +
+        shownOnOneLine((file ? options.output : "standard output") + ": " + written.reason()) +
+        "\n");
+    return file ? commitOutput(env, 2, file.get()) : 2;
+  }
+  return file ? commitOutput(env, 0, file.get()) : 0;
 }
 
 const ProgramInfo kExportProgram = {kProgram, kHelp, /*failureStatus=*/2};
@@ -305,6 +369,9 @@ int runExport(Env& env, const std::vector<std::string>& args) {
         options.safeCells = true;
       } else if (arg == "--codebook") {
         options.codebook = true;
+      } else if (valueOf("--output", &options.output)) {
+      } else if (arg == "--bom") {
+        options.bom = true;
       } else {
         return usageError(env, "unrecognized option '" + arg + "'");
       }
@@ -315,11 +382,9 @@ int runExport(Env& env, const std::vector<std::string>& args) {
   if (options.safeCells && !options.csv) {
     return usageError(env, "option '--safe-cells' is for CSV only");
   }
+  if (options.bom && !options.csv) return usageError(env, "option '--bom' is for CSV only");
   if (options.codebook) {
-    Status written = env.output().write(codebook(options.csv, options.safeCells));
-    if (written.ok()) return 0;
-    env.errors().write(std::string(kProgram) + ": standard output: " + written.reason() + "\n");
-    return 2;
+    return writeCodebook(env, options);
   }
   std::unique_ptr<CodePage> codePage;
   if (!options.encoding.empty() && (codePage = openCodePage(options.encoding)) == nullptr) {
@@ -332,12 +397,19 @@ int runExport(Env& env, const std::vector<std::string>& args) {
   }
   if (paths.empty()) paths.emplace_back(kRecordFileName);
 
-  Exporter exporter(env, options, codePage.get());
-  for (const std::string& path : paths) {
-    exporter.exportFile(path);
-    if (exporter.outputFailed()) break;
+  std::unique_ptr<OutputFile> file;
+  if (Status created = openOutput(env, options, &file); !created.ok()) return 2;
+  int exportStatus = 0;
+  {
+    Exporter exporter(env, options, codePage.get(), file ? *file : env.output(),
+                      file ? options.output : "standard output");
+    for (const std::string& path : paths) {
+      exporter.exportFile(path);
+      if (exporter.outputFailed()) break;
+    }
+    exportStatus = exporter.finish();
   }
-  return exporter.finish();
+  return file ? commitOutput(env, exportStatus, file.get()) : exportStatus;
 }
 
 }  // namespace survey

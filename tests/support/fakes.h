@@ -87,6 +87,7 @@ class MemoryFileSystem : public FileSystem {
   Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) override;
   Status readBounded(const std::string& path, size_t limit, std::string* bytes) override;
   Status remove(const std::string& path) override;
+  Status rename(const std::string& from, const std::string& to) override;
   Status syncDirectory(const std::string& path) override;
   std::string textFileBytes(std::string_view text) override { return std::string(text); }
 
