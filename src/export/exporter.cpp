@@ -2,6 +2,7 @@
 #include "export/exporter.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 #include "export/codebook.h"
 #include "export/export_reports.h"
 #include "export/output_file.h"
+#include "export/record_database.h"
 #include "export/row_writers.h"
 #include "platform/code_page.h"
 #include "platform/page_buffer.h"
@@ -36,7 +38,8 @@ constexpr const char kHelp[] =
     "With no FILE, read datas.dat in the working directory; several FILEs are\n"
     "read in turn. A FILE of - is standard input.\n"
     "\n"
-    "      --format=FORMAT    csv (the default) or jsonl\n"
+    "      --format=FORMAT    csv (the default), jsonl, or sqlite (with --output:\n"
+    "                         a database that gets the records it lacks)\n"
     "      --encoding=NAME    read answers that are not UTF-8 in the code page\n"
     "                         NAME (cp850, cp437, cp1252, ...); output is UTF-8\n"
     "      --unique           leave out records whose recordId an earlier one has\n"
@@ -79,6 +82,7 @@ class StandardInputFile : public SequentialFile {
 
 struct ExportOptions {
   bool csv = true;
+  bool sqlite = false;
   bool unique = false;
   bool safeCells = false;
   bool codebook = false;
@@ -156,7 +160,10 @@ class Exporter : public RecordSink {
                !opened.ok()) {
       return fail(opened);
     }
-    if (options_.csv && !headerWritten_) {
+    if (database_ != nullptr) {
+      fileBytes_ = fileRecords_ = fileFaults_ = 0;
+      keep(database_->beginFile(name_, exportedAt()));
+    } else if (options_.csv && !headerWritten_) {
       std::string header(options_.bom ? kByteOrderMark : "");
       appendCsvHeader(&header);
       write(header);
@@ -179,15 +186,23 @@ class Exporter : public RecordSink {
         parser.finish();
         break;
       }
+      fileBytes_ += count;
       parser.filled(count);
     }
     takePending();
+    if (database_ != nullptr) keep(database_->endFile(fileBytes_, fileRecords_, fileFaults_));
     reports_.endFile(parser.notes(), readFailed, options_.encoding, options_.unique);
   }
 
   // The row is written in place; a duplicate's bytes are taken back with --unique. Without it,
   // each fingerprint is looked up at the next record, once its slot is in the cache.
   void record(const RecordRow& row) override {
+    if (database_ != nullptr) {
+      bool added = false;
+      ++fileRecords_;
+      keep(database_->add(row, &added));
+      return reports_.exported(!added);
+    }
     size_t bound = options_.csv ? csvRowBound(row) : jsonLineBound(row);
     if (used_ + bound > block_.size()) flush();
     std::unique_ptr<char[]> large;
@@ -209,7 +224,19 @@ class Exporter : public RecordSink {
     used_ = static_cast<size_t>(end - block_.data());
   }
 
-  void skipped(const SkippedLines& lines) override { reports_.skipped(lines); }
+  void skipped(const SkippedLines& lines) override {
+    if (database_ != nullptr) {
+      ++fileFaults_;
+      keep(database_->addFault(lines));
+    }
+    reports_.skipped(lines);
+  }
+
+  // Rows go into `database` rather than out as text.
+  void intoDatabase(RecordDatabase* database) {
+    database_ = database;
+    reports_.intoDatabase(outputName_);
+  }
 
   bool outputFailed() const { return !written_.ok(); }
 
@@ -243,6 +270,18 @@ class Exporter : public RecordSink {
   void report(const std::string& text) {
     env_.errors().write(std::string(kProgram) + ": " + shownOnOneLine(text) + "\n");
   }
+  // A failed step of the database ends the run as a failed write does.
+  void keep(const Status& status) {
+    if (written_.ok()) written_ = status;
+  }
+  // The run's time as ISO 8601 local time, for the database's files table.
+  std::string exportedAt() {
+    const LocalTime now = env_.clock().now();
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", now.yearsSince1900 + 1900,
+                  now.month + 1, now.dayOfMonth, now.hour, now.minute);
+    return text;
+  }
   void flush() {
     write(std::string_view(block_.data(), used_));
     used_ = 0;
@@ -257,6 +296,8 @@ class Exporter : public RecordSink {
   CodePage* const codePage_;
   ConsoleOutput& output_;
   const std::string outputName_;
+  RecordDatabase* database_ = nullptr;
+  uint64_t fileBytes_ = 0, fileRecords_ = 0, fileFaults_ = 0;
   ErrorReports reports_;
   FingerprintSet fingerprints_;
   uint64_t pending_ = 0;  // a fingerprint not looked up yet
@@ -323,6 +364,43 @@ int writeCodebook(Env& env, const ExportOptions& options) {
   return file ? commitOutput(env, 0, file.get()) : 0;
 }
 
+// The records into the database of --output, in one transaction that is committed only when
+// every file was read and every step succeeded. A database that this run made and could not
+// complete is removed.
+int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<std::string>& paths,
+                     CodePage* codePage) {
+  std::string unused;
+  const bool existed =
+      !env.files().readBounded(options.output, 0, &unused).is(Status::Kind::kMissing);
+  int status = 2;
+  {
+    std::unique_ptr<RecordDatabase> database;
+    if (Status opened = RecordDatabase::open(options.output, &database); !opened.ok()) {
+      env.errors().write(std::string(kProgram) + ": " +
+                         shownOnOneLine(options.output + ": " + opened.reason()) + "\n");
+    } else {
+      Exporter exporter(env, options, codePage, env.output(), options.output);
+      exporter.intoDatabase(database.get());
+      for (const std::string& path : paths) {
+        exporter.exportFile(path);
+        if (exporter.outputFailed()) break;
+      }
+      status = exporter.finish();
+      if (Status committed = status == 2 ? Status() : database->commit(); !committed.ok()) {
+        env.errors().write(std::string(kProgram) + ": " +
+                           shownOnOneLine(options.output + ": " + committed.reason()) + "\n");
+        status = 2;
+      }
+    }
+  }
+  if (status == 2 && !existed) env.files().remove(options.output);
+  if (status == 2) {
+    env.errors().write(std::string(kProgram) + ": " +
+                       shownOnOneLine(options.output + ": left as it was") + "\n");
+  }
+  return status;
+}
+
 const ProgramInfo kExportProgram = {kProgram, kHelp, /*failureStatus=*/2};
 
 }  // namespace
@@ -358,10 +436,11 @@ int runExport(Env& env, const std::vector<std::string>& args) {
       } else if (arg == "--") {
         optionsEnd = true;
       } else if (valueOf("--format", &format)) {
-        if (format != "csv" && format != "jsonl") {
-          return usageError(env, "invalid format '" + format + "' (csv or jsonl)");
+        if (format != "csv" && format != "jsonl" && format != "sqlite") {
+          return usageError(env, "invalid format '" + format + "' (csv, jsonl or sqlite)");
         }
         options.csv = format == "csv";
+        options.sqlite = format == "sqlite";
       } else if (valueOf("--encoding", &options.encoding)) {
       } else if (arg == "--unique") {
         options.unique = true;
@@ -383,6 +462,14 @@ int runExport(Env& env, const std::vector<std::string>& args) {
     return usageError(env, "option '--safe-cells' is for CSV only");
   }
   if (options.bom && !options.csv) return usageError(env, "option '--bom' is for CSV only");
+  if (options.sqlite && (options.output.empty() || options.codebook)) {
+    return usageError(env, "format 'sqlite' needs '--output FILE' and is for records only");
+  }
+  if (options.sqlite && !RecordDatabase::available()) {
+    return usageError(env,
+                      "this build of survey-export has no SQLite: format 'sqlite' is not "
+                      "available");
+  }
   if (options.codebook) {
     return writeCodebook(env, options);
   }
@@ -397,6 +484,7 @@ int runExport(Env& env, const std::vector<std::string>& args) {
   }
   if (paths.empty()) paths.emplace_back(kRecordFileName);
 
+  if (options.sqlite) return exportToDatabase(env, options, paths, codePage.get());
   std::unique_ptr<OutputFile> file;
   if (Status created = openOutput(env, options, &file); !created.ok()) return 2;
   int exportStatus = 0;
