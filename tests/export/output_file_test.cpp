@@ -16,7 +16,7 @@ constexpr const char* kPartial = "out/records.csv.partial";
 constexpr const char* kOldTarget = "the export of last week\n";
 
 // What the run writes to standard output without --output.
-std::string toStandardOutput(std::vector<std::string> args) {
+std::string toStandardOutput(const std::vector<std::string>& args) {
   FakeEnv env("");
   env.memoryFiles().files["datas.dat"] = recordOf(trickyAnswers());
   EXPECT_EQ(runExport(env, args), 0);
@@ -83,7 +83,7 @@ TEST(OutputFile, AFailedRunLeavesTheTargetAsItWas) {
     files.files["datas.dat"] = recordOf(trickyAnswers());
     files.files[kTarget] = kOldTarget;
     std::vector<std::string> args = {"--output", kTarget, "datas.dat"};
-    if (c.secondFileMissing) args.push_back("missing.dat");
+    if (c.secondFileMissing) args.emplace_back("missing.dat");
     files.beforeStep = [&, step = std::string(c.failingStep)](const char* name,
                                                               const std::string& path) {
       if (!step.empty() && name == step && path == kPartial && files.faultAt == 0) {

@@ -1,12 +1,11 @@
 // The built program writing files: --output replaced whole or not at all, and a database that a
 // failed or killed run leaves as it was.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -33,7 +32,8 @@ class OutputProgram : public ::testing::Test {
            ("survey-output-test-" + std::to_string(std::random_device()()));
     fs::create_directories(dir_);
     std::string many;
-    for (int i = 0; i < 200; ++i) many += recordOf(trickyAnswers(), LocalTime{1, 0, 126, 0, i % 60});
+    for (int i = 0; i < 200; ++i)
+      many += recordOf(trickyAnswers(), LocalTime{1, 0, 126, 0, i % 60});
     write("datas.dat", recordOf(trickyAnswers()));
     write("many.dat", many);
   }

@@ -118,8 +118,8 @@ TEST_F(RecordDatabaseTest, HoldsEveryValueAsTheCsvHasItWithTypedColumns) {
   ASSERT_EQ(expected.size(), 1u);
   ASSERT_EQ(run("typed.db", {"long.dat"}), 0) << errors_;
 
-  for (size_t column = 0; column < kColumnCount; ++column) {
-    const std::string name(kColumnNames[column]);
+  for (std::string_view column : kColumnNames) {
+    const std::string name(column);
     // A real number is read back as the record shows it: six significant digits.
     const bool real =
         query(dir_ / "typed.db", "SELECT typeof(" + name + ") FROM records") == "real\n";
