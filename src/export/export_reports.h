@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "console/characters.h"
-#include "reader/record_reader.h"
+#include "reader/record_outcomes.h"
 
 namespace survey {
 

@@ -13,6 +13,7 @@
 #include "console/program_info.h"
 #include "export/codebook.h"
 #include "export/export_reports.h"
+#include "export/fault_list.h"
 #include "export/output_file.h"
 #include "export/record_database.h"
 #include "export/row_writers.h"
@@ -46,6 +47,8 @@ constexpr const char kHelp[] =
     "      --safe-cells       put ' before file names and answers that a\n"
     "                         spreadsheet would take for a formula (=, +, -, @,\n"
     "                         tab, CR); the program's figures are left alone\n"
+    "      --faults=FILE      write every fault to FILE as CSV (file, firstLine,\n"
+    "                         lastLine, why), none left out; FILE is emptied first\n"
     "      --codebook         write what each column holds, not the records\n"
     "      --output=FILE      write to FILE, which is replaced only once the\n"
     "                         export is complete, not to standard output\n"
@@ -89,6 +92,7 @@ struct ExportOptions {
   bool bom = false;
   std::string encoding;
   std::string output;  // empty: standard output
+  std::string faults;  // the fault list's path, if one is asked for
 };
 
 // The UTF-8 byte-order mark, by which Excel tells UTF-8 from the system's code page.
@@ -138,14 +142,16 @@ class ErrorReports : public ExportReports {
 // and the summary at the end. Once a write fails, nothing more is written or read.
 class Exporter : public RecordSink {
  public:
-  // Rows go to `output`, which is standard output or a file named `outputName`.
+  // Rows go to `output`, which is standard output or a file named `outputName`; faults also
+  // to `faults` unless it is null.
   Exporter(Env& env, const ExportOptions& options, CodePage* codePage, ConsoleOutput& output,
-           std::string outputName)
+           std::string outputName, FaultList* faults)
       : env_(env),
         options_(options),
         codePage_(codePage),
         output_(output),
         outputName_(std::move(outputName)),
+        faults_(faults),
         reports_(env.errors()),
         atTerminal_(&output == &env.output() && env.terminal().outputIsTerminal()) {}
 
@@ -230,6 +236,7 @@ class Exporter : public RecordSink {
       keep(database_->addFault(lines));
     }
     reports_.skipped(lines);
+    if (faults_ != nullptr) faults_->add(name_, lines);
   }
 
   // Rows go into `database` rather than out as text.
@@ -243,6 +250,12 @@ class Exporter : public RecordSink {
   // Writes what is left, the summary, and gives the exit status.
   int finish() {
     flush();
+    if (faults_ != nullptr) {
+      if (Status listed = faults_->flush(); !listed.ok()) {
+        report(options_.faults + ": " + listed.reason());
+        status_ = 2;
+      }
+    }
     if (!written_.ok()) {
       report(outputName_ + ": " + written_.reason());
       return 2;
@@ -298,6 +311,7 @@ class Exporter : public RecordSink {
   const std::string outputName_;
   RecordDatabase* database_ = nullptr;
   uint64_t fileBytes_ = 0, fileRecords_ = 0, fileFaults_ = 0;
+  FaultList* const faults_;  // null without --faults
   ErrorReports reports_;
   FingerprintSet fingerprints_;
   uint64_t pending_ = 0;  // a fingerprint not looked up yet
@@ -368,7 +382,7 @@ int writeCodebook(Env& env, const ExportOptions& options) {
 // every file was read and every step succeeded. A database that this run made and could not
 // complete is removed.
 int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<std::string>& paths,
-                     CodePage* codePage) {
+                     CodePage* codePage, FaultList* faults) {
   std::string unused;
   const bool existed =
       !env.files().readBounded(options.output, 0, &unused).is(Status::Kind::kMissing);
@@ -379,7 +393,7 @@ int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<s
       env.errors().write(std::string(kProgram) + ": " +
                          shownOnOneLine(options.output + ": " + opened.reason()) + "\n");
     } else {
-      Exporter exporter(env, options, codePage, env.output(), options.output);
+      Exporter exporter(env, options, codePage, env.output(), options.output, faults);
       exporter.intoDatabase(database.get());
       for (const std::string& path : paths) {
         exporter.exportFile(path);
@@ -442,6 +456,7 @@ int runExport(Env& env, const std::vector<std::string>& args) {
         options.csv = format == "csv";
         options.sqlite = format == "sqlite";
       } else if (valueOf("--encoding", &options.encoding)) {
+      } else if (valueOf("--faults", &options.faults)) {
       } else if (arg == "--unique") {
         options.unique = true;
       } else if (arg == "--safe-cells") {
@@ -483,14 +498,28 @@ int runExport(Env& env, const std::vector<std::string>& args) {
                                "with answers in a legacy code page such as cp850");
   }
   if (paths.empty()) paths.emplace_back(kRecordFileName);
+  std::unique_ptr<FaultList> faults;
+  if (!options.faults.empty()) {
+    // Emptying a file that is about to be read would lose its records.
+    if (std::find(paths.begin(), paths.end(), options.faults) != paths.end()) {
+      return usageError(env, "the fault list '" + options.faults + "' is a file to read");
+    }
+    faults = std::make_unique<FaultList>();
+    if (Status opened = faults->open(env.files(), options.faults, options.safeCells);
+        !opened.ok()) {
+      env.errors().write(std::string(kProgram) + ": " +
+                         shownOnOneLine(options.faults + ": " + opened.reason()) + "\n");
+      return 2;
+    }
+  }
 
-  if (options.sqlite) return exportToDatabase(env, options, paths, codePage.get());
+  if (options.sqlite) return exportToDatabase(env, options, paths, codePage.get(), faults.get());
   std::unique_ptr<OutputFile> file;
   if (Status created = openOutput(env, options, &file); !created.ok()) return 2;
   int exportStatus = 0;
   {
     Exporter exporter(env, options, codePage.get(), file ? *file : env.output(),
-                      file ? options.output : "standard output");
+                      file ? options.output : "standard output", faults.get());
     for (const std::string& path : paths) {
       exporter.exportFile(path);
       if (exporter.outputFailed()) break;

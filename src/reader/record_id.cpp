@@ -1,22 +1,25 @@
 // The record's identity, hashed with XXH3 compiled in from its header.
 #include "reader/record_id.h"
 
+#include <cstring>
+
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
 namespace survey {
 
 uint64_t recordIdOf(const std::string_view* values, size_t count, std::string* scratch) {
-  scratch->clear();
+  size_t total = 0;
+  for (size_t i = 0; i < count; ++i) total += 4 + values[i].size();
+  if (scratch->size() < total) scratch->resize(total);
+  char* to = scratch->data();
   for (size_t i = 0; i < count; ++i) {
-    const uint32_t size = static_cast<uint32_t>(values[i].size());
-    const char length[4] = {static_cast<char>(size & 0xFF), static_cast<char>((size >> 8) & 0xFF),
-                            static_cast<char>((size >> 16) & 0xFF),
-                            static_cast<char>((size >> 24) & 0xFF)};
-    scratch->append(length, sizeof length);
-    scratch->append(values[i]);
+    const size_t size = values[i].size();
+    for (size_t byte = 0; byte < 4; ++byte) to[byte] = static_cast<char>(size >> (8 * byte) & 0xFF);
+    std::memcpy(to + 4, values[i].data(), size);
+    to += 4 + size;
   }
-  return XXH3_64bits(scratch->data(), scratch->size());
+  return XXH3_64bits(scratch->data(), total);
 }
 
 void writeRecordId(uint64_t id, char* to) {

@@ -42,6 +42,10 @@ inline constexpr std::string_view kColumnNames[] = {
     "sameAgePlusAnotherYearAge",
 };
 inline constexpr size_t kColumnCount = std::size(kColumnNames);
+// The end of the columns a record's identity covers, from runDate on: a column added later goes
+// after them and stays out, so that identities already stored keep meaning the same records.
+inline constexpr size_t kIdentityColumnsEnd = 28;
+static_assert(kIdentityColumnsEnd <= kColumnCount, "the identity covers columns that exist");
 
 // The columns the record does not hold as such.
 enum FixedColumn : size_t {

@@ -115,8 +115,9 @@ void RecordReader::completeRecord() {
     row.fields[column] = fields_[field].text;
     row.plain[column] = fields_[field].plain;
   }
-  // The identity covers every value after the line's and its own.
-  row.recordId = recordIdOf(row.fields + kRunDateColumn, kColumnCount - kRunDateColumn, &hashed_);
+  // The identity covers the values after the line's and its own.
+  row.recordId =
+      recordIdOf(row.fields + kRunDateColumn, kIdentityColumnsEnd - kRunDateColumn, &hashed_);
   writeRecordId(row.recordId, recordIdText_);
   row.fields[kRecordIdColumn] = std::string_view(recordIdText_, sizeof recordIdText_);
   sink_.record(row);

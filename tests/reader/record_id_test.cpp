@@ -80,6 +80,7 @@ TEST(RecordId, TheReaderHashesEveryColumnAfterTheIdentity) {
   for (size_t record = 0; record < 2; ++record) {
     const std::vector<std::string>& row = rows.values[record];
     std::string bytes;
+    // Every column after the identity: today's columns are all covered.
     for (size_t column = kRunDateColumn; column < kColumnCount; ++column) {
       const uint32_t size = static_cast<uint32_t>(row[column].size());
       for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(size >> shift));
