@@ -17,6 +17,7 @@
 #include "export/output_file.h"
 #include "export/record_database.h"
 #include "export/row_writers.h"
+#include "export/stats_file.h"
 #include "platform/code_page.h"
 #include "platform/page_buffer.h"
 #include "reader/record_reader.h"
@@ -40,7 +41,8 @@ constexpr const char kHelp[] =
     "read in turn. A FILE of - is standard input.\n"
     "\n"
     "      --format=FORMAT    csv (the default), jsonl, or sqlite (with --output:\n"
-    "                         a database that gets the records it lacks)\n"
+    "                         a database that gets the records it lacks), dta\n"
+    "                         (Stata) or sav (SPSS), both with --output\n"
     "      --encoding=NAME    read answers that are not UTF-8 in the code page\n"
     "                         NAME (cp850, cp437, cp1252, ...); output is UTF-8\n"
     "      --unique           leave out records whose recordId an earlier one has\n"
@@ -86,6 +88,8 @@ class StandardInputFile : public SequentialFile {
 struct ExportOptions {
   bool csv = true;
   bool sqlite = false;
+  bool stats = false;  // Stata or SPSS, as statsFormat says
+  StatsFormat statsFormat = StatsFormat::kStata;
   bool unique = false;
   bool safeCells = false;
   bool codebook = false;
@@ -203,6 +207,12 @@ class Exporter : public RecordSink {
   // The row is written in place; a duplicate's bytes are taken back with --unique. Without it,
   // each fingerprint is looked up at the next record, once its slot is in the cache.
   void record(const RecordRow& row) override {
+    if (stats_ != nullptr) {
+      const bool duplicate = !fingerprints_.insert(row.recordId);
+      reports_.exported(duplicate);
+      if (!duplicate || !options_.unique) stats_->add(row);
+      return;
+    }
     if (database_ != nullptr) {
       bool added = false;
       ++fileRecords_;
@@ -238,6 +248,9 @@ class Exporter : public RecordSink {
     reports_.skipped(lines);
     if (faults_ != nullptr) faults_->add(name_, lines);
   }
+
+  // Rows are kept in `table` rather than written as text.
+  void intoTable(StatsTable* table) { stats_ = table; }
 
   // Rows go into `database` rather than out as text.
   void intoDatabase(RecordDatabase* database) {
@@ -310,6 +323,7 @@ class Exporter : public RecordSink {
   ConsoleOutput& output_;
   const std::string outputName_;
   RecordDatabase* database_ = nullptr;
+  StatsTable* stats_ = nullptr;
   uint64_t fileBytes_ = 0, fileRecords_ = 0, fileFaults_ = 0;
   FaultList* const faults_;  // null without --faults
   ErrorReports reports_;
@@ -450,9 +464,13 @@ int runExport(Env& env, const std::vector<std::string>& args) {
       } else if (arg == "--") {
         optionsEnd = true;
       } else if (valueOf("--format", &format)) {
-        if (format != "csv" && format != "jsonl" && format != "sqlite") {
-          return usageError(env, "invalid format '" + format + "' (csv, jsonl or sqlite)");
+        if (format != "csv" && format != "jsonl" && format != "sqlite" && format != "dta" &&
+            format != "sav") {
+          return usageError(env,
+                            "invalid format '" + format + "' (csv, jsonl, sqlite, dta or sav)");
         }
+        options.stats = format == "dta" || format == "sav";
+        options.statsFormat = format == "sav" ? StatsFormat::kSpss : StatsFormat::kStata;
         options.csv = format == "csv";
         options.sqlite = format == "sqlite";
       } else if (valueOf("--encoding", &options.encoding)) {
@@ -479,6 +497,14 @@ int runExport(Env& env, const std::vector<std::string>& args) {
   if (options.bom && !options.csv) return usageError(env, "option '--bom' is for CSV only");
   if (options.sqlite && (options.output.empty() || options.codebook)) {
     return usageError(env, "format 'sqlite' needs '--output FILE' and is for records only");
+  }
+  if (options.stats && (options.output.empty() || options.codebook)) {
+    return usageError(env, "formats 'dta' and 'sav' need '--output FILE' and are for records only");
+  }
+  if (options.stats && !StatsTable::available()) {
+    return usageError(env,
+                      "this build of survey-export has no libreadstat: formats 'dta' and "
+                      "'sav' are not available");
   }
   if (options.sqlite && !RecordDatabase::available()) {
     return usageError(env,
@@ -520,11 +546,20 @@ int runExport(Env& env, const std::vector<std::string>& args) {
   {
     Exporter exporter(env, options, codePage.get(), file ? *file : env.output(),
                       file ? options.output : "standard output", faults.get());
+    StatsTable table;
+    if (options.stats) exporter.intoTable(&table);
     for (const std::string& path : paths) {
       exporter.exportFile(path);
       if (exporter.outputFailed()) break;
     }
     exportStatus = exporter.finish();
+    if (options.stats && exportStatus != 2) {
+      if (Status written = table.write(options.statsFormat, *file); !written.ok()) {
+        env.errors().write(std::string(kProgram) + ": " +
+                           shownOnOneLine(options.output + ": " + written.reason()) + "\n");
+        exportStatus = 2;
+      }
+    }
   }
   return file ? commitOutput(env, exportStatus, file.get()) : exportStatus;
 }
