@@ -15,6 +15,15 @@
 #endif
 
 namespace survey {
+
+void StatsTable::add(const RecordRow& row) {
+  for (size_t column = 0; column < kColumnCount; ++column) {
+    cells_.emplace_back(row.fields[column]);
+    widths_[column] = std::max(widths_[column], row.fields[column].size());
+  }
+}
+
+#ifdef SURVEY_HAVE_READSTAT
 namespace {
 
 constexpr std::string_view kAgeNowText = "ageNowText";
@@ -44,18 +53,6 @@ std::string cutToBytes(std::string text, size_t limit) {
   text.resize(end);
   return text;
 }
-
-}  // namespace
-
-void StatsTable::add(const RecordRow& row) {
-  for (size_t column = 0; column < kColumnCount; ++column) {
-    cells_.emplace_back(row.fields[column]);
-    widths_[column] = std::max(widths_[column], row.fields[column].size());
-  }
-}
-
-#ifdef SURVEY_HAVE_READSTAT
-namespace {
 
 ssize_t writeBytes(const void* bytes, size_t size, void* context) {
   auto* out = static_cast<ConsoleOutput*>(context);
