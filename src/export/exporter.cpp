@@ -525,6 +525,11 @@ int runExport(Env& env, const std::vector<std::string>& args) {
   }
   if (paths.empty()) paths.emplace_back(kRecordFileName);
   std::unique_ptr<FaultList> faults;
+  // Replacing a file that is read, a record file say, would lose its records.
+  if (!options.output.empty() &&
+      std::find(paths.begin(), paths.end(), options.output) != paths.end()) {
+    return usageError(env, "the output '" + options.output + "' is a file to read");
+  }
   if (!options.faults.empty()) {
     // Emptying a file that is about to be read would lose its records.
     if (std::find(paths.begin(), paths.end(), options.faults) != paths.end()) {

@@ -99,6 +99,23 @@ TEST(OutputFile, AFailedRunLeavesTheTargetAsItWas) {
   }
 }
 
+TEST(OutputFile, RefusesToReplaceAFileThatIsRead) {
+  const std::vector<std::string> kRuns[] = {
+      {"--output", "datas.dat"},
+      {"--output=datas.dat", "datas.dat"},
+      {"--format=sqlite", "--output", "other.dat", "datas.dat", "other.dat"},
+  };
+  for (const std::vector<std::string>& run : kRuns) {
+    FakeEnv env("");
+    env.memoryFiles().files["datas.dat"] = recordOf(trickyAnswers());
+    env.memoryFiles().files["other.dat"] = recordOf(trickyAnswers());
+    EXPECT_EQ(runExport(env, run), 2) << ::testing::PrintToString(run);
+    EXPECT_EQ(env.memoryFiles().files["datas.dat"], recordOf(trickyAnswers()));
+    EXPECT_EQ(env.memoryFiles().files["other.dat"], recordOf(trickyAnswers()));
+    EXPECT_NE(env.fakeErrors().text.find("is a file to read"), std::string::npos);
+  }
+}
+
 TEST(OutputFile, ReplacesTheLeftoverOfAKilledRunButNeverADirectory) {
   FakeEnv env("");
   env.memoryFiles().files["datas.dat"] = recordOf(trickyAnswers());
