@@ -70,6 +70,31 @@ std::string joined(const std::vector<std::string>& parts, std::string_view separ
 
 }  // namespace
 
+std::string columnLabel(size_t column) {
+  const RecordPatterns& patterns = recordPatterns();
+  if (column > kRunTimeColumn) {
+    const std::vector<PromptText> prompts = promptTexts();
+    const RecordPatterns::Field& field =
+        patterns.fields[static_cast<size_t>(patterns.fieldOfColumn[column])];
+    std::vector<std::string> texts;
+    for (size_t from = 0, to = 0; from <= field.name.size(); from = to + 1) {
+      to = std::min(field.name.find('+', from), field.name.size());
+      std::string_view answer = std::string_view(field.name).substr(from, to - from);
+      for (const PromptText& prompt : prompts) {
+        if (prompt.answer == answer) texts.emplace_back(promptWords(prompt.prompt));
+      }
+    }
+    if (!texts.empty()) return joined(texts, " / ");
+  }
+  for (const ColumnNote& known : kNotes) {
+    if (known.column == kColumnNames[column]) {
+      const std::string_view note = known.note;
+      return std::string(note.substr(0, note.find(';')));
+    }
+  }
+  return std::string(kColumnNames[column]);
+}
+
 std::string codebook(bool csv, bool safeCells) {
   const RecordPatterns& patterns = recordPatterns();
   const std::vector<PromptText> prompts = promptTexts();

@@ -1,6 +1,7 @@
 // The codebook: what each exported column holds and where it comes from.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace survey {
@@ -8,5 +9,9 @@ namespace survey {
 // One row per export column, in the export's order, as CSV (with a header row) or JSON Lines:
 // column, prompt (number), promptText, recordLines, type, note. `safeCells`: as for rows.
 std::string codebook(bool csv, bool safeCells);
+
+// A column's label for statistics files: the text of the prompt that asks it (both, for a sum),
+// or what the column holds where no prompt does.
+std::string columnLabel(size_t column);
 
 }  // namespace survey

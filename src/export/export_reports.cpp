@@ -91,7 +91,10 @@ void ExportReports::endFile(const FileNotes& notes, bool readFailed, std::string
   std::string& text = tally.summary;
   text = tally.name + ": " + counted(tally.exported + (unique ? 0 : tally.duplicates), "record") +
          " exported";
-  if (tally.duplicates > 0 && unique) {
+  if (!database_.empty()) {
+    text = tally.name + ": " + counted(tally.exported, "record") + " new to " + database_ + ", " +
+           std::to_string(tally.duplicates) + " already there";
+  } else if (tally.duplicates > 0 && unique) {
     text += ", " + counted(tally.duplicates, "duplicate") + " of earlier records left out";
   } else if (tally.duplicates > 0) {
     text += " (" + std::to_string(tally.duplicates) + " of them duplicates of earlier records)";

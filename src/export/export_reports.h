@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "console/characters.h"
@@ -50,6 +51,8 @@ class ExportReports {
   // `readFailed`: the file's bytes stopped before its end; `codePage`: the name given to read
   // answers that are not UTF-8 (empty: none); `unique`: duplicates were left out.
   void endFile(const FileNotes& notes, bool readFailed, std::string_view codePage, bool unique);
+  // Records go into the database `name`: the summary tells those new to it and those it had.
+  void intoDatabase(std::string name) { database_ = std::move(name); }
   // One line per file read.
   void summarize();
   // 1 once lines were skipped, else 0.
@@ -71,6 +74,7 @@ class ExportReports {
 
   std::string program_;
   std::vector<FileTally> files_;
+  std::string database_;
   int status_ = 0;
 };
 

@@ -2,10 +2,13 @@
 #include "export/exporter.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 #include "console/characters.h"
 #include "console/program_info.h"
@@ -13,7 +16,10 @@
 #include "export/export_reports.h"
 #include "export/fault_list.h"
 #include "export/quality_check.h"
+#include "export/output_file.h"
+#include "export/record_database.h"
 #include "export/row_writers.h"
+#include "export/stats_file.h"
 #include "platform/code_page.h"
 #include "platform/page_buffer.h"
 #include "reader/record_reader.h"
@@ -36,7 +42,9 @@ constexpr const char kHelp[] =
     "With no FILE, read datas.dat in the working directory; several FILEs are\n"
     "read in turn. A FILE of - is standard input.\n"
     "\n"
-    "      --format=FORMAT    csv (the default) or jsonl\n"
+    "      --format=FORMAT    csv (the default), jsonl, or sqlite (with --output:\n"
+    "                         a database that gets the records it lacks), dta\n"
+    "                         (Stata) or sav (SPSS), both with --output\n"
     "      --encoding=NAME    read answers that are not UTF-8 in the code page\n"
     "                         NAME (cp850, cp437, cp1252, ...); output is UTF-8\n"
     "      --unique           leave out records whose recordId an earlier one has\n"
@@ -49,6 +57,9 @@ constexpr const char kHelp[] =
     "      --check            write every data-quality finding, not the records:\n"
     "                         CSV of file, line, recordId, column, rule, value\n"
     "                         and detail; exit status 1 when there is any\n"
+    "      --output=FILE      write to FILE, which is replaced only once the\n"
+    "                         export is complete, not to standard output\n"
+    "      --bom              begin CSV with a UTF-8 byte-order mark, for Excel\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
@@ -81,13 +92,21 @@ class StandardInputFile : public SequentialFile {
 
 struct ExportOptions {
   bool csv = true;
+  bool sqlite = false;
+  bool stats = false;  // Stata or SPSS, as statsFormat says
+  StatsFormat statsFormat = StatsFormat::kStata;
   bool unique = false;
   bool safeCells = false;
   bool codebook = false;
   bool check = false;  // findings of the data-quality rules in place of the rows
+  bool bom = false;
   std::string encoding;
+  std::string output;  // empty: standard output
   std::string faults;  // the fault list's path, if one is asked for
 };
+
+// The UTF-8 byte-order mark, by which Excel tells UTF-8 from the system's code page.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Rows as a terminal can show them without taking them for commands: control characters in
 // caret notation, each row's line end (CR LF or LF) kept.
@@ -133,14 +152,19 @@ class ErrorReports : public ExportReports {
 // and the summary at the end. Once a write fails, nothing more is written or read.
 class Exporter : public RecordSink {
  public:
-  Exporter(Env& env, const ExportOptions& options, CodePage* codePage, FaultList* faults)
+  // Rows go to `output`, which is standard output or a file named `outputName`; faults also
+  // to `faults` unless it is null.
+  Exporter(Env& env, const ExportOptions& options, CodePage* codePage, ConsoleOutput& output,
+           std::string outputName, FaultList* faults)
       : env_(env),
         options_(options),
         codePage_(codePage),
+        output_(output),
+        outputName_(std::move(outputName)),
         faults_(faults),
         reports_(env.errors()),
         check_(options.safeCells),
-        atTerminal_(env.terminal().outputIsTerminal()) {}
+        atTerminal_(&output == &env.output() && env.terminal().outputIsTerminal()) {}
 
   // A block at a time, from the file or, for "-", standard input. The CSV header goes out with
   // the first file that opens.
@@ -153,8 +177,11 @@ class Exporter : public RecordSink {
                !opened.ok()) {
       return fail(opened);
     }
-    if (options_.csv && !headerWritten_) {
-      std::string header;
+    if (database_ != nullptr) {
+      fileBytes_ = fileRecords_ = fileFaults_ = 0;
+      keep(database_->beginFile(name_, exportedAt()));
+    } else if (options_.csv && !headerWritten_) {
+      std::string header(options_.bom ? kByteOrderMark : "");
       options_.check ? QualityCheck::appendHeader(&header) : appendCsvHeader(&header);
       write(header);
       headerWritten_ = true;
@@ -177,9 +204,11 @@ class Exporter : public RecordSink {
         parser.finish();
         break;
       }
+      fileBytes_ += count;
       parser.filled(count);
     }
     takePending();
+    if (database_ != nullptr) keep(database_->endFile(fileBytes_, fileRecords_, fileFaults_));
     reports_.endFile(parser.notes(), readFailed, options_.encoding, options_.unique);
   }
 
@@ -187,6 +216,18 @@ class Exporter : public RecordSink {
   // each fingerprint is looked up at the next record, once its slot is in the cache.
   void record(const RecordRow& row) override {
     if (options_.check) return checkRecord(row);
+    if (stats_ != nullptr) {
+      const bool duplicate = !fingerprints_.insert(row.recordId);
+      reports_.exported(duplicate);
+      if (!duplicate || !options_.unique) stats_->add(row);
+      return;
+    }
+    if (database_ != nullptr) {
+      bool added = false;
+      ++fileRecords_;
+      keep(database_->add(row, &added));
+      return reports_.exported(!added);
+    }
     size_t bound = options_.csv ? csvRowBound(row) : jsonLineBound(row);
     if (used_ + bound > block_.size()) flush();
     std::unique_ptr<char[]> large;
@@ -209,8 +250,21 @@ class Exporter : public RecordSink {
   }
 
   void skipped(const SkippedLines& lines) override {
+    if (database_ != nullptr) {
+      ++fileFaults_;
+      keep(database_->addFault(lines));
+    }
     reports_.skipped(lines);
     if (faults_ != nullptr) faults_->add(name_, lines);
+  }
+
+  // Rows are kept in `table` rather than written as text.
+  void intoTable(StatsTable* table) { stats_ = table; }
+
+  // Rows go into `database` rather than out as text.
+  void intoDatabase(RecordDatabase* database) {
+    database_ = database;
+    reports_.intoDatabase(outputName_);
   }
 
   bool outputFailed() const { return !written_.ok(); }
@@ -225,7 +279,7 @@ class Exporter : public RecordSink {
       }
     }
     if (!written_.ok()) {
-      report("standard output: " + written_.reason());
+      report(outputName_ + ": " + written_.reason());
       return 2;
     }
     reports_.summarize();
@@ -268,18 +322,35 @@ class Exporter : public RecordSink {
   void report(const std::string& text) {
     env_.errors().write(std::string(kProgram) + ": " + shownOnOneLine(text) + "\n");
   }
+  // A failed step of the database ends the run as a failed write does.
+  void keep(const Status& status) {
+    if (written_.ok()) written_ = status;
+  }
+  // The run's time as ISO 8601 local time, for the database's files table.
+  std::string exportedAt() {
+    const LocalTime now = env_.clock().now();
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", now.yearsSince1900 + 1900,
+                  now.month + 1, now.dayOfMonth, now.hour, now.minute);
+    return text;
+  }
   void flush() {
     write(std::string_view(block_.data(), used_));
     used_ = 0;
   }
   void write(std::string_view bytes) {
     if (!written_.ok() || bytes.empty()) return;
-    written_ = env_.output().write(atTerminal_ ? shownAtTerminal(bytes) : bytes);
+    written_ = output_.write(atTerminal_ ? shownAtTerminal(bytes) : bytes);
   }
 
   Env& env_;
   const ExportOptions& options_;
   CodePage* const codePage_;
+  ConsoleOutput& output_;
+  const std::string outputName_;
+  RecordDatabase* database_ = nullptr;
+  StatsTable* stats_ = nullptr;
+  uint64_t fileBytes_ = 0, fileRecords_ = 0, fileFaults_ = 0;
   FaultList* const faults_;  // null without --faults
   ErrorReports reports_;
   FingerprintSet fingerprints_;
@@ -300,6 +371,90 @@ int usageError(Env& env, const std::string& message) {
   env.errors().write(std::string(kProgram) + ": " + shownOnOneLine(message) + "\nTry '" + kProgram +
                      " --help' for more information.\n");
   return 2;
+}
+
+// The file of --output, when one is named; a failure is told on standard error.
+Status openOutput(Env& env, const ExportOptions& options, std::unique_ptr<OutputFile>* file) {
+  if (options.output.empty()) return Status();
+  Status created = OutputFile::create(env.files(), options.output, file);
+  if (!created.ok()) {
+    env.errors().write(
+        std::string(kProgram) + ": " +
+        shownOnOneLine(options.output + OutputFile::kPartialSuffix + ": " + created.reason()) +
+        "\n");
+  }
+  return created;
+}
+
+// Puts the file of --output in place unless a file could not be read or a write failed (status
+// 2): then the target is left as it was, and the exit status says why.
+int commitOutput(Env& env, int status, OutputFile* file) {
+  auto tell = [&](const std::string& text) {
+    env.errors().write(std::string(kProgram) + ": " + shownOnOneLine(text) + "\n");
+  };
+  if (status == 2) {
+    tell(file->target() + ": left as it was, since the export is incomplete");
+    return status;
+  }
+  if (Status committed = file->commit(); !committed.ok()) {
+    tell(file->target() + ": " + committed.reason());
+    return 2;
+  }
+  return status;
+}
+
+// The codebook, to standard output or the file of --output.
+int writeCodebook(Env& env, const ExportOptions& options) {
+  std::unique_ptr<OutputFile> file;
+  if (!openOutput(env, options, &file).ok()) return 2;
+  ConsoleOutput& output = file ? *file : env.output();
+  const std::string bom(options.bom ? kByteOrderMark : "");
+  Status written = output.write(bom + codebook(options.csv, options.safeCells));
+  if (!written.ok()) {
+    env.errors().write(
+        std::string(kProgram) + ": " +
+        shownOnOneLine((file ? options.output : "standard output") + ": " + written.reason()) +
+        "\n");
+    return file ? commitOutput(env, 2, file.get()) : 2;
+  }
+  return file ? commitOutput(env, 0, file.get()) : 0;
+}
+
+// The records into the database of --output, in one transaction that is committed only when
+// every file was read and every step succeeded. A database that this run made and could not
+// complete is removed.
+int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<std::string>& paths,
+                     CodePage* codePage, FaultList* faults) {
+  std::string unused;
+  const bool existed =
+      !env.files().readBounded(options.output, 0, &unused).is(Status::Kind::kMissing);
+  int status = 2;
+  {
+    std::unique_ptr<RecordDatabase> database;
+    if (Status opened = RecordDatabase::open(options.output, &database); !opened.ok()) {
+      env.errors().write(std::string(kProgram) + ": " +
+                         shownOnOneLine(options.output + ": " + opened.reason()) + "\n");
+    } else {
+      Exporter exporter(env, options, codePage, env.output(), options.output, faults);
+      exporter.intoDatabase(database.get());
+      for (const std::string& path : paths) {
+        exporter.exportFile(path);
+        if (exporter.outputFailed()) break;
+      }
+      status = exporter.finish();
+      if (Status committed = status == 2 ? Status() : database->commit(); !committed.ok()) {
+        env.errors().write(std::string(kProgram) + ": " +
+                           shownOnOneLine(options.output + ": " + committed.reason()) + "\n");
+        status = 2;
+      }
+    }
+  }
+  if (status == 2 && !existed) env.files().remove(options.output);
+  if (status == 2) {
+    env.errors().write(std::string(kProgram) + ": " +
+                       shownOnOneLine(options.output + ": left as it was") + "\n");
+  }
+  return status;
 }
 
 const ProgramInfo kExportProgram = {kProgram, kHelp, /*failureStatus=*/2};
@@ -337,10 +492,15 @@ int runExport(Env& env, const std::vector<std::string>& args) {
       } else if (arg == "--") {
         optionsEnd = true;
       } else if (valueOf("--format", &format)) {
-        if (format != "csv" && format != "jsonl") {
-          return usageError(env, "invalid format '" + format + "' (csv or jsonl)");
+        if (format != "csv" && format != "jsonl" && format != "sqlite" && format != "dta" &&
+            format != "sav") {
+          return usageError(env,
+                            "invalid format '" + format + "' (csv, jsonl, sqlite, dta or sav)");
         }
+        options.stats = format == "dta" || format == "sav";
+        options.statsFormat = format == "sav" ? StatsFormat::kSpss : StatsFormat::kStata;
         options.csv = format == "csv";
+        options.sqlite = format == "sqlite";
       } else if (valueOf("--encoding", &options.encoding)) {
       } else if (valueOf("--faults", &options.faults)) {
       } else if (arg == "--unique") {
@@ -351,6 +511,9 @@ int runExport(Env& env, const std::vector<std::string>& args) {
         options.codebook = true;
       } else if (arg == "--check") {
         options.check = true;
+      } else if (valueOf("--output", &options.output)) {
+      } else if (arg == "--bom") {
+        options.bom = true;
       } else {
         return usageError(env, "unrecognized option '" + arg + "'");
       }
@@ -366,11 +529,25 @@ int runExport(Env& env, const std::vector<std::string>& args) {
   if (options.safeCells && !options.csv) {
     return usageError(env, "option '--safe-cells' is for CSV only");
   }
+  if (options.bom && !options.csv) return usageError(env, "option '--bom' is for CSV only");
+  if (options.sqlite && (options.output.empty() || options.codebook)) {
+    return usageError(env, "format 'sqlite' needs '--output FILE' and is for records only");
+  }
+  if (options.stats && (options.output.empty() || options.codebook)) {
+    return usageError(env, "formats 'dta' and 'sav' need '--output FILE' and are for records only");
+  }
+  if (options.stats && !StatsTable::available()) {
+    return usageError(env,
+                      "this build of survey-export has no libreadstat: formats 'dta' and "
+                      "'sav' are not available");
+  }
+  if (options.sqlite && !RecordDatabase::available()) {
+    return usageError(env,
+                      "this build of survey-export has no SQLite: format 'sqlite' is not "
+                      "available");
+  }
   if (options.codebook) {
-    Status written = env.output().write(codebook(options.csv, options.safeCells));
-    if (written.ok()) return 0;
-    env.errors().write(std::string(kProgram) + ": standard output: " + written.reason() + "\n");
-    return 2;
+    return writeCodebook(env, options);
   }
   std::unique_ptr<CodePage> codePage;
   if (!options.encoding.empty() && (codePage = openCodePage(options.encoding)) == nullptr) {
@@ -383,6 +560,11 @@ int runExport(Env& env, const std::vector<std::string>& args) {
   }
   if (paths.empty()) paths.emplace_back(kRecordFileName);
   std::unique_ptr<FaultList> faults;
+  // Replacing a file that is read, a record file say, would lose its records.
+  if (!options.output.empty() &&
+      std::find(paths.begin(), paths.end(), options.output) != paths.end()) {
+    return usageError(env, "the output '" + options.output + "' is a file to read");
+  }
   if (!options.faults.empty()) {
     // Emptying a file that is about to be read would lose its records.
     if (std::find(paths.begin(), paths.end(), options.faults) != paths.end()) {
@@ -397,12 +579,29 @@ int runExport(Env& env, const std::vector<std::string>& args) {
     }
   }
 
-  Exporter exporter(env, options, codePage.get(), faults.get());
-  for (const std::string& path : paths) {
-    exporter.exportFile(path);
-    if (exporter.outputFailed()) break;
+  if (options.sqlite) return exportToDatabase(env, options, paths, codePage.get(), faults.get());
+  std::unique_ptr<OutputFile> file;
+  if (Status created = openOutput(env, options, &file); !created.ok()) return 2;
+  int exportStatus = 0;
+  {
+    Exporter exporter(env, options, codePage.get(), file ? *file : env.output(),
+                      file ? options.output : "standard output", faults.get());
+    StatsTable table;
+    if (options.stats) exporter.intoTable(&table);
+    for (const std::string& path : paths) {
+      exporter.exportFile(path);
+      if (exporter.outputFailed()) break;
+    }
+    exportStatus = exporter.finish();
+    if (options.stats && exportStatus != 2) {
+      if (Status written = table.write(options.statsFormat, *file); !written.ok()) {
+        env.errors().write(std::string(kProgram) + ": " +
+                           shownOnOneLine(options.output + ": " + written.reason()) + "\n");
+        exportStatus = 2;
+      }
+    }
   }
-  return exporter.finish();
+  return file ? commitOutput(env, exportStatus, file.get()) : exportStatus;
 }
 
 }  // namespace survey

@@ -224,6 +224,10 @@ class PosixFileSystem : public FileSystem {
     return unlink(path.c_str()) == 0 ? Status() : failure(errno);
   }
 
+  Status rename(const std::string& from, const std::string& to) override {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? Status() : failure(errno);
+  }
+
   Status syncDirectory(const std::string& path) override {
     size_t slash = path.rfind('/');
     std::string directory = slash == std::string::npos ? "."

@@ -302,6 +302,19 @@ class WindowsFileSystem : public FileSystem {
     return removed ? Status() : failure();
   }
 
+  // Replaces the target in one step, waiting a little while another program has it open.
+  Status rename(const std::string& from, const std::string& to) override {
+    const std::wstring wideFrom = widen(from);
+    const std::wstring wideTo = widen(to);
+    const bool renamed = retryWhileBusy(
+        [&] {
+          return MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        },
+        isSharingViolation, kSharingWaitLimit);
+    return renamed ? Status() : failure();
+  }
+
   // Flushes the directory's handle. Where a directory cannot be opened for that or flushed
   // (FAT, some network shares), its entries are written with the file's own flush.
   Status syncDirectory(const std::string& path) override {

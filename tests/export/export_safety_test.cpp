@@ -89,7 +89,7 @@ TEST(ExportSafety, ReportsShowControlCharactersInCaretNotation) {
   } cases[] = {
       {{title}, "survey-export: " + shown + ": No such file or directory\n"},
       {{"--format", "x\x1b[2J"},
-       "survey-export: invalid format 'x^[[2J' (csv or jsonl)\n"
+       "survey-export: invalid format 'x^[[2J' (csv, jsonl, sqlite, dta or sav)\n"
        "Try 'survey-export --help' for more information.\n"},
       {{"a\nb.dat"}, "survey-export: a^Jb.dat: No such file or directory\n"},
   };

@@ -300,7 +300,7 @@ TEST(Exporter, AnswersHelpAndVersionAndRefusesWrongArguments) {
       {{"--bogus"}, "unrecognized option '--bogus'"},
       {{"-f", "csv"}, "unrecognized option '-f'"},
       {{"--format"}, "option '--format' requires an argument"},
-      {{"--format=xml"}, "invalid format 'xml' (csv or jsonl)"},
+      {{"--format=xml"}, "invalid format 'xml' (csv, jsonl, sqlite, dta or sav)"},
   };
   for (const auto& c : wrong) {
     FakeEnv env("");

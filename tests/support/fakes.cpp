@@ -250,6 +250,20 @@ Status MemoryFileSystem::remove(const std::string& path) {
   return Status();
 }
 
+Status MemoryFileSystem::rename(const std::string& from, const std::string& to) {
+  if (step("rename", from)) return Status::error(kFailure);
+  if (directories.count(to) != 0) return directory();
+  auto found = files.find(from);
+  if (found == files.end()) return missing();
+  std::string bytes = std::move(found->second);
+  files.erase(found);
+  links.erase(to);
+  files[to] = std::move(bytes);
+  unsyncedEntries.insert(from);
+  unsyncedEntries.insert(to);
+  return Status();
+}
+
 Status MemoryFileSystem::syncDirectory(const std::string& path) {
   if (step("syncDirectory", path)) return Status::error(kFailure);
   unsyncedEntries.clear();

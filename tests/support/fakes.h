@@ -117,6 +117,7 @@ class MemoryFileSystem : public FileSystem {
   Status readBounded(const std::string& path, size_t limit, std::string* bytes,
                      FileFacts* facts) override;
   Status remove(const std::string& path) override;
+  Status rename(const std::string& from, const std::string& to) override;
   Status syncDirectory(const std::string& path) override;
   std::string textFileBytes(std::string_view text) override { return std::string(text); }
   Status modifiedAt(const std::string& path, LocalTime* time) override {

@@ -1,0 +1,59 @@
+// Writing an output file beside its target and renaming it into place.
+#include "export/output_file.h"
+
+#include <utility>
+
+namespace survey {
+
+OutputFile::OutputFile(FileSystem& files, std::string target, std::unique_ptr<StoreFile> file)
+    : files_(files), target_(std::move(target)), file_(std::move(file)) {}
+
+OutputFile::~OutputFile() { discard(); }
+
+Status OutputFile::create(FileSystem& files, const std::string& target,
+                          std::unique_ptr<OutputFile>* file) {
+  const std::string partial = target + kPartialSuffix;
+  std::unique_ptr<StoreFile> opened;
+  Status created = files.createExclusive(partial, &opened);
+  if (!created.ok()) {
+    // A killed run's leftover: only this program writes by that name.
+    std::string leftover;
+    if (!files.readBounded(partial, 0, &leftover).ok() || !files.remove(partial).ok()) {
+      return created;
+    }
+    if (created = files.createExclusive(partial, &opened); !created.ok()) return created;
+  }
+  file->reset(new OutputFile(files, target, std::move(opened)));
+  return Status();
+}
+
+Status OutputFile::write(std::string_view bytes) {
+  if (file_ == nullptr) return Status::error("the file is closed");
+  while (!bytes.empty()) {
+    size_t written = 0;
+    Status appended = file_->append(bytes, &written);
+    if (!appended.ok()) return appended;
+    if (written == 0) return Status::error("no byte was written");
+    bytes.remove_prefix(written);
+  }
+  return Status();
+}
+
+Status OutputFile::commit() {
+  if (file_ == nullptr) return Status::error("the file is closed");
+  if (Status synced = file_->sync(); !synced.ok()) return synced;
+  file_.reset();
+  if (Status renamed = files_.rename(target_ + kPartialSuffix, target_); !renamed.ok()) {
+    files_.remove(target_ + kPartialSuffix);
+    return renamed;
+  }
+  return files_.syncDirectory(target_);
+}
+
+void OutputFile::discard() {
+  if (file_ == nullptr) return;
+  file_.reset();
+  files_.remove(target_ + kPartialSuffix);
+}
+
+}  // namespace survey

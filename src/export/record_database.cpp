@@ -1,0 +1,279 @@
+// The record database through SQLite: typed columns, a key on recordId, one transaction a run.
+#include "export/record_database.h"
+
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+#include "reader/record_patterns.h"
+#include "reader/record_row.h"
+
+#ifdef SURVEY_HAVE_SQLITE
+#include <sqlite3.h>
+#endif
+
+namespace survey {
+namespace {
+
+constexpr std::string_view kAgeNowText = "ageNowText";
+
+// A column's SQL type: the line a whole number, the figures real numbers, the rest text.
+const char* columnType(size_t column) {
+  if (column == kLineColumn) return "INTEGER";
+  if (column <= kRunTimeColumn) return "TEXT";
+  const RecordPatterns& patterns = recordPatterns();
+  const size_t field = static_cast<size_t>(patterns.fieldOfColumn[column]);
+  return patterns.fields[field].kind == FieldKind::kFigure ? "REAL" : "TEXT";
+}
+
+}  // namespace
+
+std::string databaseSchema() {
+  std::string schema = "CREATE TABLE records (\n";
+  for (size_t column = 0; column < kColumnCount; ++column) {
+    schema += "  " + std::string(kColumnNames[column]) + " " + columnType(column);
+    if (column == kRecordIdColumn) schema += " NOT NULL UNIQUE";
+    schema += ",\n";
+    if (kColumnNames[column] == kAgeNowText) schema += "  ageNow INTEGER,\n";
+  }
+  schema.replace(schema.size() - 2, 2, "\n);\n");
+  schema +=
+      "CREATE TABLE files (\n"
+      "  fileId INTEGER PRIMARY KEY,\n"
+      "  path TEXT NOT NULL,\n"
+      "  size INTEGER,\n"
+      "  records INTEGER,\n"
+      "  newRecords INTEGER,\n"
+      "  faults INTEGER,\n"
+      "  exportedAt TEXT NOT NULL\n"
+      ");\n"
+      "CREATE TABLE faults (\n"
+      "  fileId INTEGER NOT NULL REFERENCES files,\n"
+      "  firstLine INTEGER NOT NULL,\n"
+      "  lastLine INTEGER NOT NULL,\n"
+      "  message TEXT NOT NULL\n"
+      ");\n";
+  return schema;
+}
+
+bool wholeNumber(std::string_view text, int64_t* value) {
+  const bool negative = !text.empty() && text[0] == '-';
+  std::string_view digits = text.substr(negative ? 1 : 0);
+  if (digits.empty() || digits.size() > 19) return false;
+  uint64_t magnitude = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    magnitude = magnitude * 10 + static_cast<uint64_t>(c - '0');
+  }
+  const auto most = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+  if (magnitude > most + (negative ? 1 : 0)) return false;
+  *value = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+  return true;
+}
+
+#ifdef SURVEY_HAVE_SQLITE
+namespace {
+
+class SqliteDatabase : public RecordDatabase {
+ public:
+  ~SqliteDatabase() override {
+    for (sqlite3_stmt* statement : {insertRecord_, insertFile_, insertFault_, updateFile_}) {
+      sqlite3_finalize(statement);
+    }
+    if (!committed_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db_);
+  }
+
+  Status open(const std::string& path) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
+      return failed();
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, static_cast<int>(kSharingWaitLimit.count()));
+    // A cache that holds the key's index of a few million records; the rows themselves are
+    // appended, so memory stays bounded whatever the files' size.
+    if (Status set = run("PRAGMA cache_size = -32768"); !set.ok()) return set;
+    if (Status begun = run("BEGIN IMMEDIATE"); !begun.ok()) return begun;
+    int version = 0;
+    if (Status read = intOf("PRAGMA user_version", &version); !read.ok()) return read;
+    int tables = 0;
+    if (Status read = intOf("SELECT COUNT(*) FROM sqlite_master", &tables); !read.ok()) {
+      return read;
+    }
+    if (version == 0 && tables == 0) {
+      if (Status made = run(databaseSchema()); !made.ok()) return made;
+      if (Status set = run("PRAGMA user_version = " + std::to_string(kDatabaseVersion));
+          !set.ok()) {
+        return set;
+      }
+    } else if (version != kDatabaseVersion) {
+      return Status::error(version > kDatabaseVersion
+                               ? "made by a later version of this program (schema " +
+                                     std::to_string(version) + ")"
+                               : "not a database of survey records");
+    }
+    return prepareAll();
+  }
+
+  Status beginFile(std::string_view path, std::string_view exportedAt) override {
+    sqlite3_reset(insertFile_);
+    bindText(insertFile_, 1, path);
+    bindText(insertFile_, 2, exportedAt);
+    if (Status done = step(insertFile_); !done.ok()) return done;
+    fileId_ = sqlite3_last_insert_rowid(db_);
+    newRecords_ = 0;
+    return Status();
+  }
+
+  Status add(const RecordRow& row, bool* added) override {
+    sqlite3_stmt* insert = insertRecord_;
+    sqlite3_reset(insert);
+    int parameter = 1;
+    for (size_t column = 0; column < kColumnCount; ++column, ++parameter) {
+      const std::string_view value = row.fields[column];
+      if (column == kLineColumn) {
+        int64_t line = 0;
+        wholeNumber(value, &line);
+        sqlite3_bind_int64(insert, parameter, line);
+      } else if (real_[column]) {
+        // The record's figures are always numbers; strtod needs a terminated copy.
+        sqlite3_bind_double(insert, parameter, std::strtod(std::string(value).c_str(), nullptr));
+      } else {
+        bindText(insert, parameter, value);
+      }
+      if (column == ageNowColumn_) {
+        int64_t age = 0;
+        ++parameter;
+        if (wholeNumber(value, &age)) {
+          sqlite3_bind_int64(insert, parameter, age);
+        } else {
+          sqlite3_bind_null(insert, parameter);
+        }
+      }
+    }
+    if (Status done = step(insert); !done.ok()) return done;
+    *added = sqlite3_changes(db_) > 0;
+    newRecords_ += *added ? 1 : 0;
+    return Status();
+  }
+
+  Status addFault(const SkippedLines& lines) override {
+    sqlite3_reset(insertFault_);
+    sqlite3_bind_int64(insertFault_, 1, fileId_);
+    sqlite3_bind_int64(insertFault_, 2, static_cast<int64_t>(lines.firstLine));
+    sqlite3_bind_int64(insertFault_, 3, static_cast<int64_t>(lines.lastLine));
+    bindText(insertFault_, 4, lines.message);
+    return step(insertFault_);
+  }
+
+  Status endFile(uint64_t size, uint64_t records, uint64_t faults) override {
+    sqlite3_reset(updateFile_);
+    sqlite3_bind_int64(updateFile_, 1, static_cast<int64_t>(size));
+    sqlite3_bind_int64(updateFile_, 2, static_cast<int64_t>(records));
+    sqlite3_bind_int64(updateFile_, 3, static_cast<int64_t>(newRecords_));
+    sqlite3_bind_int64(updateFile_, 4, static_cast<int64_t>(faults));
+    sqlite3_bind_int64(updateFile_, 5, fileId_);
+    return step(updateFile_);
+  }
+
+  Status commit() override {
+    if (Status done = run("COMMIT"); !done.ok()) return done;
+    committed_ = true;
+    return Status();
+  }
+
+ private:
+  Status failed() const {
+    return Status::error(db_ == nullptr ? "out of memory" : sqlite3_errmsg(db_));
+  }
+  Status run(const std::string& sql) {
+    return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK ? Status()
+                                                                                  : failed();
+  }
+  Status intOf(const char* sql, int* value) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK) return failed();
+    const int stepped = sqlite3_step(statement);
+    if (stepped == SQLITE_ROW) *value = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+    return stepped == SQLITE_ROW ? Status() : failed();
+  }
+  Status prepare(const std::string& sql, sqlite3_stmt** statement) {
+    return sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, statement,
+                              nullptr) == SQLITE_OK
+               ? Status()
+               : failed();
+  }
+  Status prepareAll() {
+    std::string names;
+    std::string parameters;
+    for (size_t column = 0; column < kColumnCount; ++column) {
+      real_[column] = std::string_view(columnType(column)) == "REAL";
+      names += (column == 0 ? "" : ", ") + std::string(kColumnNames[column]);
+      parameters += column == 0 ? "?" : ", ?";
+      if (kColumnNames[column] == kAgeNowText) {
+        ageNowColumn_ = column;
+        names += ", ageNow";
+        parameters += ", ?";
+      }
+    }
+    Status prepared =
+        prepare("INSERT OR IGNORE INTO records (" + names + ") VALUES (" + parameters + ")",
+                &insertRecord_);
+    if (prepared.ok()) {
+      prepared = prepare("INSERT INTO files (path, exportedAt) VALUES (?, ?)", &insertFile_);
+    }
+    if (prepared.ok()) {
+      prepared = prepare(
+          "INSERT INTO faults (fileId, firstLine, lastLine, message) "
+          "VALUES (?, ?, ?, ?)",
+          &insertFault_);
+    }
+    if (prepared.ok()) {
+      prepared = prepare(
+          "UPDATE files SET size = ?, records = ?, newRecords = ?, faults = ? WHERE fileId = ?",
+          &updateFile_);
+    }
+    return prepared;
+  }
+  void bindText(sqlite3_stmt* statement, int parameter, std::string_view text) {
+    sqlite3_bind_text64(statement, parameter, text.data(), text.size(), SQLITE_TRANSIENT,
+                        SQLITE_UTF8);
+  }
+  Status step(sqlite3_stmt* statement) {
+    return sqlite3_step(statement) == SQLITE_DONE ? Status() : failed();
+  }
+
+  sqlite3* db_ = nullptr;
+  sqlite3_stmt* insertRecord_ = nullptr;
+  sqlite3_stmt* insertFile_ = nullptr;
+  sqlite3_stmt* insertFault_ = nullptr;
+  sqlite3_stmt* updateFile_ = nullptr;
+  bool real_[kColumnCount] = {};
+  size_t ageNowColumn_ = kColumnCount;
+  int64_t fileId_ = 0;
+  uint64_t newRecords_ = 0;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+bool RecordDatabase::available() { return true; }
+
+Status RecordDatabase::open(const std::string& path, std::unique_ptr<RecordDatabase>* database) {
+  auto opened = std::make_unique<SqliteDatabase>();
+  if (Status status = opened->open(path); !status.ok()) return status;
+  *database = std::move(opened);
+  return Status();
+}
+#else
+bool RecordDatabase::available() { return false; }
+
+Status RecordDatabase::open(const std::string&, std::unique_ptr<RecordDatabase>*) {
+  return Status::error(
+      "this build of survey-export has no SQLite: --format sqlite is not available");
+}
+#endif
+
+}  // namespace survey

@@ -1,0 +1,155 @@
+// The built program writing files: --output replaced whole or not at all, and a database that a
+// failed or killed run leaves as it was.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "export/sample_records.h"
+
+#ifdef SURVEY_HAVE_SQLITE
+#include <sqlite3.h>
+#endif
+
+namespace survey::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class OutputProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("survey-output-test-" + std::to_string(std::random_device()()));
+    fs::create_directories(dir_);
+    std::string many;
+    for (int i = 0; i < 200; ++i)
+      many += recordOf(trickyAnswers(), LocalTime{1, 0, 126, 0, i % 60});
+    write("datas.dat", recordOf(trickyAnswers()));
+    write("many.dat", many);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void write(const std::string& name, const std::string& content) {
+    std::ofstream(dir_ / name, std::ios::binary) << content;
+  }
+  std::string read(const std::string& name) {
+    std::ostringstream content;
+    content << std::ifstream(dir_ / name, std::ios::binary).rdbuf();
+    return content.str();
+  }
+  int run(const std::string& args) {
+    std::string command = "cd '" + dir_.string() + "' && setsid '" SURVEY_EXPORT_EXE "' " + args +
+                          " >out 2>err </dev/null; echo $? >status";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return std::stoi(read("status"));
+  }
+  // The names in the folder, sorted, but for the run's own out, err and status.
+  std::string names() {
+    std::set<std::string> found;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      const std::string name = entry.path().filename().string();
+      if (name != "out" && name != "err" && name != "status") found.insert(name);
+    }
+    std::string joined;
+    for (const std::string& name : found) joined += name + " ";
+    return joined;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(OutputProgram, WritesTheFileWholeOrLeavesTheOldOne) {
+  ASSERT_EQ(run("datas.dat"), 0);
+  const std::string csv = read("out");
+  ASSERT_EQ(run("--output records.csv datas.dat"), 0);
+  EXPECT_EQ(read("records.csv"), csv);
+  EXPECT_EQ(read("out"), "");
+  EXPECT_EQ(run("--output records.csv many.dat missing.dat"), 2);
+  EXPECT_EQ(read("records.csv"), csv);
+  EXPECT_EQ(names(), "datas.dat many.dat records.csv ");
+}
+
+#ifdef SURVEY_HAVE_SQLITE
+// The records table, rows in recordId order, opened for writing so that a journal left by a
+// killed run is rolled back as any later user of the database would.
+std::string recordsOf(const fs::path& database) {
+  sqlite3* db = nullptr;
+  std::string rows;
+  sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, "SELECT recordId, file, line FROM records ORDER BY recordId", -1,
+                         &statement, nullptr) != SQLITE_OK) {
+    rows = std::string("bad query: ") + sqlite3_errmsg(db);
+  }
+  while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+    for (int column = 0; column < 3; ++column) {
+      rows += reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+      rows += column < 2 ? "|" : "\n";
+    }
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return rows;
+}
+
+TEST_F(OutputProgram, ADatabaseThatAFailedRunMadeIsRemoved) {
+  fs::create_directory(dir_ / "folder");
+  EXPECT_EQ(run("--format sqlite --output new.db datas.dat folder"), 2);
+  EXPECT_EQ(names(), "datas.dat folder many.dat ");
+}
+
+TEST_F(OutputProgram, ARunKilledMidWriteLeavesTheDatabaseAsItWas) {
+  ASSERT_EQ(run("--format sqlite --output kept.db datas.dat"), 0);
+  const std::string before = recordsOf(dir_ / "kept.db");
+  ASSERT_NE(before, "");
+
+  // The records come through a pipe that is held open, so the run is mid-write when killed.
+  ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    setsid();
+    const int in = open((dir_ / "pipe").c_str(), O_RDONLY);
+    dup2(in, 0);
+    const int out = open("/dev/null", O_WRONLY);
+    dup2(out, 1);
+    dup2(out, 2);
+    const std::string database = (dir_ / "kept.db").string();
+    execl(SURVEY_EXPORT_EXE, SURVEY_EXPORT_EXE, "--format=sqlite", "--output", database.c_str(),
+          "-", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_GT(child, 0);
+  const int pipe = open((dir_ / "pipe").c_str(), O_WRONLY);
+  const std::string many = read("many.dat");
+  ASSERT_EQ(::write(pipe, many.data(), many.size()), static_cast<ssize_t>(many.size()));
+  // The run has begun to change the database once its rollback journal is there.
+  for (int tries = 0; tries < 1000 && !fs::exists(dir_ / "kept.db-journal"); ++tries) {
+    usleep(10000);
+  }
+  EXPECT_TRUE(fs::exists(dir_ / "kept.db-journal"));
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(pipe);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(recordsOf(dir_ / "kept.db"), before);
+  // SQLite's own journal may be left by the kill; the next run takes it over and ends it.
+  EXPECT_EQ(run("--format sqlite --output kept.db datas.dat"), 0);
+  EXPECT_EQ(read("err"), "survey-export: datas.dat: 0 records new to kept.db, 1 already there\n");
+  EXPECT_EQ(recordsOf(dir_ / "kept.db"), before);
+  EXPECT_EQ(names(), "datas.dat kept.db many.dat pipe ");
+}
+#endif
+
+}  // namespace
+}  // namespace survey::testing
