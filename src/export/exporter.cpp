@@ -15,8 +15,8 @@
 #include "export/codebook.h"
 #include "export/export_reports.h"
 #include "export/fault_list.h"
-#include "export/quality_check.h"
 #include "export/output_file.h"
+#include "export/quality_check.h"
 #include "export/record_database.h"
 #include "export/row_writers.h"
 #include "export/stats_file.h"
@@ -426,8 +426,9 @@ int writeCodebook(Env& env, const ExportOptions& options) {
 int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<std::string>& paths,
                      CodePage* codePage, FaultList* faults) {
   std::string unused;
+  FileFacts facts;
   const bool existed =
-      !env.files().readBounded(options.output, 0, &unused).is(Status::Kind::kMissing);
+      !env.files().readBounded(options.output, 0, &unused, &facts).is(Status::Kind::kMissing);
   int status = 2;
   {
     std::unique_ptr<RecordDatabase> database;

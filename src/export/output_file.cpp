@@ -18,7 +18,8 @@ Status OutputFile::create(FileSystem& files, const std::string& target,
   if (!created.ok()) {
     // A killed run's leftover: only this program writes by that name.
     std::string leftover;
-    if (!files.readBounded(partial, 0, &leftover).ok() || !files.remove(partial).ok()) {
+    FileFacts facts;
+    if (!files.readBounded(partial, 0, &leftover, &facts).ok() || !files.remove(partial).ok()) {
       return created;
     }
     if (created = files.createExclusive(partial, &opened); !created.ok()) return created;
