@@ -1,7 +1,7 @@
 // Listing an arbitrary record file, read in pieces of any size: every line of the file is
-// shown, in order, with a carriage return before a line end dropped and control characters
-// but tab in caret notation; no other control character reaches the console; one empty line
-// closes the listing.
+// shown, in order, with a carriage return before a line end dropped, control characters but
+// tab in caret notation and C1 controls as "<U+009B>"; no other control character reaches the
+// console; one empty line closes the listing.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,9 +22,15 @@ std::vector<std::string> expectedLines(std::string_view file) {
     file.remove_prefix(end == std::string_view::npos ? file.size() : end + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::string shown;
-    for (char c : line) {
+    for (size_t at = 0; at < line.size(); ++at) {
+      const char c = line[at];
       unsigned char byte = static_cast<unsigned char>(c);
-      if (byte == 0x7f) {
+      unsigned char after = at + 1 < line.size() ? static_cast<unsigned char>(line[at + 1]) : 0;
+      if (byte == 0xc2 && after >= 0x80 && after < 0xa0) {
+        static const char kHex[] = "0123456789ABCDEF";
+        shown += std::string("<U+00") + kHex[after >> 4] + kHex[after & 0xf] + '>';
+        ++at;
+      } else if (byte == 0x7f) {
         shown += "^?";
       } else if (byte < 0x20 && byte != '\t') {
         shown += '^';
@@ -64,9 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     stream.flushAll();
   }
   const std::string& shown = env.fakeOutput().text;
-  for (char c : shown) {
-    unsigned char byte = static_cast<unsigned char>(c);
+  for (size_t at = 0; at < shown.size(); ++at) {
+    unsigned char byte = static_cast<unsigned char>(shown[at]);
     FUZZ_CHECK(byte >= 0x20 ? byte != 0x7f : byte == '\t' || byte == '\n', "a control byte shown");
+    FUZZ_CHECK(byte != 0xc2 || at + 1 == shown.size() ||
+                   static_cast<unsigned char>(shown[at + 1]) >= 0xa0 ||
+                   static_cast<unsigned char>(shown[at + 1]) < 0x80,
+               "a C1 control shown");
   }
   std::string expected;
   for (const std::string& line : expectedLines(feed.bytes)) expected += line + "\n";

@@ -37,8 +37,11 @@ std::string printableExcerpt(std::string_view text) {
     if (isControl(c)) {
       excerpt.push_back('^');
       excerpt.push_back(caretLetter(c));
-    } else if (length == 0 || (c == 0xc2 && static_cast<unsigned char>(text[at + 1]) < 0xa0)) {
-      excerpt.push_back('?');  // not UTF-8, or a control character of the U+0080 block
+    } else if (length == 0) {
+      excerpt.push_back('?');  // not UTF-8
+    } else if (isC1ControlAt(text, at)) {
+      char shown[8];
+      excerpt.append(shown, writeC1Notation(static_cast<unsigned char>(text[at + 1]), shown));
     } else {
       excerpt.append(text.substr(at, length));
     }

@@ -27,7 +27,7 @@ class Notices {
 
 // A short excerpt of typed text for a notice, at most 32 bytes of it and never half a UTF-8
 // character, followed by "..." when cut. UTF-8 characters stay as they are; control characters
-// show in caret notation ("^["); bytes that are not UTF-8 show as "?".
+// show in caret notation ("^["), C1 controls as "<U+009B>"; bytes that are not UTF-8 show as "?".
 std::string printableExcerpt(std::string_view text);
 
 // The same for words separated by single blanks, cut between two words (" ...") where it can.

@@ -122,8 +122,7 @@ bool readWordAnswer(Console& console, std::string_view promptName, std::string* 
     notice(console, kWordCut,
            {{"prompt", prompt}, {"limit", std::to_string(InputReader::kWordLimit)}});
   }
-  if (std::any_of(word->begin(), word->end(),
-                  [](char c) { return isControl(static_cast<unsigned char>(c)); })) {
+  if (holdsControlCharacters(*word)) {
     notice(console, kControlCharacters, {{"prompt", prompt}, {"answer", printableExcerpt(*word)}});
   }
   announceLeftovers(console, "", kAnswerHead,

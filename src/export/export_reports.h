@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "console/characters.h"
 #include "export/record_parser.h"
 
 namespace survey {
@@ -68,7 +69,8 @@ class ExportReports {
     std::string summary;
   };
   FileTally& file() { return files_.back(); }
-  void report(const std::string& text) { write(program_ + ": " + text + "\n"); }
+  // Control characters, of a file name say, are shown in caret notation.
+  void report(const std::string& text) { write(program_ + ": " + shownOnOneLine(text) + "\n"); }
 
   std::string program_;
   std::vector<FileTally> files_;

@@ -2,9 +2,11 @@
 #include "export/exporter.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
+#include "console/characters.h"
 #include "console/program_info.h"
 #include "export/codebook.h"
 #include "export/export_reports.h"
@@ -19,6 +21,9 @@ namespace {
 
 constexpr const char* kProgram = "survey-export";
 constexpr const char* kStandardInputName = "(standard input)";
+// The notice of a wait for a program that is writing the file, as the survey program words it.
+constexpr const char* kBusy = " is busy (";
+constexpr const char* kWaiting = "); waiting for it";
 
 constexpr const char kHelp[] =
     "Usage: survey-export [OPTION]... [FILE]...\n"
@@ -52,13 +57,13 @@ constexpr const char kHelp[] =
     "Exit status: 0 if every record was exported, 1 if anything was skipped,\n"
     "2 if a file could not be read, output failed or the arguments were wrong.\n";
 
-// Standard input as a file; the console input does not tell an error from the end.
+// Standard input as a file: a read that gives nothing is its end or its error.
 class StandardInputFile : public SequentialFile {
  public:
   explicit StandardInputFile(ConsoleInput& input) : input_(input) {}
   Status read(char* buffer, size_t capacity, size_t* count) override {
     *count = input_.read(buffer, capacity);
-    return Status();
+    return *count == 0 ? input_.readError() : Status();
   }
 
  private:
@@ -72,6 +77,33 @@ struct ExportOptions {
   bool codebook = false;
   std::string encoding;
 };
+
+// Rows as a terminal can show them without taking them for commands: control characters in
+// caret notation, each row's line end (CR LF or LF) kept.
+std::string shownAtTerminal(std::string_view rows) {
+  std::string shown;
+  while (!rows.empty()) {
+    const size_t end = rows.find('\n');
+    std::string_view line = rows.substr(0, end);
+    rows.remove_prefix(end == std::string_view::npos ? rows.size() : end + 1);
+    const bool crlf = end != std::string_view::npos && !line.empty() && line.back() == '\r';
+    if (crlf) line.remove_suffix(1);
+    appendCaretNotation(line, &shown);
+    if (crlf) shown.push_back('\r');
+    if (end != std::string_view::npos) shown.push_back('\n');
+  }
+  return shown;
+}
+
+// Whether `page` reads every ASCII byte as that character. Record files need it: their fixed
+// texts and line ends are ASCII, and only answers are read in the code page. EBCDIC, UTF-16
+// and UTF-32 fail it.
+bool keepsAscii(CodePage& page) {
+  std::string ascii(0x80, '\0');
+  for (size_t byte = 0; byte < ascii.size(); ++byte) ascii[byte] = static_cast<char>(byte);
+  std::string converted;
+  return page.toUtf8(ascii, &converted) && converted == ascii;
+}
 
 // Reports written to standard error as they come.
 class ErrorReports : public ExportReports {
@@ -91,7 +123,11 @@ class ErrorReports : public ExportReports {
 class Exporter : public RecordSink {
  public:
   Exporter(Env& env, const ExportOptions& options, CodePage* codePage)
-      : env_(env), options_(options), codePage_(codePage), reports_(env.errors()) {}
+      : env_(env),
+        options_(options),
+        codePage_(codePage),
+        reports_(env.errors()),
+        atTerminal_(env.terminal().outputIsTerminal()) {}
 
   // A block at a time, from the file or, for "-", standard input. The CSV header goes out with
   // the first file that opens.
@@ -100,7 +136,8 @@ class Exporter : public RecordSink {
     std::unique_ptr<SequentialFile> file;
     if (path == "-") {
       file = std::make_unique<StandardInputFile>(env_.input());
-    } else if (Status opened = env_.files().openForReading(path, &file); !opened.ok()) {
+    } else if (Status opened = env_.files().openForReading(path, waitingNotice(), &file);
+               !opened.ok()) {
       return fail(opened);
     }
     if (options_.csv && !headerWritten_) {
@@ -178,6 +215,10 @@ class Exporter : public RecordSink {
   // Rows go out in writes this large: few system calls, from a block that stays in the cache.
   static constexpr size_t kBlockSize = 128 * 1024;
 
+  // A wait for a program that is writing the file, told once it has lasted a second.
+  std::function<void(const Status&)> waitingNotice() {
+    return [this](const Status& busy) { report(name_ + kBusy + busy.reason() + kWaiting); };
+  }
   void takePending() {
     if (hasPending_) reports_.exported(!fingerprints_.insert(pending_));
     hasPending_ = false;
@@ -187,14 +228,15 @@ class Exporter : public RecordSink {
     status_ = 2;
   }
   void report(const std::string& text) {
-    env_.errors().write(std::string(kProgram) + ": " + text + "\n");
+    env_.errors().write(std::string(kProgram) + ": " + shownOnOneLine(text) + "\n");
   }
   void flush() {
     write(std::string_view(block_.data(), used_));
     used_ = 0;
   }
   void write(std::string_view bytes) {
-    if (written_.ok() && !bytes.empty()) written_ = env_.output().write(bytes);
+    if (!written_.ok() || bytes.empty()) return;
+    written_ = env_.output().write(atTerminal_ ? shownAtTerminal(bytes) : bytes);
   }
 
   Env& env_;
@@ -210,10 +252,11 @@ class Exporter : public RecordSink {
   bool headerWritten_ = false;
   Status written_;
   int status_ = 0;
+  const bool atTerminal_;  // rows are shown safely rather than written raw
 };
 
 int usageError(Env& env, const std::string& message) {
-  env.errors().write(std::string(kProgram) + ": " + message + "\nTry '" + kProgram +
+  env.errors().write(std::string(kProgram) + ": " + shownOnOneLine(message) + "\nTry '" + kProgram +
                      " --help' for more information.\n");
   return 2;
 }
@@ -283,6 +326,11 @@ int runExport(Env& env, const std::vector<std::string>& args) {
   std::unique_ptr<CodePage> codePage;
   if (!options.encoding.empty() && (codePage = openCodePage(options.encoding)) == nullptr) {
     return usageError(env, "unknown encoding '" + options.encoding + "'");
+  }
+  if (codePage != nullptr && !keepsAscii(*codePage)) {
+    return usageError(env, "encoding '" + options.encoding + "' does not read ASCII as ASCII " +
+                               "(as EBCDIC, UTF-16 and UTF-32 do not); record files are ASCII " +
+                               "with answers in a legacy code page such as cp850");
   }
   if (paths.empty()) paths.emplace_back(kRecordFileName);
 

@@ -25,6 +25,14 @@ struct ByteClasses {
 };
 inline constexpr ByteClasses kByteClasses;
 
+// Whether no byte of `text` is one that CSV or JSON may quote or escape.
+inline bool isPlainText(std::string_view text) {
+  for (char c : text) {
+    if (kByteClasses[c] & kNotPlain) return false;
+  }
+  return true;
+}
+
 // A whole number as std::to_string writes a non-negative one: digits, no leading zero.
 bool parseWhole(std::string_view text, int* value);
 

@@ -147,9 +147,9 @@ inline Fault expectText(const char** at, const char* end, FixedText text) {
     }
     std::string_view value(at, static_cast<size_t>(fieldEnd - at));
     const bool ascii = !(classes & kNotAscii);
+    field.plain = !(classes & kNotPlain);
     fault = kind == FieldKind::kWord && !shownBefore ? takeWord(step->field, value, ascii)
                                                      : takeField(step->field, value, ascii);
-    field.plain = !(classes & kNotPlain);
     if (fault != Fault::kNone) return fault;
     // The tail's first byte ended the field and is compared already; the time line's is not.
     at = fieldEnd + (kind != FieldKind::kTimeLine);
@@ -288,6 +288,8 @@ inline Fault RecordParser::takeWord(size_t field, std::string_view value, bool a
     text.kept.clear();
     if (codePage_->toUtf8(value, &text.kept)) {
       text.text = text.kept;
+      // Quoting and escaping go by the text written, not by the bytes it was read from.
+      text.plain = isPlainText(text.kept);
       converted_ = true;
       fault = Fault::kNone;
     }

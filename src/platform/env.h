@@ -41,6 +41,8 @@ class ConsoleInput {
   virtual ~ConsoleInput() = default;
   // Blocks until some input is there; returns the byte count, 0 at end of input or on error.
   virtual size_t read(char* buffer, size_t capacity) = 0;
+  // After a read that gave 0: the error it met, or success at the end of input.
+  virtual Status readError() { return Status(); }
 };
 
 // A byte sink: standard output (both output paths end here) or standard error.
@@ -153,8 +155,11 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // Opens an existing regular file for reading up to the size it had when it opened (taken
   // under the shared kBytes lock), so a record being appended is never half in what it reads.
-  // Anything else (missing, a directory) fails. Reading never writes.
-  virtual Status openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file);
+  // Anything else (missing, a directory) fails. Reading never writes. A wait for the file or
+  // its lock is told to `waiting` as openSnapshot tells it.
+  virtual Status openForReading(const std::string& path,
+                                const std::function<void(const Status& busy)>& waiting,
+                                std::unique_ptr<SequentialFile>* file);
 
   // The steps the record store is built from. Paths are UTF-8.
   // Opens `path`, following links: for reading a regular file, or for appending (also to a

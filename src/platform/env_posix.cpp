@@ -37,9 +37,16 @@ class FdInput : public ConsoleInput {
     for (;;) {
       ssize_t got = ::read(STDIN_FILENO, buffer, capacity);
       if (got >= 0) return static_cast<size_t>(got);
-      if (errno != EINTR) return 0;
+      if (errno != EINTR) {
+        error_ = errnoStatus(errno);
+        return 0;
+      }
     }
   }
+  Status readError() override { return error_; }
+
+ private:
+  Status error_;
 };
 
 class FdOutput : public ConsoleOutput {

@@ -60,8 +60,11 @@ class StandardInput : public ConsoleInput {
     if (!console_) {
       DWORD got = 0;
       DWORD chunk = static_cast<DWORD>(std::min<size_t>(capacity, 1u << 16));
-      // A closed pipe or a failed read ends the input.
-      return ReadFile(handle_, buffer, chunk, &got, nullptr) ? got : 0;
+      if (ReadFile(handle_, buffer, chunk, &got, nullptr)) return got;
+      // A closed pipe is the end of the input; any other failure ends it with an error.
+      const DWORD failure = GetLastError();
+      if (failure != ERROR_BROKEN_PIPE && failure != ERROR_HANDLE_EOF) error_ = lastErrorStatus();
+      return 0;
     }
     while (taken_ == text_.size()) {
       text_.clear();
@@ -73,6 +76,7 @@ class StandardInput : public ConsoleInput {
     taken_ += count;
     return count;
   }
+  Status readError() override { return error_; }
 
  private:
   // One console read into `text_`; false at the end of input.
@@ -94,6 +98,7 @@ class StandardInput : public ConsoleInput {
   TypedText typed_;
   std::string text_;  // typed text converted, not yet taken
   size_t taken_ = 0;
+  Status error_;
 };
 
 // The characters of the bytes 0x80 to 0xFF in the console's output code page, U+FFFD where a

@@ -74,9 +74,11 @@ Status openSnapshot(FileSystem& files, const std::string& path,
   return Status();
 }
 
-Status FileSystem::openForReading(const std::string& path, std::unique_ptr<SequentialFile>* file) {
+Status FileSystem::openForReading(const std::string& path,
+                                  const std::function<void(const Status& busy)>& waiting,
+                                  std::unique_ptr<SequentialFile>* file) {
   std::unique_ptr<RandomAccessFile> snapshot;
-  Status status = openSnapshot(*this, path, nullptr, &snapshot);
+  Status status = openSnapshot(*this, path, waiting, &snapshot);
   if (status.ok()) *file = std::make_unique<SequentialSnapshot>(std::move(snapshot));
   return status;
 }

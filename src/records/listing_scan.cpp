@@ -17,6 +17,13 @@ inline bool carriageReturnBeforeLineEnd(const char* data, size_t at, size_t size
   return data[at] == '\r' && at + 1 < size && data[at + 1] == '\n';
 }
 
+// True when the byte at `at` is a lead byte 0xC2 that begins no C1 control: a byte follows
+// within `size`, and it is not one of 0x80 to 0x9F. Such a byte shows as itself.
+inline bool leadOfNoControl(const char* data, size_t at, size_t size) {
+  return static_cast<unsigned char>(data[at]) == kC1Lead && at + 1 < size &&
+         !isC1Second(static_cast<unsigned char>(data[at + 1]));
+}
+
 size_t findPlain(const char* data, size_t begin, size_t size) {
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
   size_t i = begin;
@@ -25,7 +32,8 @@ size_t findPlain(const char* data, size_t begin, size_t size) {
     unsigned char any = 0;
     for (int j = 0; j < 64; ++j) {
       unsigned char c = bytes[i + j];
-      any |= static_cast<unsigned char>(((c < 0x20) & (c != '\n') & (c != '\t')) | (c == 0x7f));
+      any |= static_cast<unsigned char>(((c < 0x20) & (c != '\n') & (c != '\t')) | (c == 0x7f) |
+                                        (c == kC1Lead));
     }
     if (any != 0) break;
   }
@@ -39,17 +47,20 @@ size_t findPlain(const char* data, size_t begin, size_t size) {
 
 // Each byte is classified by two table lookups, one per nibble; the AND of the two is
 // nonzero exactly for the bytes that need attention. Value 1: high nibble 0 (all but tab and
-// line feed), value 2: high nibble 1, value 4: high nibble 7 (only DEL).
+// line feed), value 2: high nibble 1, value 4: high nibble 7 (only DEL), value 8: high nibble
+// C (only the lead byte 0xC2 of C1 controls).
+// clang-format off
 alignas(32) constexpr unsigned char kLowNibbleClass[32] = {
-    3, 3, 3, 3, 3, 3, 3, 3, 3, 2, 2, 3, 3, 3, 3, 7, 3, 3, 3, 3, 3, 3, 3, 3, 3, 2, 2, 3, 3, 3, 3, 7};
+    3, 3, 11, 3, 3, 3, 3, 3, 3, 2, 2, 3, 3, 3, 3, 7, 3, 3, 11, 3, 3, 3, 3, 3, 3, 2, 2, 3, 3, 3, 3, 7};
+// clang-format on
 alignas(32) constexpr unsigned char kHighNibbleClass[32] = {
-    1, 2, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0};
+    1, 2, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 8, 0, 0, 0, 1, 2, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 8, 0, 0, 0};
 
 __attribute__((target("avx2"))) inline __m256i classify(__m256i bytes, __m256i lowTable,
                                                         __m256i highTable) {
   const __m256i nibble = _mm256_set1_epi8(0x0f);
-  // Bytes from 0x80 have their top bit set, which makes the low lookup give 0.
-  __m256i low = _mm256_shuffle_epi8(lowTable, bytes);
+  // The low lookup gives 0 for a byte with its top bit set, so that bit is cleared first.
+  __m256i low = _mm256_shuffle_epi8(lowTable, _mm256_and_si256(bytes, nibble));
   __m256i high =
       _mm256_shuffle_epi8(highTable, _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble));
   return _mm256_and_si256(low, high);
@@ -116,17 +127,21 @@ __attribute__((target("avx2"))) size_t copyAvx2(const char* data, size_t size, c
     size_t clean = static_cast<size_t>(__builtin_ctz(mask));
     in += clean;
     to += clean;
-    if (!carriageReturnBeforeLineEnd(data, in, size)) {
+    if (leadOfNoControl(data, in, size)) {
+      ++in;  // stored already with its window
+      ++to;
+    } else if (carriageReturnBeforeLineEnd(data, in, size)) {
+      ++in;  // the carriage return is dropped
+    } else {
       stopped = true;
       break;
     }
-    ++in;  // the carriage return is dropped
   }
   _mm256_zeroupper();
   if (!stopped) {
     for (; in < size; ++in) {
       if (needsAttention(static_cast<unsigned char>(data[in])) &&
-          !carriageReturnBeforeLineEnd(data, in, size)) {
+          !carriageReturnBeforeLineEnd(data, in, size) && !leadOfNoControl(data, in, size)) {
         break;
       }
       if (data[in] != '\r') out[to++] = data[in];
@@ -169,7 +184,12 @@ size_t copyShownTextPlain(const char* data, size_t size, char* out, size_t* writ
     std::memcpy(out + to, data + in, clean);
     in += clean;
     to += clean;
-    if (in == size || !carriageReturnBeforeLineEnd(data, in, size)) break;
+    if (in == size) break;
+    if (leadOfNoControl(data, in, size)) {
+      out[to++] = data[in];
+    } else if (!carriageReturnBeforeLineEnd(data, in, size)) {
+      break;
+    }
     ++in;
   }
   *written = to;

@@ -39,6 +39,15 @@ size_t ListingFilter::filterInto(std::string_view bytes, char* out) {
     carriageReturnPending_ = false;
     if (bytes[0] != '\n') next = writeCaret('\r', next);
   }
+  if (leadPending_ && !bytes.empty()) {
+    leadPending_ = false;
+    atLineStart_ = false;
+    if (isC1Second(static_cast<unsigned char>(bytes[0]))) {
+      next = writeC1Notation(static_cast<unsigned char>(bytes[i++]), next);
+    } else {
+      *next++ = static_cast<char>(kC1Lead);
+    }
+  }
   while (i < bytes.size()) {
     size_t written = 0;
     size_t taken = copyShownText(bytes.data() + i, bytes.size() - i, next, &written);
@@ -48,7 +57,14 @@ size_t ListingFilter::filterInto(std::string_view bytes, char* out) {
     if (i == bytes.size()) break;
     unsigned char c = static_cast<unsigned char>(bytes[i++]);
     atLineStart_ = false;
-    if (c != '\r') {
+    if (c == kC1Lead) {
+      // The copy stops at a lead byte only when it begins a C1 control or ends the piece.
+      if (i == bytes.size()) {
+        leadPending_ = true;
+      } else {
+        next = writeC1Notation(static_cast<unsigned char>(bytes[i++]), next);
+      }
+    } else if (c != '\r') {
       next = writeCaret(c, next);
     } else if (i == bytes.size()) {
       carriageReturnPending_ = true;  // the next piece tells whether a line end follows
@@ -61,12 +77,14 @@ size_t ListingFilter::filterInto(std::string_view bytes, char* out) {
 
 std::string_view ListingFilter::filter(std::string_view bytes) {
   if (bytes.empty()) return bytes;
-  size_t clean = carriageReturnPending_ ? 0 : findAttentionByte(bytes.data(), bytes.size());
+  size_t clean =
+      carriageReturnPending_ || leadPending_ ? 0 : findAttentionByte(bytes.data(), bytes.size());
   if (clean == bytes.size()) {
     atLineStart_ = bytes.back() == '\n';
     return bytes;
   }
-  char* shown = buffer(2 * bytes.size() + 2);
+  // Two bytes of a C1 control show as eight, and a lead byte from the piece before adds one.
+  char* shown = buffer(4 * bytes.size() + 8);
   std::memcpy(shown, bytes.data(), clean);
   if (clean > 0) atLineStart_ = bytes[clean - 1] == '\n';
   return std::string_view(shown, clean + filterInto(bytes.substr(clean), shown + clean));
@@ -74,6 +92,10 @@ std::string_view ListingFilter::filter(std::string_view bytes) {
 
 void ListingFilter::finish(std::string* out) {
   carriageReturnPending_ = false;  // a carriage return at the very end closes the last line
+  if (leadPending_) {
+    out->push_back(static_cast<char>(kC1Lead));  // a lead byte at the very end is just a byte
+    leadPending_ = false;
+  }
   if (!atLineStart_) out->push_back('\n');
   out->push_back('\n');
   atLineStart_ = true;

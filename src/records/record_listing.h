@@ -12,7 +12,8 @@
 namespace survey {
 
 // Turns file bytes into safe console lines: a carriage return before a line end is dropped,
-// control characters other than tab show in caret notation ("^[", "^?"), bytes from 0x80 pass.
+// control characters other than tab show in caret notation ("^[", "^?"), C1 controls (bytes
+// C2 80 to C2 9F) as "<U+009B>" and the like; other bytes from 0x80 pass.
 // Filter the file in pieces of any size, then finish.
 class ListingFilter {
  public:
@@ -23,14 +24,15 @@ class ListingFilter {
   void finish(std::string* out);
 
  private:
-  // Writes the shown form of `bytes` to `out`, which has room for twice their size; returns
-  // the count written.
+  // Writes the shown form of `bytes` to `out`, which has room for four times their size and 8
+  // bytes; returns the count written.
   size_t filterInto(std::string_view bytes, char* out);
   char* buffer(size_t size);
 
   std::unique_ptr<char[]> buffer_;
   size_t bufferSize_ = 0;
   bool carriageReturnPending_ = false;
+  bool leadPending_ = false;  // the piece before ended with a C1 control's lead byte
   bool atLineStart_ = true;
 };
 

@@ -71,6 +71,9 @@ TEST(Prompts, NameWhatAnAnswerLeavesForTheNextPrompts) {
       {Kind::kWord, "Lon\x1b[Ddon\n", false, 1,
        "survey: p: the answer \"Lon^[[Ddon\" holds control characters (arrow keys typed at a "
        "prompt put them there); it is stored as typed and shown in caret notation\n"},
+      {Kind::kWord, "Lon\xc2\x9bKdon\n", false, 1,
+       "survey: p: the answer \"Lon<U+009B>Kdon\" holds control characters (arrow keys typed at "
+       "a prompt put them there); it is stored as typed and shown in caret notation\n"},
   };
   for (const PromptCase& c : cases) EXPECT_EQ(noticesOf(c), c.notices) << c.keys;
 }

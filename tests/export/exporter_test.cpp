@@ -186,7 +186,8 @@ class FailingReadsEnv : public FakeEnv, public MemoryFileSystem {
   FailingReadsEnv(std::string content, size_t failAt)
       : FakeEnv(""), content_(std::move(content)), failAt_(failAt) {}
   FileSystem& files() override { return *this; }
-  Status openForReading(const std::string&, std::unique_ptr<SequentialFile>* file) override {
+  Status openForReading(const std::string&, const std::function<void(const Status&)>&,
+                        std::unique_ptr<SequentialFile>* file) override {
     class FailingFile : public SequentialFile {
      public:
       explicit FailingFile(const FailingReadsEnv& env) : env_(env) {}

@@ -9,7 +9,9 @@
 
 #include "console/number_format.h"
 #include "export/read_whole.h"
+#include "export/row_text.h"
 #include "export/sample_records.h"
+#include "platform/code_page.h"
 #include "records/record_layout.h"
 
 namespace survey::testing {
@@ -352,6 +354,55 @@ TEST(RecordParser, ReadsTheSameWhateverTheBlockSize) {
       EXPECT_EQ(result.reports, whole.reports);
     }
   }
+}
+
+// Reads the bytes from 0xFC as characters that CSV quotes or JSON escapes, as a code page
+// unlike ASCII might; the other bytes as Latin-1.
+class QuotingCodePage : public CodePage {
+ public:
+  bool toUtf8(std::string_view bytes, std::string* out) override {
+    for (char c : bytes) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x80) {
+        out->push_back(c);
+      } else if (byte >= 0xfc) {
+        out->push_back("\x1b\\,\""[byte - 0xfc]);
+      } else {
+        out->push_back(static_cast<char>(0xc0 | byte >> 6));
+        out->push_back(static_cast<char>(0x80 | (byte & 0x3f)));
+      }
+    }
+    return true;
+  }
+};
+
+// Whether a value is quoted or escaped goes by the text written, not by the bytes read.
+TEST(RecordParser, QuotesAndEscapesAnswersAsTheCodePageReadsThem) {
+  struct Written : RecordSink {
+    std::string csv, json;
+    void record(const ExportRow& row) override {
+      appendCsvRow(row, &csv);
+      appendJsonLine(row, &json);
+    }
+    void skipped(const SkippedLines&) override { ADD_FAILURE() << "a record skipped"; }
+  } written;
+  QuotingCodePage codePage;
+  RecordParser parser("datas.dat", written);
+  parser.readOtherAnswersIn(&codePage);
+  SurveyAnswers answers = plainAnswers(
+      "A\xff\xfe\xfd\xfc"
+      "B");
+  answers.surname = "\xe9t\xe9";
+  feed(parser, recordOf(answers));
+  parser.finish();
+  EXPECT_NE(written.csv.find(",\"A\"\",\\\x1b"
+                             "B\",\xc3\xa9t\xc3\xa9,"),
+            std::string::npos)
+      << written.csv;
+  EXPECT_NE(
+      written.json.find("\"firstName\":\"A\\\",\\\\\\u001bB\",\"surname\":\"\xc3\xa9t\xc3\xa9\","),
+      std::string::npos)
+      << written.json;
 }
 
 TEST(RecordParser, AnEmptyFileHasNothing) {

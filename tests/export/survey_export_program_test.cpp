@@ -1,5 +1,9 @@
 // The built program itself: real files, exit status, the version from the build.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -33,10 +37,11 @@ class SurveyExportProgram : public ::testing::Test {
     content << std::ifstream(dir_ / name, std::ios::binary).rdbuf();
     return content.str();
   }
-  // Runs the program in the directory, without a controlling terminal; returns its exit status.
-  int run(const std::string& args) {
+  // Runs the program in the directory, without a controlling terminal, standard input read
+  // from `input`; returns its exit status.
+  int run(const std::string& args, const std::string& input = "/dev/null") {
     std::string command = "cd '" + dir_.string() + "' && setsid '" SURVEY_EXPORT_EXE "' " + args +
-                          " >out 2>err </dev/null; echo $? >status";
+                          " >out 2>err <'" + input + "'; echo $? >status";
     EXPECT_EQ(std::system(command.c_str()), 0);
     return std::stoi(read("status"));
   }
@@ -71,6 +76,18 @@ TEST_F(SurveyExportProgram, ExportsRealFilesAndNamesTheOnesItCannotRead) {
             "survey-export: crlf.dat: 1 record exported\n");
 }
 
+// Standard input that cannot be read is named with its reason, as a file is.
+TEST_F(SurveyExportProgram, NamesTheErrorOfStandardInput) {
+  fs::create_directory(dir_ / "folder");
+  EXPECT_EQ(run("-", "folder"), 2);
+  std::string header;
+  appendCsvHeader(&header);
+  EXPECT_EQ(read("out"), header);  // standard input is open, as a file whose read fails is
+  EXPECT_EQ(read("err"),
+            "survey-export: (standard input): Is a directory\n"
+            "survey-export: (standard input): 0 records exported; the read stopped at an error\n");
+}
+
 // A file of many blocks, read a block at a time: the same as one parser fed it whole.
 TEST_F(SurveyExportProgram, ReadsALargeFileAsOneParserWould) {
   std::string file;
@@ -91,6 +108,44 @@ TEST_F(SurveyExportProgram, ReadsALargeFileAsOneParserWould) {
   EXPECT_EQ(run("big.dat"), 1);
   EXPECT_EQ(read("out"), header + whole.rows);
   EXPECT_EQ(read("err"), whole.reports);
+}
+
+// At a terminal, rows and reports alike: an answer and a file name that would set the
+// window's title and clear the screen show as text.
+TEST_F(SurveyExportProgram, ShowsNoControlSequenceAtATerminal) {
+  SurveyAnswers answers = trickyAnswers();
+  answers.touristPlace =
+      "\x1b]2;owned\x07\xc2\x9b"
+      "2J";
+  write("datas.dat", recordOf(answers));
+  const std::string missing = "m\x1b]2;owned\x07.dat";
+  int master = -1;
+  pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+  if (child == 0) {
+    if (chdir(dir_.c_str()) != 0) _exit(126);
+    execl(SURVEY_EXPORT_EXE, "survey-export", "datas.dat", missing.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_GT(child, 0);
+  std::string screen;
+  pollfd watch{master, POLLIN, 0};
+  char chunk[4096];
+  ssize_t got = 0;
+  while (poll(&watch, 1, 10000) > 0 && (got = ::read(master, chunk, sizeof chunk)) > 0) {
+    screen.append(chunk, static_cast<size_t>(got));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(master);
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_NE(screen.find(",^[]2;owned^G<U+009B>2J,"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("survey-export: m^[]2;owned^G.dat: No such file or directory"),
+            std::string::npos)
+      << screen;
+  EXPECT_EQ(screen.find('\x1b'), std::string::npos);
+  EXPECT_EQ(screen.find('\x07'), std::string::npos);
+  EXPECT_EQ(screen.find("\xc2\x9b"), std::string::npos);
 }
 
 TEST_F(SurveyExportProgram, TellsTheVersionOfTheBuild) {

@@ -159,19 +159,25 @@ TEST(Questionnaire, TheSummaryShowsControlCharactersInCaretNotationAndTheRecordK
     if (c < '\t' || c > '\r') controls.push_back(c);
   }
   controls.push_back('\x7f');
-  FakeEnv env(
-      oneQuestionnaire(replaceWord(replaceWord(sampleAnswers(), 2, "Lon\x1b[Ddon"), 0, controls)));
+  // C1 controls (U+0080 to U+009F) are two bytes each, and drive terminals as well.
+  const std::string c1Controls = "Ko\xc2\x9b\xc2\x80\xc2\x9fwal\xc2\xa9";
+  FakeEnv env(oneQuestionnaire(replaceWord(
+      replaceWord(replaceWord(sampleAnswers(), 2, "Lon\x1b[Ddon"), 0, controls), 1, c1Controls)));
   EXPECT_EQ(runSurvey(env), 0);
   const std::string& out = env.fakeOutput().text;
   EXPECT_NE(out.find("\n  --> Candidate(Bearer) Is Full Name :: "
-                     "^A^B^C^D^E^F^G^H^N^O^P^Q^R^S^T^U^V^W^X^Y^Z^[^\\^]^^^_^? Kowal\n"),
+                     "^A^B^C^D^E^F^G^H^N^O^P^Q^R^S^T^U^V^W^X^Y^Z^[^\\^]^^^_^? "
+                     "Ko<U+009B><U+0080><U+009F>wal\xc2\xa9\n"),
             std::string::npos);
   EXPECT_NE(out.find("\n  --> Candidate(Bearer) Is Place Of Birth :: Lon^[[Ddon , Age Is"),
             std::string::npos);
-  for (char c : out) {
+  for (size_t at = 0; at < out.size(); ++at) {
+    const char c = out[at];
     ASSERT_FALSE((c >= 0 && c < 0x20 && c != '\n') || c == 0x7f) << "byte " << int(c);
+    ASSERT_FALSE(out.compare(at, 1, "\xc2") == 0 && static_cast<unsigned char>(out[at + 1]) < 0xa0)
+        << "a C1 control at " << at;
   }
-  EXPECT_EQ(recordLine(env.recordFile(), 8), " Candidate Name :: " + controls + " Kowal");
+  EXPECT_EQ(recordLine(env.recordFile(), 8), " Candidate Name :: " + controls + " " + c1Controls);
   EXPECT_EQ(recordLine(env.recordFile(), 9), " Candidate Place Of Birth Is :: Lon\x1b[Ddon");
   EXPECT_NE(env.fakeErrors().text.find("place-of-birth prompt: "), std::string::npos);
 }

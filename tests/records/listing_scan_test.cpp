@@ -22,7 +22,12 @@ std::string referenceListing(const std::string& file) {
   for (size_t i = 0; i < file.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(file[i]);
     if (c == '\r' && (i + 1 == file.size() || file[i + 1] == '\n')) continue;
-    if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7f) {
+    unsigned char after = i + 1 < file.size() ? static_cast<unsigned char>(file[i + 1]) : 0;
+    if (c == 0xc2 && after >= 0x80 && after <= 0x9f) {
+      static const char kHex[] = "0123456789ABCDEF";
+      out += std::string("<U+00") + kHex[after >> 4] + kHex[after & 0xf] + ">";
+      ++i;
+    } else if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7f) {
       out += '^';
       out += c == 0x7f ? '?' : static_cast<char>(c + 64);
     } else {
@@ -40,7 +45,9 @@ const Finder kFinders[] = {findAttentionByte, findAttentionBytePlain};
 TEST(ListingScan, EveryByteValueAtEveryOffsetOfAVectorIsClassified) {
   for (Finder find : kFinders) {
     for (int value = 0; value < 256; ++value) {
-      const bool attention = (value < 0x20 && value != '\n' && value != '\t') || value == 0x7f;
+      // 0xC2 may begin a C1 control, which the byte after it tells.
+      const bool attention =
+          (value < 0x20 && value != '\n' && value != '\t') || value == 0x7f || value == 0xc2;
       for (size_t size : {1u, 31u, 64u, 200u, 300u}) {
         for (size_t at = 0; at < size; ++at) {
           std::string text(size, 'a');
@@ -75,8 +82,14 @@ TEST(ListingScan, CopiesShownTextUpToTheFirstByteThatNeedsMore) {
       std::string text(size, 'c');
       for (char& c : text) {
         // Mostly printable; lines ended both ways, a rare DEL or lone carriage return.
+        // Mostly printable; lines ended both ways, a rare DEL or lone carriage return, C1
+        // controls and other characters of the same lead byte.
         int kind = static_cast<int>(random() % 40);
-        c = kind == 0 ? '\n' : kind == 1 ? '\r' : static_cast<char>(0x20 + random() % 0x60);
+        c = kind == 0   ? '\n'
+            : kind == 1 ? '\r'
+            : kind == 2 ? '\xc2'
+            : kind == 3 ? static_cast<char>(0x80 + random() % 0x40)
+                        : static_cast<char>(0x20 + random() % 0x60);
       }
       for (size_t at = 0; at + 1 < size; at += 1 + random() % 90) {
         text[at] = '\r';
@@ -87,7 +100,10 @@ TEST(ListingScan, CopiesShownTextUpToTheFirstByteThatNeedsMore) {
       while (expectedTaken < size) {
         unsigned char c = static_cast<unsigned char>(text[expectedTaken]);
         bool dropped = c == '\r' && expectedTaken + 1 < size && text[expectedTaken + 1] == '\n';
-        if (!dropped && needsAttention(c)) break;
+        unsigned char after =
+            expectedTaken + 1 < size ? static_cast<unsigned char>(text[expectedTaken + 1]) : 0;
+        bool plainLead = c == 0xc2 && expectedTaken + 1 < size && (after < 0x80 || after > 0x9f);
+        if (!dropped && !plainLead && needsAttention(c)) break;
         if (!dropped) expectedOut += static_cast<char>(c);
         ++expectedTaken;
       }
@@ -101,7 +117,8 @@ TEST(ListingScan, CopiesShownTextUpToTheFirstByteThatNeedsMore) {
 
 TEST(ListingFilter, RandomFilesCutAtRandomPlacesMatchTheReference) {
   std::mt19937 random(6);
-  const std::string alphabet = std::string("ab \t\n\n\r\r\x1b\x7f\x80\xff", 12) + '\0';
+  const std::string alphabet =
+      std::string("ab \t\n\n\r\r\x1b\x7f\x80\xff\xc2\xc2\x9b\x9f\xa0", 17) + '\0';
   for (int round = 0; round < 300; ++round) {
     std::string file(std::uniform_int_distribution<size_t>(0, 600)(random), 'x');
     for (char& c : file) {

@@ -44,6 +44,14 @@ TEST(ListingFilter, ShowsEveryLineSafelyWhateverThePieceSizes) {
       {"UTF-8 kept", "Z\xc3\xbcrich \xe6\x9d\xb1\xe4\xba\xac\n",
        "Z\xc3\xbcrich \xe6\x9d\xb1\xe4\xba\xac\n\n"},
       {"form feed and vertical tab", "\f\v\n", "^L^K\n\n"},
+      // A C1 control is two bytes, which a piece may end between; the lead byte alone, or
+      // before any other byte, is no control.
+      {"C1 CSI", "a\xc2\x9bKb\n", "a<U+009B>Kb\n\n"},
+      {"C1 first and last", "\xc2\x80\xc2\x9f\n", "<U+0080><U+009F>\n\n"},
+      {"same lead, no control", "\xc2\xa0\xc2\xa9\xc2\n", "\xc2\xa0\xc2\xa9\xc2\n\n"},
+      {"lead before a C1 control", "\xc2\xc2\x85", "\xc2<U+0085>\n\n"},
+      {"lead at the very end", "x\xc2", "x\xc2\n\n"},
+      {"other lead", "\xc3\x9b\x9b\n", "\xc3\x9b\x9b\n\n"},
       {"long line whole", longLine + "\nend\n", longLine + "\nend\n\n"},
   };
   for (const auto& c : cases) {

@@ -21,6 +21,8 @@ class FakeInput : public ConsoleInput {
   explicit FakeInput(std::string keys, size_t chunk = 1 << 20)
       : keys_(std::move(keys)), chunk_(chunk) {}
   size_t read(char* buffer, size_t capacity) override;
+  Status readError() override { return position_ == keys_.size() ? endError : Status(); }
+  Status endError;  // what the read after the last key fails with (success: the end)
   int reads = 0;
   int unalignedReads = 0;  // reads of a page or more into a buffer not on a page boundary
 
