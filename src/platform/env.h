@@ -51,6 +51,9 @@ class ConsoleOutput {
   virtual ~ConsoleOutput() = default;
   // Writes all of `bytes`, with the platform's line ends, or fails with the reason.
   virtual Status write(std::string_view bytes) = 0;
+  // Writes all of `bytes` with their line ends as they are (rows of a data format that says
+  // its own line ends), or fails with the reason.
+  virtual Status writeAsIs(std::string_view bytes) { return write(bytes); }
 };
 
 // A broken-down local time, as the console shows it.
@@ -173,11 +176,15 @@ class FileSystem {
   virtual Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) = 0;
   // Reads at most `limit` bytes of the regular file `path`, never through a link, and its
   // facts: missing when there is nothing by that name, not-regular when it is a link,
-  // directory or device.
-  virtual Status readBounded(const std::string& path, size_t limit, std::string* bytes,
-                             FileFacts* facts) = 0;
-  // Removes the entry `path` (a link itself, not what it points to).
+  // directory or device, busy when another program held it without sharing for `wait`.
+  virtual Status readBounded(const std::string& path, std::chrono::milliseconds wait, size_t limit,
+                             std::string* bytes, FileFacts* facts) = 0;
+  // Removes the entry `path`: the link itself, not what it points to, where removesNameOnly.
   virtual Status remove(const std::string& path) = 0;
+  // Whether a call on a name acts on that entry alone. Where a call on a link's name may act
+  // on its target instead (Windows, where a link may also look like the file it points to),
+  // nothing but a file known to be the program's own is removed.
+  virtual bool removesNameOnly() const = 0;
   // Syncs the directory that holds `path`, so that entries created or removed there survive a
   // power cut; a file system that cannot sync a directory by its nature counts as synced.
   virtual Status syncDirectory(const std::string& path) = 0;

@@ -200,8 +200,9 @@ class PosixFileSystem : public FileSystem {
         true, file);
   }
 
-  Status readBounded(const std::string& path, size_t limit, std::string* bytes,
-                     FileFacts* facts) override {
+  // Nothing here holds a file against readers: `wait` is not needed.
+  Status readBounded(const std::string& path, milliseconds /*wait*/, size_t limit,
+                     std::string* bytes, FileFacts* facts) override {
     bytes->clear();
     int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && errno == ELOOP) {
@@ -223,6 +224,9 @@ class PosixFileSystem : public FileSystem {
   Status remove(const std::string& path) override {
     return unlink(path.c_str()) == 0 ? Status() : failure(errno);
   }
+
+  // unlink removes a link itself, never what it points to.
+  bool removesNameOnly() const override { return true; }
 
   Status syncDirectory(const std::string& path) override {
     size_t slash = path.rfind('/');

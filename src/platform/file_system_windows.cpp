@@ -166,7 +166,8 @@ class WindowsStoreFile : public StoreFile {
     return Status();
   }
 
-  // At the end of the file, wherever the handle's position is: both offset halves 0xFFFFFFFF.
+  // At the end of the file, wherever the handle's position is: both offset halves 0xFFFFFFFF,
+  // named for every write (a device ignores it), so no write ever lands at offset 0.
   Status append(std::string_view bytes, size_t* written) override {
     *written = 0;
     while (*written < bytes.size()) {
@@ -175,7 +176,7 @@ class WindowsStoreFile : public StoreFile {
       atEnd.OffsetHigh = 0xFFFFFFFF;
       DWORD done = 0;
       const DWORD size = static_cast<DWORD>(std::min<size_t>(bytes.size() - *written, kChunk));
-      if (!WriteFile(handle_, bytes.data() + *written, size, &done, regular_ ? &atEnd : nullptr)) {
+      if (!WriteFile(handle_, bytes.data() + *written, size, &done, &atEnd)) {
         return failure();
       }
       if (done == 0) return Status::error("the write took nothing");
@@ -235,11 +236,22 @@ HANDLE openWaiting(const std::string& path, DWORD access, DWORD share, DWORD dis
   return handle;
 }
 
-// Whether the handle is a regular file: on disk, neither a directory nor a link.
+// Whether the handle is a regular file, by how it behaves: a file on disk with a size, and not
+// a directory. A reparse point that opened as such a file (a cloud-synced placeholder, a link
+// followed to its target) is one; only a character device or a pipe is not.
 bool isRegularFile(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info;
+  LARGE_INTEGER size;
   return GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
-         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && GetFileSizeEx(handle, &size);
+}
+
+// Whether the handle opened with FILE_FLAG_OPEN_REPARSE_POINT is the link itself (or another
+// reparse point) rather than a file: such a name is never read, written or removed.
+bool isReparsePoint(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return !GetFileInformationByHandle(handle, &info) ||
+         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 class WindowsFileSystem : public FileSystem {
@@ -272,16 +284,15 @@ class WindowsFileSystem : public FileSystem {
     return Status();
   }
 
-  Status readBounded(const std::string& path, size_t limit, std::string* bytes,
+  Status readBounded(const std::string& path, milliseconds wait, size_t limit, std::string* bytes,
                      FileFacts* facts) override {
     bytes->clear();
     // The link itself, and a directory too, so that either is told apart from a missing file.
-    HANDLE handle =
-        openWaiting(path, GENERIC_READ, kShareAll, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, kSharingWaitLimit);
+    HANDLE handle = openWaiting(path, GENERIC_READ, kShareAll, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, wait);
     if (handle == INVALID_HANDLE_VALUE) return failure();
     WindowsStoreFile file(handle, true);
-    if (!isRegularFile(handle)) {
+    if (!isRegularFile(handle) || isReparsePoint(handle)) {
       return Status::error("not a regular file", Status::Kind::kNotRegular);
     }
     Status status = file.facts(facts);
@@ -301,6 +312,10 @@ class WindowsFileSystem : public FileSystem {
                                         isSharingViolation, kSharingWaitLimit);
     return removed ? Status() : failure();
   }
+
+  // Wine acts on a link's target for DeleteFileW, for a handle opened to be deleted on close
+  // and for MoveFileExW, and reports the target's attributes: a name may not be what it looks.
+  bool removesNameOnly() const override { return false; }
 
   // Flushes the directory's handle. Where a directory cannot be opened for that or flushed
   // (FAT, some network shares), its entries are written with the file's own flush.

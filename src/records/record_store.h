@@ -25,8 +25,8 @@ class StoreReports {
                               std::string_view record) = 0;
   // A record that a stopped save left damaged (its bytes lost in a crash) was written again.
   virtual void recordRewritten(const std::string& path, std::string_view record) = 0;
-  // Something that is not a journal of this user for this file holds the journal's name
-  // `journalPath` and cannot be removed (`why`): saves go on under the lock alone.
+  // No journal can be kept at `journalPath` (`why`: something else has its name and cannot
+  // or may not be removed, or it cannot be created): saves go on under the lock alone.
   virtual void safeguardLost(const std::string& journalPath, const Status& why) = 0;
 };
 

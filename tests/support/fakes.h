@@ -85,9 +85,10 @@ class MemoryFileSystem : public FileSystem {
   Status openStoreFile(const std::string& path, OpenMode mode, std::chrono::milliseconds wait,
                        std::unique_ptr<StoreFile>* file, bool* created) override;
   Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) override;
-  Status readBounded(const std::string& path, size_t limit, std::string* bytes,
-                     FileFacts* facts) override;
+  Status readBounded(const std::string& path, std::chrono::milliseconds wait, size_t limit,
+                     std::string* bytes, FileFacts* facts) override;
   Status remove(const std::string& path) override;
+  bool removesNameOnly() const override { return !callsFollowLinks; }
   Status syncDirectory(const std::string& path) override;
   std::string textFileBytes(std::string_view text) override { return std::string(text); }
 
@@ -114,6 +115,9 @@ class MemoryFileSystem : public FileSystem {
   std::set<std::string> foreign;
   std::set<std::string> writableByOthers;
   bool sticky = false;
+  // As under Wine: reading and removing a link's name act on its target, which looks like a
+  // file of its own.
+  bool callsFollowLinks = false;
   // Entries created or removed, and files written, since their last sync.
   std::set<std::string> unsyncedEntries;
   std::set<std::string> unsyncedFiles;
