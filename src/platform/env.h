@@ -180,7 +180,8 @@ class FileSystem {
   virtual Status readBounded(const std::string& path, std::chrono::milliseconds wait, size_t limit,
                              std::string* bytes, FileFacts* facts) = 0;
   // Removes the entry `path`: the link itself, not what it points to, where removesNameOnly.
-  virtual Status remove(const std::string& path) = 0;
+  // Busy when another program held it open, without letting it be removed, for `wait`.
+  virtual Status remove(const std::string& path, std::chrono::milliseconds wait) = 0;
   // Whether a call on a name acts on that entry alone. Where a call on a link's name may act
   // on its target instead (Windows, where a link may also look like the file it points to),
   // nothing but a file known to be the program's own is removed.

@@ -221,7 +221,7 @@ class PosixFileSystem : public FileSystem {
     return status;
   }
 
-  Status remove(const std::string& path) override {
+  Status remove(const std::string& path, milliseconds /*wait*/) override {
     return unlink(path.c_str()) == 0 ? Status() : failure(errno);
   }
 

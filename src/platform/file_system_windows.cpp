@@ -306,10 +306,10 @@ class WindowsFileSystem : public FileSystem {
     return status;
   }
 
-  Status remove(const std::string& path) override {
+  Status remove(const std::string& path, milliseconds wait) override {
     const std::wstring wide = widen(path);
-    const bool removed = retryWhileBusy([&] { return DeleteFileW(wide.c_str()) != 0; },
-                                        isSharingViolation, kSharingWaitLimit);
+    const bool removed =
+        retryWhileBusy([&] { return DeleteFileW(wide.c_str()) != 0; }, isSharingViolation, wait);
     return removed ? Status() : failure();
   }
 

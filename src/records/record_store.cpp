@@ -147,6 +147,13 @@ class Append {
   std::function<void(const Status&)> waiting() {
     return [this](const Status& busy) { reports_.waiting(path_, busy); };
   }
+  std::function<void(const Status&)> journalWaiting() {
+    return [this](const Status& busy) { reports_.waiting(journalPath_, busy); };
+  }
+
+  Status journalHeld(const Status& busy) const {
+    return Status::error("another program holds " + journalPath_ + ": " + busy.reason());
+  }
 
   // Takes one of the file's locks exclusively, with a notice when that takes a while.
   Status lock(FileLock which) {
@@ -161,8 +168,15 @@ class Append {
   // Makes the entry of a record file that this save created durable.
   Status syncNewFile() { return created_ ? files_.syncDirectory(path_) : Status(); }
 
-  Status dropJournal() {
-    Status status = files_.remove(journalPath_);
+  // Removes the journal, waiting for a program that holds it open (a scanner) with a notice
+  // when `announced`, else for a moment only.
+  Status dropJournal(bool announced) {
+    Status status = announced ? waitWithNotice(
+                                    [&](std::chrono::milliseconds wait) {
+                                      return files_.remove(journalPath_, wait);
+                                    },
+                                    kSharingWaitLimit, journalWaiting())
+                              : files_.remove(journalPath_, kWaitBeforeNotice);
     if (status.is(Status::Kind::kMissing)) return Status();  // gone already: another program
     return status.ok() ? files_.syncDirectory(journalPath_) : status;
   }
@@ -171,7 +185,7 @@ class Append {
   void dropOwnJournal() {
     if (!journal_) return;
     journal_.reset();
-    dropJournal();
+    dropJournal(false);  // left behind, it finds its record whole or nothing of it
   }
 
   // Takes out what the file still holds of a record that an earlier save of this run could
@@ -210,11 +224,9 @@ class Append {
         [&](std::chrono::milliseconds wait) {
           return files_.readBounded(journalPath_, wait, kJournalLimit + 1, &bytes, &facts);
         },
-        kSharingWaitLimit, [this](const Status& busy) { reports_.waiting(journalPath_, busy); });
+        kSharingWaitLimit, journalWaiting());
     if (read.is(Status::Kind::kMissing)) return Status();
-    if (read.is(Status::Kind::kBusy)) {
-      return Status::error("another program holds " + journalPath_ + ": " + read.reason());
-    }
+    if (read.is(Status::Kind::kBusy)) return journalHeld(read);
     if (!read.ok() && !read.is(Status::Kind::kNotRegular)) {
       return Status::error("cannot read " + journalPath_ + ": " + read.reason());
     }
@@ -232,8 +244,9 @@ class Append {
       loseSafeguard(Status::error("something else has its name and is left alone"));
       return Status();
     }
-    Status dropped = dropJournal();
+    Status dropped = dropJournal(true);
     if (dropped.ok()) return dropped;
+    if (dropped.is(Status::Kind::kBusy)) return journalHeld(dropped);
     // This user's own file that cannot be removed: the file system fails.
     if (read.ok() && facts.ownedByUser) {
       return Status::error("cannot remove " + journalPath_ + ": " + dropped.reason());

@@ -66,7 +66,7 @@ TEST(FileSystem, NothingBesideTheFileIsFollowedOrReadPastItsLimit) {
     EXPECT_EQ(readFile(target), "kept");
     EXPECT_NE(access(dir.file("nowhere").c_str(), F_OK), 0) << "a link was followed";
     if (std::string(c.read) != "not regular" || std::string(c.name) == "a directory") continue;
-    EXPECT_TRUE(files.remove(path).ok());
+    EXPECT_TRUE(files.remove(path, kSharingWaitLimit).ok());
     EXPECT_EQ(readFile(target), "kept");
   }
 }

@@ -98,13 +98,32 @@ TEST(RecordStoreNames, AJournalThatCannotBeMadeOrIsHeldIsNotASilentFailure) {
     EXPECT_NE(reports.safeguardsLost[0].find("cannot be created"), std::string::npos);
     EXPECT_EQ(files.files.count(kPending), 0u);
 
+    // This user's journal for this file, held without letting it be removed: let go while
+    // the save waits, then held for good.
     files.failWhen = nullptr;
-    files.files[kPending] = journal(files, p.size(), a);
-    files.heldOpenElsewhere.insert(kPending);
-    Status held = appendRecord(files, kPath, b, reports, memory);
-    EXPECT_EQ(held.reason(), "another program holds " + kPending + ": Sharing violation.");
-    EXPECT_EQ(reports.waits, std::vector<std::string>{"Sharing violation."});
-    EXPECT_EQ(files.files[kPath], p + b + b);
+    for (bool letGo : {true, false}) {
+      SCOPED_TRACE(letGo ? "let go" : "held for good");
+      const std::string file = files.files[kPath];
+      files.files[kPending] = journal(files, p.size(), a);
+      files.heldOpenElsewhere.insert(kPending);
+      int removals = 0;
+      files.beforeStep = [&](const std::string& step, const std::string&) {
+        if (step == "remove" && ++removals == 2 && letGo) files.heldOpenElsewhere.clear();
+      };
+      reports.waits.clear();
+      Status saved = appendRecord(files, kPath, b, reports, memory);
+      EXPECT_EQ(reports.waits, std::vector<std::string>{"Sharing violation."});
+      if (letGo) {
+        EXPECT_TRUE(saved.ok()) << saved.reason();
+        EXPECT_EQ(files.files[kPath], file + b);
+        EXPECT_EQ(files.files.count(kPending), 0u);
+      } else {
+        EXPECT_EQ(saved.reason(), "another program holds " + kPending + ": Sharing violation.");
+        EXPECT_EQ(files.files[kPath], file);
+      }
+      files.beforeStep = nullptr;
+      files.heldOpenElsewhere.clear();
+    }
   }
 }
 

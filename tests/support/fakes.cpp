@@ -216,9 +216,6 @@ Status MemoryFileSystem::readBounded(const std::string& path, std::chrono::milli
   const std::string& name = callsFollowLinks ? resolve(path) : path;
   if (links.count(name) != 0) return Status::error("a symbolic link", Status::Kind::kNotRegular);
   if (directories.count(name) != 0) return directory();
-  if (heldOpenElsewhere.count(name) != 0) {
-    return Status::error("Sharing violation.", Status::Kind::kBusy);
-  }
   auto found = files.find(name);
   if (found == files.end()) return missing();
   *bytes = found->second.substr(0, limit);
@@ -226,9 +223,12 @@ Status MemoryFileSystem::readBounded(const std::string& path, std::chrono::milli
   return Status();
 }
 
-Status MemoryFileSystem::remove(const std::string& path) {
+Status MemoryFileSystem::remove(const std::string& path, std::chrono::milliseconds /*wait*/) {
   if (step("remove", path)) return Status::error(kFailure);
   const std::string name = callsFollowLinks ? resolve(path) : path;
+  if (heldOpenElsewhere.count(name) != 0) {
+    return Status::error("Sharing violation.", Status::Kind::kBusy);
+  }
   if (sticky && foreign.count(name) != 0) return Status::error("Operation not permitted");
   if (directories.count(name) != 0) return directory();
   if (links.erase(name) == 0 && files.erase(name) == 0) return missing();

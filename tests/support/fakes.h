@@ -87,7 +87,7 @@ class MemoryFileSystem : public FileSystem {
   Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) override;
   Status readBounded(const std::string& path, std::chrono::milliseconds wait, size_t limit,
                      std::string* bytes, FileFacts* facts) override;
-  Status remove(const std::string& path) override;
+  Status remove(const std::string& path, std::chrono::milliseconds wait) override;
   bool removesNameOnly() const override { return !callsFollowLinks; }
   Status syncDirectory(const std::string& path) override;
   std::string textFileBytes(std::string_view text) override { return std::string(text); }
@@ -107,7 +107,8 @@ class MemoryFileSystem : public FileSystem {
   int steps = 0;
   // Runs before every step with its name and path, as another program would meanwhile.
   std::function<void(const char* step, const std::string& path)> beforeStep;
-  // Paths whose lock, or the file itself, another program holds for good.
+  // Paths whose lock, or the file itself, another program holds for good; a file held so can
+  // be read by name but not removed, as a scanner or a spreadsheet holds it.
   std::set<std::string> lockedElsewhere;
   std::set<std::string> heldOpenElsewhere;
   // Paths owned by another user, and paths that others may write to. In a `sticky` directory
