@@ -31,9 +31,41 @@ Status failure() {
   if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
     return Status::error(errnoStatus(ENOENT).reason(), Status::Kind::kMissing);
   }
+  if (code == ERROR_FILENAME_EXCED_RANGE) return errnoStatus(ENAMETOOLONG);
   Status status = lastErrorStatus();
   const bool busy = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
   return Status::error(status.reason(), busy ? Status::Kind::kBusy : Status::Kind::kFailed);
+}
+
+// The wide name of `path` for the file calls. A long one (near MAX_PATH or past it) is made
+// absolute and given the \\?\ prefix, which lifts the limit whatever the system's setting;
+// a shorter one stays as it is, so that device names such as NUL keep their meaning.
+std::wstring fileName(const std::string& path) {
+  std::wstring wide = widen(path);
+  if (wide.size() < 200 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return wide;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return wide;
+  full.resize(length);
+  if (full.rfind(L"\\\\.\\", 0) == 0) return full;                           // a device
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);  // \\server\share
+  return L"\\\\?\\" + full;
+}
+
+// The failure of opening `path` for a store file: a directory by that name is said to be one,
+// as on other systems, not as the access it denies.
+Status openFailure(const std::string& path) {
+  const DWORD code = GetLastError();
+  const DWORD attributes = GetFileAttributesW(fileName(path).c_str());
+  if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return errnoStatus(EISDIR);
+  }
+  SetLastError(code);
+  return failure();
 }
 
 // Calls `attempt` (a call that fails through GetLastError) until it succeeds, fails otherwise
@@ -225,7 +257,7 @@ class WindowsStoreFile : public StoreFile {
 // most `wait`.
 HANDLE openWaiting(const std::string& path, DWORD access, DWORD share, DWORD disposition,
                    DWORD flags, milliseconds wait) {
-  const std::wstring wide = widen(path);
+  const std::wstring wide = fileName(path);
   HANDLE handle = INVALID_HANDLE_VALUE;
   retryWhileBusy(
       [&] {
@@ -264,7 +296,7 @@ class WindowsFileSystem : public FileSystem {
     HANDLE handle = openWaiting(path, append ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
                                 append ? FILE_SHARE_READ | FILE_SHARE_WRITE : kShareAll,
                                 append ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, wait);
-    if (handle == INVALID_HANDLE_VALUE) return failure();
+    if (handle == INVALID_HANDLE_VALUE) return openFailure(path);
     if (created) *created = append && GetLastError() != ERROR_ALREADY_EXISTS;
     const bool regular = isRegularFile(handle);
     if (!regular && !append) {
@@ -277,7 +309,7 @@ class WindowsFileSystem : public FileSystem {
 
   Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) override {
     HANDLE handle =
-        CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+        CreateFileW(fileName(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return failure();
     *file = std::make_unique<WindowsStoreFile>(handle, true);
@@ -307,7 +339,7 @@ class WindowsFileSystem : public FileSystem {
   }
 
   Status remove(const std::string& path, milliseconds wait) override {
-    const std::wstring wide = widen(path);
+    const std::wstring wide = fileName(path);
     const bool removed =
         retryWhileBusy([&] { return DeleteFileW(wide.c_str()) != 0; }, isSharingViolation, wait);
     return removed ? Status() : failure();
@@ -322,8 +354,9 @@ class WindowsFileSystem : public FileSystem {
   Status syncDirectory(const std::string& path) override {
     const size_t slash = path.find_last_of("/\\");
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    HANDLE handle = CreateFileW(widen(directory).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle =
+        CreateFileW(fileName(directory).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     DWORD code = ERROR_SUCCESS;
     if (handle == INVALID_HANDLE_VALUE) {
       code = GetLastError();

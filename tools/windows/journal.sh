@@ -1,6 +1,6 @@
-# The record store's journal under Wine, where every call on a link's name acts on its target:
-# a link planted at the journal's name, and a journal that another program holds open without
-# letting it be removed. Sourced by tools/windows-check after tools/windows/store.sh, whose
+# The record store's names under Wine, where every call on a link's name acts on its target:
+# a link planted at the journal's name, a journal that another program holds open without
+# letting it be removed, a directory by the record file's name and a path past MAX_PATH. Sourced by tools/windows-check after tools/windows/store.sh, whose
 # helpers it uses.
 
 journal_check() {
@@ -60,4 +60,28 @@ journal_check() {
   rm -rf "$dir"
   echo "windows-check: journal: a planted link and its target left alone, the records saved;" \
     "a held journal waited for with a notice, removed once let go, the save failed when not"
+}
+
+# A directory named datas.dat fails with the reason Linux gives; a record file in a folder
+# whose path is longer than MAX_PATH is read.
+paths_check() {
+  local dir long status=0
+  dir="$(mktemp -d /tmp/survey-paths-check.XXXXXX)"
+  mkdir -p "$dir/directory/datas.dat"
+  printf '1\n1\nFolder %s\n-1\n' "$store_answers" >"$dir/directory/keys"
+  store_run "$dir/directory" keys || status=$?
+  [ "$status" = 1 ] || fail "paths: a save to a directory ended with $status"
+  grep -q 'datas.dat: Is a directory' "$dir/directory/keys.err" ||
+    fail "paths: a directory named datas.dat: $(head -2 "$dir/directory/keys.err")"
+  long="$(printf 'folder-with-a-long-name-%02d/' $(seq 1 12))"
+  mkdir -p "$dir/$long"
+  printf '1\n1\nLong %s\n-1\n' "$store_answers" >"$dir/long.keys"
+  (cd "$dir/$long" && setsid -w "$root/build/survey" <"$dir/long.keys" >/dev/null) ||
+    fail "paths: build/survey (the Linux build) is needed to store a record"
+  (cd "$dir" && timeout 60 "$wine" "$root/build-mingw64/survey-export.exe" "${long}datas.dat" \
+    </dev/null >long.csv 2>long.err) || fail "paths: a path of ${#long} characters: $(cat "$dir/long.err")"
+  [ "$(grep -c '' "$dir/long.csv")" = 2 ] || fail "paths: the record in a long path was not read"
+  rm -rf "$dir"
+  echo "windows-check: paths: a directory named datas.dat said to be one; a path of" \
+    "${#long} characters read"
 }
