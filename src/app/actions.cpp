@@ -25,6 +25,8 @@ constexpr const char* kItFollows = "; it follows";
 constexpr const char* kRewritten =
     "a record that a stopped save left damaged (its bytes lost) was written again to ";
 constexpr const char* kNoJournal = "cannot keep ";
+constexpr const char* kUnlocked =
+    "); records are saved without it, so other programs saving at once may mix theirs in";
 constexpr const char* kWithoutSafeguard =
     "); records are saved under the file's lock alone, without the safeguard against a stopped "
     "save";
@@ -54,6 +56,9 @@ class SessionReports : public StoreReports {
   }
   void safeguardLost(const std::string& journalPath, const Status& why) override {
     session_.notice(kNoJournal + journalPath + " (" + why.reason() + kWithoutSafeguard);
+  }
+  void locksMissing(const std::string& path, const Status& why) override {
+    session_.notice(path + " cannot be locked (" + why.reason() + kUnlocked);
   }
 
  private:

@@ -19,7 +19,7 @@ namespace survey {
 // busy (another program holds the file or its lock; worth waiting for).
 class Status {
  public:
-  enum class Kind { kFailed, kMissing, kNotRegular, kBusy };
+  enum class Kind { kFailed, kMissing, kNotRegular, kBusy, kUnsupported };
   Status() = default;
   static Status error(std::string reason, Kind kind = Kind::kFailed) {
     return Status(std::move(reason), kind);
@@ -113,6 +113,14 @@ enum class LockMode { kShared, kExclusive };
 // the file's size, so it waits for an append in progress but not for a whole save.
 enum class FileLock { kSave, kBytes };
 
+// The byte each lock covers, the same on every system so that writers on Linux and on Windows
+// meet on a shared folder: far past any data, as Windows locks are mandatory and a locked
+// byte could not be read by others.
+inline constexpr uint64_t kSaveLockByte = uint64_t{1} << 62;
+inline constexpr uint64_t lockByte(FileLock which) {
+  return which == FileLock::kSave ? kSaveLockByte : kSaveLockByte + 1;
+}
+
 // How long a lock or a file held by another program is waited for: a wait past the first
 // step is announced, and one that lasts to the end of the second fails.
 inline constexpr std::chrono::milliseconds kWaitBeforeNotice{1000};
@@ -135,7 +143,8 @@ class StoreFile : public RandomAccessFile {
   // Whether this is a regular file; a device such as /dev/null has no lock and no size.
   virtual bool isRegular() = 0;
   // Takes one of the file's locks, waiting at most `wait`; busy when another holder kept it
-  // that long. The locks cover no byte of data, so other programs' plain reads go on.
+  // that long, unsupported where the file system has no byte-range locks. The locks cover no
+  // byte of data, so other programs' plain reads go on.
   virtual Status lock(FileLock which, LockMode mode, std::chrono::milliseconds wait) = 0;
   virtual void unlock(FileLock which) = 0;
   virtual Status size(uint64_t* size) = 0;

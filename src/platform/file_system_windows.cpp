@@ -18,9 +18,6 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-// Windows locks are mandatory: a locked byte cannot be read by other handles. So each lock is
-// taken on one byte far past any data, and other programs read the file as ever.
-constexpr DWORD kLockOffsetHigh = 0x40000000;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kChunk = 1u << 20;
 
@@ -97,8 +94,8 @@ size_t index(FileLock which) { return which == FileLock::kSave ? 0 : 1; }
 // The byte of a lock, far past any data.
 OVERLAPPED lockRange(FileLock which) {
   OVERLAPPED at = {};
-  at.Offset = static_cast<DWORD>(index(which));
-  at.OffsetHigh = kLockOffsetHigh;
+  at.Offset = static_cast<DWORD>(lockByte(which));
+  at.OffsetHigh = static_cast<DWORD>(lockByte(which) >> 32);
   return at;
 }
 
@@ -176,8 +173,10 @@ class WindowsStoreFile : public StoreFile {
       return Status();
     }
     const DWORD code = GetLastError();
-    // A file system without locks: appends go on as they always have there.
-    if (code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED) return Status();
+    // A file system without byte-range locks: said to the caller.
+    if (code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED) {
+      return Status::error("the file system has no byte-range locks", Status::Kind::kUnsupported);
+    }
     if (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING) {
       return Status::error("another program holds its lock", Status::Kind::kBusy);
     }

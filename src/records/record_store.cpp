@@ -162,6 +162,11 @@ class Append {
           return file_->lock(which, LockMode::kExclusive, wait);
         },
         kLockWaitLimit, waiting());
+    if (status.is(Status::Kind::kUnsupported)) {
+      if (!memory_.locksMissingSaid) reports_.locksMissing(path_, status);
+      memory_.locksMissingSaid = true;
+      return Status();
+    }
     return status.is(Status::Kind::kBusy) ? Status::error(kLockHeld) : status;
   }
 
@@ -171,12 +176,12 @@ class Append {
   // Removes the journal, waiting for a program that holds it open (a scanner) with a notice
   // when `announced`, else for a moment only.
   Status dropJournal(bool announced) {
-    Status status = announced ? waitWithNotice(
-                                    [&](std::chrono::milliseconds wait) {
-                                      return files_.remove(journalPath_, wait);
-                                    },
-                                    kSharingWaitLimit, journalWaiting())
-                              : files_.remove(journalPath_, kWaitBeforeNotice);
+    Status status =
+        announced
+            ? waitWithNotice(
+                  [&](std::chrono::milliseconds wait) { return files_.remove(journalPath_, wait); },
+                  kSharingWaitLimit, journalWaiting())
+            : files_.remove(journalPath_, kWaitBeforeNotice);
     if (status.is(Status::Kind::kMissing)) return Status();  // gone already: another program
     return status.ok() ? files_.syncDirectory(journalPath_) : status;
   }

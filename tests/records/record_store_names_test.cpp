@@ -127,5 +127,27 @@ TEST(RecordStoreNames, AJournalThatCannotBeMadeOrIsHeldIsNotASilentFailure) {
   }
 }
 
+// A file system without byte-range locks: records are saved, and that they are saved unlocked
+// is said once a run; a reader reads the file as it is.
+TEST(RecordStoreNames, AFileSystemWithoutLocksIsSaidOnceNotTrustedSilently) {
+  MemoryFileSystem files;
+  files.withoutLocks = true;
+  files.files[kPath] = p;
+  Reports reports;
+  StoreMemory memory = testMemory();
+  for (int save = 0; save < 2; ++save) {
+    Status saved = appendRecord(files, kPath, b, reports, memory);
+    ASSERT_TRUE(saved.ok()) << saved.reason();
+  }
+  EXPECT_EQ(files.files[kPath], p + b + b);
+  EXPECT_EQ(reports.locksMissingSaid, std::vector<std::string>{"no byte-range locks"});
+  std::unique_ptr<RandomAccessFile> file;
+  ASSERT_TRUE(openRecords(files, kPath, reports, &file).ok());
+  std::string read(p.size() + 2 * b.size() + 1, '\0');
+  size_t count = 0;
+  ASSERT_TRUE(file->readAt(0, read.data(), read.size(), &count).ok());
+  EXPECT_EQ(read.substr(0, count), p + b + b);
+}
+
 }  // namespace
 }  // namespace survey::testing

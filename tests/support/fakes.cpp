@@ -76,6 +76,9 @@ class MemoryStoreFile : public StoreFile {
 
   Status lock(FileLock which, LockMode mode, std::chrono::milliseconds) override {
     const bool fails = files_.step("lock", path_);
+    if (files_.withoutLocks) {
+      return Status::error("no byte-range locks", Status::Kind::kUnsupported);
+    }
     MemoryFileSystem::Lock& lock = files_.locks_[{path_, which}];
     const bool held =
         mode == LockMode::kShared ? lock.exclusive : lock.exclusive || lock.shared > 0;

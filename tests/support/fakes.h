@@ -119,6 +119,8 @@ class MemoryFileSystem : public FileSystem {
   // As under Wine: reading and removing a link's name act on its target, which looks like a
   // file of its own.
   bool callsFollowLinks = false;
+  // A file system without byte-range locks: every lock is unsupported.
+  bool withoutLocks = false;
   // Entries created or removed, and files written, since their last sync.
   std::set<std::string> unsyncedEntries;
   std::set<std::string> unsyncedFiles;
