@@ -79,6 +79,7 @@ TEST(RecordStoreNames, WhereCallsFollowLinksOnlyThisUsersJournalForThisFileIsRem
 // new file saves under the lock alone and says so once; a journal that another program holds
 // is waited for with a notice, as a held record file is, and fails the save while it stays.
 TEST(RecordStoreNames, AJournalThatCannotBeMadeOrIsHeldIsNotASilentFailure) {
+  const std::string savedTwice = p + b + b;
   for (bool followsLinks : {false, true}) {
     SCOPED_TRACE(followsLinks ? "calls follow links" : "calls act on names");
     MemoryFileSystem files;
@@ -93,7 +94,7 @@ TEST(RecordStoreNames, AJournalThatCannotBeMadeOrIsHeldIsNotASilentFailure) {
       Status saved = appendRecord(files, kPath, b, reports, memory);
       ASSERT_TRUE(saved.ok()) << saved.reason();
     }
-    EXPECT_EQ(files.files[kPath], p + b + b);
+    EXPECT_EQ(files.files[kPath], savedTwice);
     ASSERT_EQ(reports.safeguardsLost.size(), 1u);
     EXPECT_NE(reports.safeguardsLost[0].find("cannot be created"), std::string::npos);
     EXPECT_EQ(files.files.count(kPending), 0u);
