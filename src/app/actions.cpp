@@ -24,9 +24,12 @@ constexpr const char* kTakenOutOf = ") and was taken out of ";
 constexpr const char* kItFollows = "; it follows";
 constexpr const char* kRewritten =
     "a record that a stopped save left damaged (its bytes lost) was written again to ";
-constexpr const char* kNotAJournal = " is not this program's and cannot be removed (";
+constexpr const char* kNoJournal = "cannot keep ";
+constexpr const char* kUnlocked =
+    "); records are saved without it, so other programs saving at once may mix theirs in";
 constexpr const char* kWithoutSafeguard =
-    "); records are saved without the safeguard against a stopped save";
+    "); records are saved under the file's lock alone, without the safeguard against a stopped "
+    "save";
 
 // A record on standard error, shown as the listing shows it, so that it cannot drive the
 // terminal and nothing typed is lost.
@@ -52,7 +55,10 @@ class SessionReports : public StoreReports {
     attachRecord(session_, record);
   }
   void safeguardLost(const std::string& journalPath, const Status& why) override {
-    session_.notice(journalPath + kNotAJournal + why.reason() + kWithoutSafeguard);
+    session_.notice(kNoJournal + journalPath + " (" + why.reason() + kWithoutSafeguard);
+  }
+  void locksMissing(const std::string& path, const Status& why) override {
+    session_.notice(path + " cannot be locked (" + why.reason() + kUnlocked);
   }
 
  private:

@@ -125,16 +125,6 @@ std::string shownAtTerminal(std::string_view rows) {
   return shown;
 }
 
-// Whether `page` reads every ASCII byte as that character. Record files need it: their fixed
-// texts and line ends are ASCII, and only answers are read in the code page. EBCDIC, UTF-16
-// and UTF-32 fail it.
-bool keepsAscii(CodePage& page) {
-  std::string ascii(0x80, '\0');
-  for (size_t byte = 0; byte < ascii.size(); ++byte) ascii[byte] = static_cast<char>(byte);
-  std::string converted;
-  return page.toUtf8(ascii, &converted) && converted == ascii;
-}
-
 // Reports written to standard error as they come.
 class ErrorReports : public ExportReports {
  public:
@@ -340,7 +330,7 @@ class Exporter : public RecordSink {
   }
   void write(std::string_view bytes) {
     if (!written_.ok() || bytes.empty()) return;
-    written_ = output_.write(atTerminal_ ? shownAtTerminal(bytes) : bytes);
+    written_ = output_.writeAsIs(atTerminal_ ? shownAtTerminal(bytes) : bytes);
   }
 
   Env& env_;
@@ -427,8 +417,9 @@ int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<s
                      CodePage* codePage, FaultList* faults) {
   std::string unused;
   FileFacts facts;
-  const bool existed =
-      !env.files().readBounded(options.output, 0, &unused, &facts).is(Status::Kind::kMissing);
+  const bool existed = !env.files()
+                            .readBounded(options.output, kWaitBeforeNotice, 0, &unused, &facts)
+                            .is(Status::Kind::kMissing);
   int status = 2;
   {
     std::unique_ptr<RecordDatabase> database;
@@ -450,7 +441,7 @@ int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<s
       }
     }
   }
-  if (status == 2 && !existed) env.files().remove(options.output);
+  if (status == 2 && !existed) env.files().remove(options.output, kWaitBeforeNotice);
   if (status == 2) {
     env.errors().write(std::string(kProgram) + ": " +
                        shownOnOneLine(options.output + ": left as it was") + "\n");
@@ -553,11 +544,6 @@ int runExport(Env& env, const std::vector<std::string>& args) {
   std::unique_ptr<CodePage> codePage;
   if (!options.encoding.empty() && (codePage = openCodePage(options.encoding)) == nullptr) {
     return usageError(env, "unknown encoding '" + options.encoding + "'");
-  }
-  if (codePage != nullptr && !keepsAscii(*codePage)) {
-    return usageError(env, "encoding '" + options.encoding + "' does not read ASCII as ASCII " +
-                               "(as EBCDIC, UTF-16 and UTF-32 do not); record files are ASCII " +
-                               "with answers in a legacy code page such as cp850");
   }
   if (paths.empty()) paths.emplace_back(kRecordFileName);
   std::unique_ptr<FaultList> faults;

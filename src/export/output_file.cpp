@@ -19,7 +19,8 @@ Status OutputFile::create(FileSystem& files, const std::string& target,
     // A killed run's leftover: only this program writes by that name.
     std::string leftover;
     FileFacts facts;
-    if (!files.readBounded(partial, 0, &leftover, &facts).ok() || !files.remove(partial).ok()) {
+    if (!files.readBounded(partial, kWaitBeforeNotice, 0, &leftover, &facts).ok() ||
+        !files.remove(partial, kWaitBeforeNotice).ok()) {
       return created;
     }
     if (created = files.createExclusive(partial, &opened); !created.ok()) return created;
@@ -45,7 +46,7 @@ Status OutputFile::commit() {
   if (Status synced = file_->sync(); !synced.ok()) return synced;
   file_.reset();
   if (Status renamed = files_.rename(target_ + kPartialSuffix, target_); !renamed.ok()) {
-    files_.remove(target_ + kPartialSuffix);
+    files_.remove(target_ + kPartialSuffix, kWaitBeforeNotice);
     return renamed;
   }
   return files_.syncDirectory(target_);
@@ -54,7 +55,7 @@ Status OutputFile::commit() {
 void OutputFile::discard() {
   if (file_ == nullptr) return;
   file_.reset();
-  files_.remove(target_ + kPartialSuffix);
+  files_.remove(target_ + kPartialSuffix, kWaitBeforeNotice);
 }
 
 }  // namespace survey

@@ -19,7 +19,7 @@ namespace survey {
 // busy (another program holds the file or its lock; worth waiting for).
 class Status {
  public:
-  enum class Kind { kFailed, kMissing, kNotRegular, kBusy };
+  enum class Kind { kFailed, kMissing, kNotRegular, kBusy, kUnsupported };
   Status() = default;
   static Status error(std::string reason, Kind kind = Kind::kFailed) {
     return Status(std::move(reason), kind);
@@ -51,6 +51,9 @@ class ConsoleOutput {
   virtual ~ConsoleOutput() = default;
   // Writes all of `bytes`, with the platform's line ends, or fails with the reason.
   virtual Status write(std::string_view bytes) = 0;
+  // Writes all of `bytes` with their line ends as they are (rows of a data format that says
+  // its own line ends), or fails with the reason.
+  virtual Status writeAsIs(std::string_view bytes) { return write(bytes); }
 };
 
 // A broken-down local time, as the console shows it.
@@ -136,6 +139,14 @@ enum class LockMode { kShared, kExclusive };
 // the file's size, so it waits for an append in progress but not for a whole save.
 enum class FileLock { kSave, kBytes };
 
+// The byte each lock covers, the same on every system so that writers on Linux and on Windows
+// meet on a shared folder: far past any data, as Windows locks are mandatory and a locked
+// byte could not be read by others.
+inline constexpr uint64_t kSaveLockByte = uint64_t{1} << 62;
+inline constexpr uint64_t lockByte(FileLock which) {
+  return which == FileLock::kSave ? kSaveLockByte : kSaveLockByte + 1;
+}
+
 // How long a lock or a file held by another program is waited for: a wait past the first
 // step is announced, and one that lasts to the end of the second fails.
 inline constexpr std::chrono::milliseconds kWaitBeforeNotice{1000};
@@ -158,7 +169,8 @@ class StoreFile : public RandomAccessFile {
   // Whether this is a regular file; a device such as /dev/null has no lock and no size.
   virtual bool isRegular() = 0;
   // Takes one of the file's locks, waiting at most `wait`; busy when another holder kept it
-  // that long. The locks cover no byte of data, so other programs' plain reads go on.
+  // that long, unsupported where the file system has no byte-range locks. The locks cover no
+  // byte of data, so other programs' plain reads go on.
   virtual Status lock(FileLock which, LockMode mode, std::chrono::milliseconds wait) = 0;
   virtual void unlock(FileLock which) = 0;
   virtual Status size(uint64_t* size) = 0;
@@ -199,11 +211,16 @@ class FileSystem {
   virtual Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) = 0;
   // Reads at most `limit` bytes of the regular file `path`, never through a link, and its
   // facts: missing when there is nothing by that name, not-regular when it is a link,
-  // directory or device.
-  virtual Status readBounded(const std::string& path, size_t limit, std::string* bytes,
-                             FileFacts* facts) = 0;
-  // Removes the entry `path` (a link itself, not what it points to).
-  virtual Status remove(const std::string& path) = 0;
+  // directory or device, busy when another program held it without sharing for `wait`.
+  virtual Status readBounded(const std::string& path, std::chrono::milliseconds wait, size_t limit,
+                             std::string* bytes, FileFacts* facts) = 0;
+  // Removes the entry `path`: the link itself, not what it points to, where removesNameOnly.
+  // Busy when another program held it open, without letting it be removed, for `wait`.
+  virtual Status remove(const std::string& path, std::chrono::milliseconds wait) = 0;
+  // Whether a call on a name acts on that entry alone. Where a call on a link's name may act
+  // on its target instead (Windows, where a link may also look like the file it points to),
+  // nothing but a file known to be the program's own is removed.
+  virtual bool removesNameOnly() const = 0;
   // Gives the file `from` the name `to` in one step, replacing what `to` names; both are in
   // one directory. Readers see the old file or the new one, never a part.
   virtual Status rename(const std::string& from, const std::string& to) = 0;

@@ -6,7 +6,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -27,13 +26,18 @@ bool isConsole(HANDLE handle) {
 // Ctrl+C and Ctrl+Break end the run as an interrupt, whatever the program is doing, with the
 // status the system gives it; nothing runs after it. The console mode the key wait changed
 // is put back first.
+// The handler runs on a thread of its own: it uses the key wait's handle only under
+// keyWaitLock, which the key wait holds to give the handle out and to take it back and
+// close it, so the handler never writes to a closed handle or to another one of that number.
 HANDLE interrupted = nullptr;  // a manual-reset event, set once an interrupt has come
-std::atomic<HANDLE> keyWaitInput{nullptr};
-DWORD keyWaitMode = 0;  // the console keyboard's mode before the key wait
+SRWLOCK keyWaitLock = SRWLOCK_INIT;
+HANDLE keyWaitInput = nullptr;  // the console keyboard while the key wait reads it
+DWORD keyWaitMode = 0;          // the console keyboard's mode before the key wait
 
 BOOL WINAPI endRunOnInterrupt(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;  // closing, log-off
-  HANDLE input = keyWaitInput.load();
+  AcquireSRWLockExclusive(&keyWaitLock);
+  HANDLE input = keyWaitInput;
   if (input != nullptr && event == CTRL_C_EVENT) {
     // The key wait takes Ctrl+C as a key. Where the console makes it an event all the same (a
     // terminal's interrupt key under Wine), the key goes to the wait as if typed.
@@ -45,11 +49,16 @@ BOOL WINAPI endRunOnInterrupt(DWORD event) {
     key.Event.KeyEvent.uChar.UnicodeChar = 3;
     key.Event.KeyEvent.dwControlKeyState = LEFT_CTRL_PRESSED;
     DWORD written = 0;
-    if (WriteConsoleInputW(input, &key, 1, &written) && written == 1) return TRUE;
+    if (WriteConsoleInputW(input, &key, 1, &written) && written == 1) {
+      ReleaseSRWLockExclusive(&keyWaitLock);
+      return TRUE;
+    }
   }
   SetEvent(interrupted);
   if (input != nullptr) SetConsoleMode(input, keyWaitMode);
+  // Still holding the lock: the key wait cannot close the handle before the process ends.
   TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+  ReleaseSRWLockExclusive(&keyWaitLock);
   return TRUE;
 }
 
@@ -119,8 +128,9 @@ std::u16string consoleCodePage() {
 }
 
 // Standard output or error: console text through the wide call, converted from UTF-8; the bytes
-// as they are to a file or pipe. Line ends are CR LF. Bytes that are not UTF-8 (answers in
-// records stored before it was) show as the console's code page shows them.
+// as they are to a file or pipe. Line ends are CR LF, but for rows written as they are. Bytes that
+// are not UTF-8 (answers in records stored before it was) show as the console's code page shows
+// them.
 class StandardOutput : public ConsoleOutput {
  public:
   explicit StandardOutput(DWORD which)
@@ -128,10 +138,11 @@ class StandardOutput : public ConsoleOutput {
     if (console_) converter_ = Utf8ToUtf16(consoleCodePage());
   }
 
-  Status write(std::string_view bytes) override {
-    std::string text = withCrLf(bytes);
-    if (console_) return writeConsole(text);
-    std::string_view rest = text;
+  Status write(std::string_view bytes) override { return writeAsIs(withCrLf(bytes)); }
+
+  Status writeAsIs(std::string_view bytes) override {
+    if (console_) return writeConsole(bytes);
+    std::string_view rest = bytes;
     while (!rest.empty()) {
       DWORD done = 0;
       DWORD chunk = static_cast<DWORD>(std::min<size_t>(rest.size(), 1u << 20));
@@ -223,8 +234,10 @@ class ConsoleTerminal : public Terminal {
     if (input == INVALID_HANDLE_VALUE) return;
     DWORD mode = 0;
     if (GetConsoleWindow() != nullptr && GetConsoleMode(input, &mode)) {
+      AcquireSRWLockExclusive(&keyWaitLock);
       keyWaitMode = mode;
-      keyWaitInput.store(input);
+      keyWaitInput = input;
+      ReleaseSRWLockExclusive(&keyWaitLock);
       // Keys one at a time, without echo; Ctrl+C is a key; an arrow is one key, not a sequence.
       const DWORD raw =
           mode & ~static_cast<DWORD>(ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT |
@@ -234,10 +247,12 @@ class ConsoleTerminal : public Terminal {
           key <= 0xDBFF) {
         readKeyPress(input, &key);  // the second half of a character beyond U+FFFF
       }
+      AcquireSRWLockExclusive(&keyWaitLock);
       SetConsoleMode(input, mode);
-      keyWaitInput.store(nullptr);
+      keyWaitInput = nullptr;
+      ReleaseSRWLockExclusive(&keyWaitLock);
     }
-    CloseHandle(input);
+    CloseHandle(input);  // the handler no longer has it
   }
 
   Status clearScreen(ConsoleOutput&) override {

@@ -65,7 +65,8 @@ Status openSnapshot(FileSystem& files, const std::string& path,
         return opened->lock(FileLock::kBytes, LockMode::kShared, wait);
       },
       kLockWaitLimit, waiting);
-  if (!status.ok()) return status;
+  // Without byte-range locks (some network file systems) a reader can only read as it is.
+  if (!status.ok() && !status.is(Status::Kind::kUnsupported)) return status;
   uint64_t size = 0;
   status = opened->size(&size);
   opened->unlock(FileLock::kBytes);

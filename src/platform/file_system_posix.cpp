@@ -46,24 +46,36 @@ auto retryInterrupted(Attempt attempt) {
   }
 }
 
-// The bytes lock is an open-file-description lock on one byte far past any data. The save
-// lock is flock on the whole file, as earlier versions and flock(1) take it.
-constexpr off_t kBytesLockOffset = off_t{1} << 62;
-
-// Tries the lock once; -1 with errno EWOULDBLOCK when another holder has it.
-int tryLock(int fd, FileLock which, short type) {
-  if (which == FileLock::kSave) {
-    const int operation = type == F_UNLCK ? LOCK_UN : type == F_RDLCK ? LOCK_SH : LOCK_EX;
-    return retryInterrupted([&] { return flock(fd, operation | LOCK_NB); });
-  }
+// Each lock is an open-file-description lock on its byte, which meets the POSIX locks that
+// other programs (and Wine, for a Windows program's LockFileEx) take on that byte, also on a
+// shared folder. The save lock is flock on the whole file besides, as earlier versions and
+// flock(1) take it; it is taken first and let go last.
+int tryByteLock(int fd, FileLock which, short type) {
   struct flock range = {};
   range.l_type = type;
   range.l_whence = SEEK_SET;
-  range.l_start = kBytesLockOffset;
+  range.l_start = static_cast<off_t>(lockByte(which));
   range.l_len = 1;
   const int result = retryInterrupted([&] { return fcntl(fd, F_OFD_SETLK, &range); });
   if (result < 0 && (errno == EAGAIN || errno == EACCES)) errno = EWOULDBLOCK;
   return result;
+}
+
+// Tries the lock once; -1 with errno EWOULDBLOCK when another holder has it. Where the byte
+// cannot be locked at all, the save lock keeps its flock.
+int tryLock(int fd, FileLock which, short type) {
+  if (which == FileLock::kBytes) return tryByteLock(fd, which, type);
+  if (type == F_UNLCK) {
+    tryByteLock(fd, which, F_UNLCK);
+    return flock(fd, LOCK_UN);
+  }
+  const int operation = type == F_RDLCK ? LOCK_SH : LOCK_EX;
+  if (retryInterrupted([&] { return flock(fd, operation | LOCK_NB); }) < 0) return -1;
+  if (tryByteLock(fd, which, type) == 0) return 0;
+  if (errno != EWOULDBLOCK) return -1;  // no byte-range locks here: the flock stays
+  flock(fd, LOCK_UN);
+  errno = EWOULDBLOCK;
+  return -1;
 }
 
 class PosixStoreFile : public StoreFile {
@@ -85,8 +97,10 @@ class PosixStoreFile : public StoreFile {
     const auto deadline = steady_clock::now() + wait;
     for (;;) {
       if (tryLock(fd_, which, type) == 0) return Status();
-      // A file system without locks (some network ones): appends go on as they always have.
-      if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) return Status();
+      // A file system without byte-range locks (some network ones): said to the caller.
+      if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) {
+        return Status::error("the file system has no byte-range locks", Status::Kind::kUnsupported);
+      }
       if (errno != EWOULDBLOCK) return failure(errno);
       const auto now = steady_clock::now();
       if (now >= deadline) {
@@ -200,8 +214,9 @@ class PosixFileSystem : public FileSystem {
         true, file);
   }
 
-  Status readBounded(const std::string& path, size_t limit, std::string* bytes,
-                     FileFacts* facts) override {
+  // Nothing here holds a file against readers: `wait` is not needed.
+  Status readBounded(const std::string& path, milliseconds /*wait*/, size_t limit,
+                     std::string* bytes, FileFacts* facts) override {
     bytes->clear();
     int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && errno == ELOOP) {
@@ -220,13 +235,16 @@ class PosixFileSystem : public FileSystem {
     return status;
   }
 
-  Status remove(const std::string& path) override {
+  Status remove(const std::string& path, milliseconds /*wait*/) override {
     return unlink(path.c_str()) == 0 ? Status() : failure(errno);
   }
 
   Status rename(const std::string& from, const std::string& to) override {
     return ::rename(from.c_str(), to.c_str()) == 0 ? Status() : failure(errno);
   }
+
+  // unlink removes a link itself, never what it points to.
+  bool removesNameOnly() const override { return true; }
 
   Status syncDirectory(const std::string& path) override {
     size_t slash = path.rfind('/');

@@ -18,9 +18,6 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-// Windows locks are mandatory: a locked byte cannot be read by other handles. So each lock is
-// taken on one byte far past any data, and other programs read the file as ever.
-constexpr DWORD kLockOffsetHigh = 0x40000000;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kChunk = 1u << 20;
 
@@ -31,9 +28,41 @@ Status failure() {
   if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
     return Status::error(errnoStatus(ENOENT).reason(), Status::Kind::kMissing);
   }
+  if (code == ERROR_FILENAME_EXCED_RANGE) return errnoStatus(ENAMETOOLONG);
   Status status = lastErrorStatus();
   const bool busy = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
   return Status::error(status.reason(), busy ? Status::Kind::kBusy : Status::Kind::kFailed);
+}
+
+// The wide name of `path` for the file calls. A long one (near MAX_PATH or past it) is made
+// absolute and given the \\?\ prefix, which lifts the limit whatever the system's setting;
+// a shorter one stays as it is, so that device names such as NUL keep their meaning.
+std::wstring fileName(const std::string& path) {
+  std::wstring wide = widen(path);
+  if (wide.size() < 200 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return wide;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return wide;
+  full.resize(length);
+  if (full.rfind(L"\\\\.\\", 0) == 0) return full;                           // a device
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);  // \\server\share
+  return L"\\\\?\\" + full;
+}
+
+// The failure of opening `path` for a store file: a directory by that name is said to be one,
+// as on other systems, not as the access it denies.
+Status openFailure(const std::string& path) {
+  const DWORD code = GetLastError();
+  const DWORD attributes = GetFileAttributesW(fileName(path).c_str());
+  if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return errnoStatus(EISDIR);
+  }
+  SetLastError(code);
+  return failure();
 }
 
 // Calls `attempt` (a call that fails through GetLastError) until it succeeds, fails otherwise
@@ -65,8 +94,8 @@ size_t index(FileLock which) { return which == FileLock::kSave ? 0 : 1; }
 // The byte of a lock, far past any data.
 OVERLAPPED lockRange(FileLock which) {
   OVERLAPPED at = {};
-  at.Offset = static_cast<DWORD>(index(which));
-  at.OffsetHigh = kLockOffsetHigh;
+  at.Offset = static_cast<DWORD>(lockByte(which));
+  at.OffsetHigh = static_cast<DWORD>(lockByte(which) >> 32);
   return at;
 }
 
@@ -144,8 +173,10 @@ class WindowsStoreFile : public StoreFile {
       return Status();
     }
     const DWORD code = GetLastError();
-    // A file system without locks: appends go on as they always have there.
-    if (code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED) return Status();
+    // A file system without byte-range locks: said to the caller.
+    if (code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED) {
+      return Status::error("the file system has no byte-range locks", Status::Kind::kUnsupported);
+    }
     if (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING) {
       return Status::error("another program holds its lock", Status::Kind::kBusy);
     }
@@ -166,7 +197,8 @@ class WindowsStoreFile : public StoreFile {
     return Status();
   }
 
-  // At the end of the file, wherever the handle's position is: both offset halves 0xFFFFFFFF.
+  // At the end of the file, wherever the handle's position is: both offset halves 0xFFFFFFFF,
+  // named for every write (a device ignores it), so no write ever lands at offset 0.
   Status append(std::string_view bytes, size_t* written) override {
     *written = 0;
     while (*written < bytes.size()) {
@@ -175,7 +207,7 @@ class WindowsStoreFile : public StoreFile {
       atEnd.OffsetHigh = 0xFFFFFFFF;
       DWORD done = 0;
       const DWORD size = static_cast<DWORD>(std::min<size_t>(bytes.size() - *written, kChunk));
-      if (!WriteFile(handle_, bytes.data() + *written, size, &done, regular_ ? &atEnd : nullptr)) {
+      if (!WriteFile(handle_, bytes.data() + *written, size, &done, &atEnd)) {
         return failure();
       }
       if (done == 0) return Status::error("the write took nothing");
@@ -224,7 +256,7 @@ class WindowsStoreFile : public StoreFile {
 // most `wait`.
 HANDLE openWaiting(const std::string& path, DWORD access, DWORD share, DWORD disposition,
                    DWORD flags, milliseconds wait) {
-  const std::wstring wide = widen(path);
+  const std::wstring wide = fileName(path);
   HANDLE handle = INVALID_HANDLE_VALUE;
   retryWhileBusy(
       [&] {
@@ -235,11 +267,22 @@ HANDLE openWaiting(const std::string& path, DWORD access, DWORD share, DWORD dis
   return handle;
 }
 
-// Whether the handle is a regular file: on disk, neither a directory nor a link.
+// Whether the handle is a regular file, by how it behaves: a file on disk with a size, and not
+// a directory. A reparse point that opened as such a file (a cloud-synced placeholder, a link
+// followed to its target) is one; only a character device or a pipe is not.
 bool isRegularFile(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info;
+  LARGE_INTEGER size;
   return GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
-         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && GetFileSizeEx(handle, &size);
+}
+
+// Whether the handle opened with FILE_FLAG_OPEN_REPARSE_POINT is the link itself (or another
+// reparse point) rather than a file: such a name is never read, written or removed.
+bool isReparsePoint(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return !GetFileInformationByHandle(handle, &info) ||
+         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 class WindowsFileSystem : public FileSystem {
@@ -252,7 +295,7 @@ class WindowsFileSystem : public FileSystem {
     HANDLE handle = openWaiting(path, append ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
                                 append ? FILE_SHARE_READ | FILE_SHARE_WRITE : kShareAll,
                                 append ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, wait);
-    if (handle == INVALID_HANDLE_VALUE) return failure();
+    if (handle == INVALID_HANDLE_VALUE) return openFailure(path);
     if (created) *created = append && GetLastError() != ERROR_ALREADY_EXISTS;
     const bool regular = isRegularFile(handle);
     if (!regular && !append) {
@@ -265,23 +308,22 @@ class WindowsFileSystem : public FileSystem {
 
   Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) override {
     HANDLE handle =
-        CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+        CreateFileW(fileName(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return failure();
     *file = std::make_unique<WindowsStoreFile>(handle, true);
     return Status();
   }
 
-  Status readBounded(const std::string& path, size_t limit, std::string* bytes,
+  Status readBounded(const std::string& path, milliseconds wait, size_t limit, std::string* bytes,
                      FileFacts* facts) override {
     bytes->clear();
     // The link itself, and a directory too, so that either is told apart from a missing file.
-    HANDLE handle =
-        openWaiting(path, GENERIC_READ, kShareAll, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, kSharingWaitLimit);
+    HANDLE handle = openWaiting(path, GENERIC_READ, kShareAll, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, wait);
     if (handle == INVALID_HANDLE_VALUE) return failure();
     WindowsStoreFile file(handle, true);
-    if (!isRegularFile(handle)) {
+    if (!isRegularFile(handle) || isReparsePoint(handle)) {
       return Status::error("not a regular file", Status::Kind::kNotRegular);
     }
     Status status = file.facts(facts);
@@ -295,17 +337,17 @@ class WindowsFileSystem : public FileSystem {
     return status;
   }
 
-  Status remove(const std::string& path) override {
-    const std::wstring wide = widen(path);
-    const bool removed = retryWhileBusy([&] { return DeleteFileW(wide.c_str()) != 0; },
-                                        isSharingViolation, kSharingWaitLimit);
+  Status remove(const std::string& path, milliseconds wait) override {
+    const std::wstring wide = fileName(path);
+    const bool removed =
+        retryWhileBusy([&] { return DeleteFileW(wide.c_str()) != 0; }, isSharingViolation, wait);
     return removed ? Status() : failure();
   }
 
   // Replaces the target in one step, waiting a little while another program has it open.
   Status rename(const std::string& from, const std::string& to) override {
-    const std::wstring wideFrom = widen(from);
-    const std::wstring wideTo = widen(to);
+    const std::wstring wideFrom = fileName(from);
+    const std::wstring wideTo = fileName(to);
     const bool renamed = retryWhileBusy(
         [&] {
           return MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
@@ -315,13 +357,18 @@ class WindowsFileSystem : public FileSystem {
     return renamed ? Status() : failure();
   }
 
+  // Wine acts on a link's target for DeleteFileW, for a handle opened to be deleted on close
+  // and for MoveFileExW, and reports the target's attributes: a name may not be what it looks.
+  bool removesNameOnly() const override { return false; }
+
   // Flushes the directory's handle. Where a directory cannot be opened for that or flushed
   // (FAT, some network shares), its entries are written with the file's own flush.
   Status syncDirectory(const std::string& path) override {
     const size_t slash = path.find_last_of("/\\");
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    HANDLE handle = CreateFileW(widen(directory).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle =
+        CreateFileW(fileName(directory).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     DWORD code = ERROR_SUCCESS;
     if (handle == INVALID_HANDLE_VALUE) {
       code = GetLastError();

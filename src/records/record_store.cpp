@@ -4,8 +4,11 @@
 // bytes, synced with its directory before the record is written and removed once the record
 // is synced. The next save settles whatever a stopped save left: it completes a record cut
 // short, or takes out one whose save failed (the journal then ends with a mark). A journal is
-// used only when this user wrote it for this file, and only as far as the file bears it out;
-// anything else by its name is removed unread, or where it cannot be, saves go on without.
+// used only when this user wrote it for this file, and only as far as the file bears it out.
+// Anything else by its name is removed unread where removing a name removes only that entry;
+// where a call on a link's name may act on its target (Windows), only a file that names this
+// record file in its first line and belongs to this user is removed, and anything else is
+// left alone. Where no journal can be kept, saves go on under the lock alone, said once.
 #include "records/record_store.h"
 
 #include <cstdint>
@@ -53,15 +56,17 @@ bool readNumber(std::string_view* text, char end, uint64_t* value) {
   return true;
 }
 
+// Reads the first line of a journal; false when it is not one. `*length` is the record's.
+bool parseHeader(std::string_view* bytes, Journal* journal, uint64_t* length) {
+  if (bytes->substr(0, kJournalTag.size()) != kJournalTag) return false;
+  bytes->remove_prefix(kJournalTag.size());
+  return readNumber(bytes, ' ', &journal->device) && readNumber(bytes, ' ', &journal->file) &&
+         readNumber(bytes, ' ', &journal->offset) && readNumber(bytes, '\n', length);
+}
+
 bool parseJournal(std::string_view bytes, Journal* journal) {
-  if (bytes.substr(0, kJournalTag.size()) != kJournalTag) return false;
-  bytes.remove_prefix(kJournalTag.size());
   uint64_t length = 0;
-  if (!readNumber(&bytes, ' ', &journal->device) || !readNumber(&bytes, ' ', &journal->file) ||
-      !readNumber(&bytes, ' ', &journal->offset) || !readNumber(&bytes, '\n', &length) ||
-      bytes.size() < length) {
-    return false;
-  }
+  if (!parseHeader(&bytes, journal, &length) || bytes.size() < length) return false;
   journal->text = bytes.substr(0, static_cast<size_t>(length));
   journal->takeOut = bytes.size() > length;
   return true;
@@ -142,6 +147,13 @@ class Append {
   std::function<void(const Status&)> waiting() {
     return [this](const Status& busy) { reports_.waiting(path_, busy); };
   }
+  std::function<void(const Status&)> journalWaiting() {
+    return [this](const Status& busy) { reports_.waiting(journalPath_, busy); };
+  }
+
+  Status journalHeld(const Status& busy) const {
+    return Status::error("another program holds " + journalPath_ + ": " + busy.reason());
+  }
 
   // Takes one of the file's locks exclusively, with a notice when that takes a while.
   Status lock(FileLock which) {
@@ -150,14 +162,26 @@ class Append {
           return file_->lock(which, LockMode::kExclusive, wait);
         },
         kLockWaitLimit, waiting());
+    if (status.is(Status::Kind::kUnsupported)) {
+      if (!memory_.locksMissingSaid) reports_.locksMissing(path_, status);
+      memory_.locksMissingSaid = true;
+      return Status();
+    }
     return status.is(Status::Kind::kBusy) ? Status::error(kLockHeld) : status;
   }
 
   // Makes the entry of a record file that this save created durable.
   Status syncNewFile() { return created_ ? files_.syncDirectory(path_) : Status(); }
 
-  Status dropJournal() {
-    Status status = files_.remove(journalPath_);
+  // Removes the journal, waiting for a program that holds it open (a scanner) with a notice
+  // when `announced`, else for a moment only.
+  Status dropJournal(bool announced) {
+    Status status =
+        announced
+            ? waitWithNotice(
+                  [&](std::chrono::milliseconds wait) { return files_.remove(journalPath_, wait); },
+                  kSharingWaitLimit, journalWaiting())
+            : files_.remove(journalPath_, kWaitBeforeNotice);
     if (status.is(Status::Kind::kMissing)) return Status();  // gone already: another program
     return status.ok() ? files_.syncDirectory(journalPath_) : status;
   }
@@ -166,7 +190,7 @@ class Append {
   void dropOwnJournal() {
     if (!journal_) return;
     journal_.reset();
-    dropJournal();
+    dropJournal(false);  // left behind, it finds its record whole or nothing of it
   }
 
   // Takes out what the file still holds of a record that an earlier save of this run could
@@ -187,37 +211,53 @@ class Append {
     return status;
   }
 
-  // Whether a journal read with `facts` is one this user wrote for this file.
-  bool trusted(const FileFacts& facts, const Journal& journal) const {
+  // Whether a file read with `facts` that begins with `journal`'s first line is one that this
+  // user wrote for this file.
+  bool writtenForThisFile(const FileFacts& facts, const Journal& journal) const {
     return facts.ownedByUser && !facts.writableByOthers && journal.device == facts_.device &&
-           journal.file == facts_.file && memory_.isRecord(withoutLineEndBefore(journal.text));
+           journal.file == facts_.file;
   }
 
-  // Settles the journal a stopped save left, if this user wrote it for this file, and removes
-  // it. Anything else by its name (a link, a directory, another user's file, a file too large
-  // or of another file) is removed unread; where that cannot be, the save goes on without.
+  // Settles the journal a stopped save left, if this user wrote it for this file and it holds
+  // a whole record, and removes it. Anything else by its name (a link, a directory, another
+  // user's file, a file too large or of another file) is removed unread where that is safe,
+  // and otherwise left alone: the save then goes on without.
   Status settlePending() {
     std::string bytes;
     FileFacts facts;
-    Status read = files_.readBounded(journalPath_, kJournalLimit + 1, &bytes, &facts);
+    Status read = waitWithNotice(
+        [&](std::chrono::milliseconds wait) {
+          return files_.readBounded(journalPath_, wait, kJournalLimit + 1, &bytes, &facts);
+        },
+        kSharingWaitLimit, journalWaiting());
     if (read.is(Status::Kind::kMissing)) return Status();
+    if (read.is(Status::Kind::kBusy)) return journalHeld(read);
     if (!read.ok() && !read.is(Status::Kind::kNotRegular)) {
       return Status::error("cannot read " + journalPath_ + ": " + read.reason());
     }
     Journal journal;
-    const bool ours = read.ok() && bytes.size() <= kJournalLimit && parseJournal(bytes, &journal) &&
-                      trusted(facts, journal);
-    if (ours) {
+    uint64_t length = 0;
+    std::string_view rest = bytes;
+    const bool mine = read.ok() && bytes.size() <= kJournalLimit &&
+                      parseHeader(&rest, &journal, &length) && writtenForThisFile(facts, journal);
+    if (mine && parseJournal(bytes, &journal) &&
+        memory_.isRecord(withoutLineEndBefore(journal.text))) {
       Status settled = settle(journal);
       if (!settled.ok()) return settled;
     }
-    Status dropped = dropJournal();
+    if (!mine && !files_.removesNameOnly()) {
+      loseSafeguard(Status::error("something else has its name and is left alone"));
+      return Status();
+    }
+    Status dropped = dropJournal(true);
     if (dropped.ok()) return dropped;
+    if (dropped.is(Status::Kind::kBusy)) return journalHeld(dropped);
     // This user's own file that cannot be removed: the file system fails.
     if (read.ok() && facts.ownedByUser) {
       return Status::error("cannot remove " + journalPath_ + ": " + dropped.reason());
     }
-    loseSafeguard(dropped);
+    loseSafeguard(
+        Status::error("something else has its name and cannot be removed: " + dropped.reason()));
     return Status();
   }
 
@@ -294,19 +334,15 @@ class Append {
     return status;
   }
 
-  // Writes this save's journal. Where something has its name that the settling before could
-  // not remove (another program made it meanwhile), the save goes on without.
+  // Writes this save's journal. Where it cannot be created (a folder where this user may
+  // write the file but not make new ones, or something made meanwhile by its name), the save
+  // goes on without.
   Status writeJournal(uint64_t offset, std::string_view text) {
     Status status = files_.createExclusive(journalPath_, &journal_);
     if (!status.ok()) {
-      std::string ignored;
-      FileFacts facts;
-      Status there = files_.readBounded(journalPath_, 0, &ignored, &facts);
-      if (there.is(Status::Kind::kMissing) || (there.ok() && facts.ownedByUser)) {
-        return Status::error("cannot create " + journalPath_ + ": " + status.reason());
-      }
-      loseSafeguard(status);
-      return syncNewFile();
+      loseSafeguard(Status::error("it cannot be created: " + status.reason()));
+      // Whatever entry an earlier save left unsynced is made durable before the record.
+      return files_.syncDirectory(path_);
     }
     std::string content(kJournalTag);
     content += std::to_string(facts_.device) + " " + std::to_string(facts_.file) + " ";

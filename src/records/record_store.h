@@ -25,9 +25,11 @@ class StoreReports {
                               std::string_view record) = 0;
   // A record that a stopped save left damaged (its bytes lost in a crash) was written again.
   virtual void recordRewritten(const std::string& path, std::string_view record) = 0;
-  // Something that is not a journal of this user for this file holds the journal's name
-  // `journalPath` and cannot be removed (`why`): saves go on under the lock alone.
+  // No journal can be kept at `journalPath` (`why`: something else has its name and cannot
+  // or may not be removed, or it cannot be created): saves go on under the lock alone.
   virtual void safeguardLost(const std::string& journalPath, const Status& why) = 0;
+  // The file system of `path` has no byte-range locks (`why`): saves go on unlocked there.
+  virtual void locksMissing(const std::string& path, const Status& why) = 0;
 };
 
 // What the store keeps from one save to the next within a run.
@@ -44,6 +46,7 @@ struct StoreMemory {
     std::string bytes;
   } unsettled;
   bool safeguardLostSaid = false;  // the store says so once a run
+  bool locksMissingSaid = false;   // and this too
 };
 
 // The most bytes a record takes in the file: 21 answers of at most 4096 bytes, the figures
@@ -60,6 +63,15 @@ Status appendRecord(FileSystem& files, const std::string& path, std::string_view
 // Opens the record file for reading as it stands between two appends; never writes.
 Status openRecords(FileSystem& files, const std::string& path, StoreReports& reports,
                    std::unique_ptr<RandomAccessFile>* file);
+
+// The lock rule, the same for every writer on every system, so that writers on Linux and on
+// Windows meet on a shared folder: a writer holds the save lock (the byte kSaveLockByte)
+// exclusively from before it reads the journal until its journal is gone, and the bytes lock
+// (the byte after it) exclusively while it changes the file's bytes; a reader holds the bytes
+// lock shared while it takes the file's size. Byte-range locks are what both systems share
+// (Wine maps a Windows program's locks to POSIX ones); Linux writers also take flock for the
+// save, as earlier versions did. Where a file system has no byte-range locks, saves go on
+// without and say so once.
 
 // The file kept beside `path` while a record is appended to it.
 std::string pendingPath(const std::string& path);

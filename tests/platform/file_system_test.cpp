@@ -53,7 +53,7 @@ TEST(FileSystem, NothingBesideTheFileIsFollowedOrReadPastItsLimit) {
     c.make(path, target);
     std::string bytes;
     FileFacts facts;
-    Status read = files.readBounded(path, 4, &bytes, &facts);
+    Status read = files.readBounded(path, kSharingWaitLimit, 4, &bytes, &facts);
     EXPECT_EQ(read.ok()                    ? "ok"
               : read.is(Kind::kMissing)    ? "missing"
               : read.is(Kind::kNotRegular) ? "not regular"
@@ -66,7 +66,7 @@ TEST(FileSystem, NothingBesideTheFileIsFollowedOrReadPastItsLimit) {
     EXPECT_EQ(readFile(target), "kept");
     EXPECT_NE(access(dir.file("nowhere").c_str(), F_OK), 0) << "a link was followed";
     if (std::string(c.read) != "not regular" || std::string(c.name) == "a directory") continue;
-    EXPECT_TRUE(files.remove(path).ok());
+    EXPECT_TRUE(files.remove(path, kSharingWaitLimit).ok());
     EXPECT_EQ(readFile(target), "kept");
   }
 }
@@ -147,7 +147,7 @@ TEST(FileSystem, FactsNameTheFileItsOwnerAndWhoElseMayWrite) {
     FileFacts open, read;
     ASSERT_TRUE(file->facts(&open).ok());
     std::string bytes;
-    ASSERT_TRUE(files.readBounded(path, 4, &bytes, &read).ok());
+    ASSERT_TRUE(files.readBounded(path, kSharingWaitLimit, 4, &bytes, &read).ok());
     struct stat info;
     ASSERT_EQ(lstat(path.c_str(), &info), 0);
     for (const FileFacts& facts : {open, read}) {

@@ -42,10 +42,14 @@ struct Reports : StoreReports {
   void safeguardLost(const std::string&, const Status& why) override {
     safeguardsLost.push_back(why.reason());
   }
+  void locksMissing(const std::string&, const Status& why) override {
+    locksMissingSaid.push_back(why.reason());
+  }
   std::vector<std::string> waits;
   std::string takenOut;   // the names of the records taken out
   std::string rewritten;  // and of those written again
   std::vector<std::string> safeguardsLost;
+  std::vector<std::string> locksMissingSaid;
 };
 
 // A journal of `text` at `offset` of the file that `facts` names, as a save writes it; `mark`

@@ -94,6 +94,9 @@ class MemoryStoreFile : public StoreFile {
 
   Status lock(FileLock which, LockMode mode, std::chrono::milliseconds) override {
     const bool fails = files_.step("lock", path_);
+    if (files_.withoutLocks) {
+      return Status::error("no byte-range locks", Status::Kind::kUnsupported);
+    }
     MemoryFileSystem::Lock& lock = files_.locks_[{path_, which}];
     const bool held =
         mode == LockMode::kShared ? lock.exclusive : lock.exclusive || lock.shared > 0;
@@ -227,25 +230,31 @@ Status MemoryFileSystem::createExclusive(const std::string& path,
   return Status();
 }
 
-Status MemoryFileSystem::readBounded(const std::string& path, size_t limit, std::string* bytes,
-                                     FileFacts* facts) {
+Status MemoryFileSystem::readBounded(const std::string& path, std::chrono::milliseconds /*wait*/,
+                                     size_t limit, std::string* bytes, FileFacts* facts) {
   bytes->clear();
   if (step("readBounded", path)) return Status::error(kFailure);
-  if (links.count(path) != 0) return Status::error("a symbolic link", Status::Kind::kNotRegular);
-  if (directories.count(path) != 0) return directory();
-  auto found = files.find(path);
+  const std::string& name = callsFollowLinks ? resolve(path) : path;
+  if (links.count(name) != 0) return Status::error("a symbolic link", Status::Kind::kNotRegular);
+  if (directories.count(name) != 0) return directory();
+  auto found = files.find(name);
   if (found == files.end()) return missing();
   *bytes = found->second.substr(0, limit);
-  *facts = factsOf(path);
+  *facts = factsOf(name);
   return Status();
 }
 
-Status MemoryFileSystem::remove(const std::string& path) {
+Status MemoryFileSystem::remove(const std::string& path, std::chrono::milliseconds /*wait*/) {
   if (step("remove", path)) return Status::error(kFailure);
-  if (sticky && foreign.count(path) != 0) return Status::error("Operation not permitted");
-  if (directories.count(path) != 0) return directory();
-  if (links.erase(path) == 0 && files.erase(path) == 0) return missing();
-  inodes_.erase(path);
+  const std::string name = callsFollowLinks ? resolve(path) : path;
+  if (heldOpenElsewhere.count(name) != 0) {
+    return Status::error("Sharing violation.", Status::Kind::kBusy);
+  }
+  if (sticky && foreign.count(name) != 0) return Status::error("Operation not permitted");
+  if (directories.count(name) != 0) return directory();
+  if (links.erase(name) == 0 && files.erase(name) == 0) return missing();
+  inodes_.erase(name);
+  unsyncedFiles.erase(name);  // gone, with nothing left to sync
   unsyncedEntries.insert(path);
   return Status();
 }

@@ -114,9 +114,10 @@ class MemoryFileSystem : public FileSystem {
   Status openStoreFile(const std::string& path, OpenMode mode, std::chrono::milliseconds wait,
                        std::unique_ptr<StoreFile>* file, bool* created) override;
   Status createExclusive(const std::string& path, std::unique_ptr<StoreFile>* file) override;
-  Status readBounded(const std::string& path, size_t limit, std::string* bytes,
-                     FileFacts* facts) override;
-  Status remove(const std::string& path) override;
+  Status readBounded(const std::string& path, std::chrono::milliseconds wait, size_t limit,
+                     std::string* bytes, FileFacts* facts) override;
+  Status remove(const std::string& path, std::chrono::milliseconds wait) override;
+  bool removesNameOnly() const override { return !callsFollowLinks; }
   Status rename(const std::string& from, const std::string& to) override;
   Status syncDirectory(const std::string& path) override;
   std::string textFileBytes(std::string_view text) override { return std::string(text); }
@@ -143,7 +144,8 @@ class MemoryFileSystem : public FileSystem {
   int steps = 0;
   // Runs before every step with its name and path, as another program would meanwhile.
   std::function<void(const char* step, const std::string& path)> beforeStep;
-  // Paths whose lock, or the file itself, another program holds for good.
+  // Paths whose lock, or the file itself, another program holds for good; a file held so can
+  // be read by name but not removed, as a scanner or a spreadsheet holds it.
   std::set<std::string> lockedElsewhere;
   std::set<std::string> heldOpenElsewhere;
   // Paths owned by another user, and paths that others may write to. In a `sticky` directory
@@ -151,6 +153,11 @@ class MemoryFileSystem : public FileSystem {
   std::set<std::string> foreign;
   std::set<std::string> writableByOthers;
   bool sticky = false;
+  // As under Wine: reading and removing a link's name act on its target, which looks like a
+  // file of its own.
+  bool callsFollowLinks = false;
+  // A file system without byte-range locks: every lock is unsupported.
+  bool withoutLocks = false;
   // Entries created or removed, and files written, since their last sync.
   std::set<std::string> unsyncedEntries;
   std::set<std::string> unsyncedFiles;

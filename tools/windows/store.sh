@@ -79,3 +79,34 @@ store_check() {
   echo "windows-check: store: 4 writers x 25 records gave 100 whole records; a file held 2 s" \
     "was saved once let go, one held 8 s failed the save with the reason"
 }
+
+# Four Linux and four Windows writers of 25 records each at once on one file in a folder both
+# see: the one lock rule orders them, so 200 whole records, each once, every writer 0.
+mixed_writers_check() {
+  local dir writer record pids=() kinds=()
+  dir="$(mktemp -d /tmp/survey-mixed-check.XXXXXX)"
+  for writer in 1 2 3 4 5 6 7 8; do
+    for record in $(seq 25); do
+      printf '1\n1\nM%sR%s %s\n' "$writer" "$record" "$store_answers"
+    done >"$dir/w$writer.keys"
+    echo -1 >>"$dir/w$writer.keys"
+  done
+  for writer in 1 2 3 4 5 6 7 8; do
+    if [ "$writer" -le 4 ]; then
+      (cd "$dir" && timeout 120 setsid -w "$root/build/survey" <"w$writer.keys" \
+        >"w$writer.keys.out" 2>"w$writer.keys.err") &
+    else
+      store_run "$dir" "w$writer.keys" &
+    fi
+    pids+=($!)
+  done
+  for writer in 1 2 3 4 5 6 7 8; do
+    wait "${pids[$((writer - 1))]}" ||
+      fail "mixed writers: writer $writer ended with status $?: $(head -3 "$dir/w$writer.keys.err")"
+  done
+  store_expect_records "$dir" 200
+  [ "$(grep -a '^ Candidate Name :: M' "$dir/datas.dat" | sort -u | wc -l)" = 200 ] ||
+    fail "mixed writers: the 200 records are not 200 different ones"
+  rm -rf "$dir"
+  echo "windows-check: store: 4 Linux and 4 Windows writers x 25 records gave 200 whole records"
+}
