@@ -34,8 +34,8 @@ const char* const kCallNames[] = {"write", "fsync", "ftruncate", "unlink", "any"
 
 std::vector<Fault> parseFaults() {
   std::vector<Fault> faults;
-  const char* spec = std::getenv("SURVEY_FAULTS");
-  std::string text = spec ? spec : "";
+  const char* setting = std::getenv("SURVEY_FAULTS");
+  std::string text = setting ? setting : "";
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find(',', start);
