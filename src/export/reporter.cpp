@@ -3,9 +3,8 @@
 
 #include <memory>
 
-#include "console/characters.h"
 #include "console/program_info.h"
-#include "export/export_reports.h"
+#include "export/record_input.h"
 #include "export/report_html.h"
 #include "export/report_tally.h"
 #include "export/report_text.h"
@@ -17,7 +16,6 @@ namespace survey {
 namespace {
 
 constexpr const char* kProgram = "survey-report";
-constexpr const char* kStandardInputName = "(standard input)";
 
 constexpr const char kHelp[] =
     "Usage: survey-report [OPTION]... [FILE]...\n"
@@ -43,31 +41,6 @@ constexpr const char kHelp[] =
 
 const ProgramInfo kReportProgram = {kProgram, kHelp, /*failureStatus=*/2};
 
-class StandardInputFile : public SequentialFile {
- public:
-  explicit StandardInputFile(ConsoleInput& input) : input_(input) {}
-  Status read(char* buffer, size_t capacity, size_t* count) override {
-    *count = input_.read(buffer, capacity);
-    return *count == 0 ? input_.readError() : Status();
-  }
-
- private:
-  ConsoleInput& input_;
-};
-
-// Skipped lines on standard error as survey-export words them; no per-file summary, which the
-// page gives.
-class ErrorReports : public ExportReports {
- public:
-  explicit ErrorReports(ConsoleOutput& errors) : ExportReports(kProgram), errors_(errors) {}
-
- protected:
-  void write(const std::string& line) override { errors_.write(line); }
-
- private:
-  ConsoleOutput& errors_;
-};
-
 // Feeds the records to the tally and the skipped lines to both.
 class ReportSink : public RecordSink {
  public:
@@ -83,14 +56,10 @@ class ReportSink : public RecordSink {
   ErrorReports& reports_;
 };
 
-void report(Env& env, const std::string& text) {
-  env.errors().write(std::string(kProgram) + ": " + shownOnOneLine(text) + "\n");
-}
+void report(Env& env, const std::string& text) { tellError(env.errors(), kProgram, text); }
 
 int usageError(Env& env, const std::string& message) {
-  env.errors().write(std::string(kProgram) + ": " + shownOnOneLine(message) + "\nTry '" + kProgram +
-                     " --help' for more information.\n");
-  return 2;
+  return survey::usageError(env.errors(), kProgram, message);
 }
 
 // Reads one file, or standard input for "-", into the tally; false when it could not be read.
@@ -110,11 +79,7 @@ bool readFile(Env& env, const std::string& path, CodePage* codePage, ReportTally
     report(env, name + ": " + opened.reason());
     return false;
   }
-  std::optional<CalendarDay> changed;
-  if (LocalTime time; path != "-" && env.files().modifiedAt(path, &time).ok()) {
-    changed = CalendarDay{time.yearsSince1900 + 1900, time.month + 1, time.dayOfMonth};
-  }
-  tally.beginFile(name, changed);
+  tally.beginFile(name, changedDay(env.files(), path));
   reports.beginFile(name);
   ReportSink sink(tally, reports);
   RecordReader reader(name, sink);
@@ -189,7 +154,8 @@ int runReport(Env& env, const std::vector<std::string>& args) {
   if (paths.empty()) paths.emplace_back(kRecordFileName);
 
   ReportTally tally;
-  ErrorReports reports(env.errors());
+  // Skipped lines as survey-export words them; no per-file summary, which the page gives.
+  ErrorReports reports(kProgram, env.errors());
   for (const std::string& path : paths) {
     if (!readFile(env, path, codePage.get(), tally, reports)) status = 2;
   }

@@ -1,0 +1,330 @@
+// Each file read in turn from start to end, and its rows written in blocks, into a database or
+// into a statistics file.
+#include "export/export_rows.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+#include "console/characters.h"
+#include "export/export_output.h"
+#include "export/export_reports.h"
+#include "export/quality_check.h"
+#include "export/record_database.h"
+#include "export/record_input.h"
+#include "export/row_writers.h"
+#include "export/stats_file.h"
+#include "platform/page_buffer.h"
+#include "reader/record_reader.h"
+
+namespace survey {
+namespace {
+
+constexpr const char* kProgram = kExportName;
+// The notice of a wait for a program that is writing the file, as the survey program words it.
+constexpr const char* kBusy = " is busy (";
+constexpr const char* kWaiting = "); waiting for it";
+
+// Rows as a terminal can show them without taking them for commands: control characters in
+// caret notation, each row's line end (CR LF or LF) kept.
+std::string shownAtTerminal(std::string_view rows) {
+  std::string shown;
+  while (!rows.empty()) {
+    const size_t end = rows.find('\n');
+    std::string_view line = rows.substr(0, end);
+    rows.remove_prefix(end == std::string_view::npos ? rows.size() : end + 1);
+    const bool crlf = end != std::string_view::npos && !line.empty() && line.back() == '\r';
+    if (crlf) line.remove_suffix(1);
+    appendCaretNotation(line, &shown);
+    if (crlf) shown.push_back('\r');
+    if (end != std::string_view::npos) shown.push_back('\n');
+  }
+  return shown;
+}
+
+// Each file read in turn from start to end, its rows written in place into one block, which goes
+// to standard output once the next row may not fit; reports go to standard error as they come,
+// and the summary at the end. Once a write fails, nothing more is written or read.
+class Exporter : public RecordSink {
+ public:
+  // Rows go to `output`, which is standard output or a file named `outputName`; faults also
+  // to `faults` unless it is null.
+  Exporter(Env& env, const ExportOptions& options, CodePage* codePage, ConsoleOutput& output,
+           std::string outputName, FaultList* faults)
+      : env_(env),
+        options_(options),
+        codePage_(codePage),
+        output_(output),
+        outputName_(std::move(outputName)),
+        faults_(faults),
+        reports_(kProgram, env.errors()),
+        check_(options.safeCells),
+        atTerminal_(&output == &env.output() && env.terminal().outputIsTerminal()) {}
+
+  // A block at a time, from the file or, for "-", standard input. The CSV header goes out with
+  // the first file that opens.
+  void exportFile(const std::string& path) {
+    name_ = path == "-" ? kStandardInputName : path;
+    std::unique_ptr<SequentialFile> file;
+    if (path == "-") {
+      file = std::make_unique<StandardInputFile>(env_.input());
+    } else if (Status opened = env_.files().openForReading(path, waitingNotice(), &file);
+               !opened.ok()) {
+      return fail(opened);
+    }
+    if (database_ != nullptr) {
+      fileBytes_ = fileRecords_ = fileFaults_ = 0;
+      keep(database_->beginFile(name_, exportedAt()));
+    } else if (options_.csv && !headerWritten_) {
+      std::string header(options_.bom ? kByteOrderMark : "");
+      options_.check ? QualityCheck::appendHeader(&header) : appendCsvHeader(&header);
+      write(header);
+      headerWritten_ = true;
+    }
+    reports_.beginFile(name_);
+    if (options_.check) check_.beginFile(name_, changedDay(env_.files(), path));
+    RecordReader parser(name_, *this);
+    parser.readOtherAnswersIn(codePage_);
+    bool readFailed = false;
+    while (written_.ok()) {
+      size_t capacity = 0;
+      char* to = parser.room(&capacity);
+      size_t count = 0;
+      if (Status read = file->read(to, capacity, &count); !read.ok()) {
+        fail(read);
+        readFailed = true;
+        break;
+      }
+      if (count == 0) {
+        parser.finish();
+        break;
+      }
+      fileBytes_ += count;
+      parser.filled(count);
+    }
+    takePending();
+    if (database_ != nullptr) keep(database_->endFile(fileBytes_, fileRecords_, fileFaults_));
+    reports_.endFile(parser.notes(), readFailed, options_.encoding, options_.unique);
+  }
+
+  // The row is written in place; a duplicate's bytes are taken back with --unique. Without it,
+  // each fingerprint is looked up at the next record, once its slot is in the cache.
+  void record(const RecordRow& row) override {
+    if (options_.check) return checkRecord(row);
+    if (stats_ != nullptr) {
+      const bool duplicate = !fingerprints_.insert(row.recordId);
+      reports_.exported(duplicate);
+      if (!duplicate || !options_.unique) stats_->add(row);
+      return;
+    }
+    if (database_ != nullptr) {
+      bool added = false;
+      ++fileRecords_;
+      keep(database_->add(row, &added));
+      return reports_.exported(!added);
+    }
+    size_t bound = options_.csv ? csvRowBound(row) : jsonLineBound(row);
+    if (used_ + bound > block_.size()) flush();
+    std::unique_ptr<char[]> large;
+    char* const to =
+        bound > block_.size() ? (large.reset(new char[bound]), large.get()) : block_.data() + used_;
+    char* end = options_.csv ? writeCsvRow(row, options_.safeCells, to) : writeJsonLine(row, to);
+    const uint64_t fingerprint = row.recordId;
+    if (options_.unique) {
+      const bool duplicate = !fingerprints_.insert(fingerprint);
+      reports_.exported(duplicate);
+      if (duplicate) return;
+    } else {
+      takePending();
+      fingerprints_.prefetch(fingerprint);
+      pending_ = fingerprint;
+      hasPending_ = true;
+    }
+    if (large != nullptr) return write(std::string_view(to, static_cast<size_t>(end - to)));
+    used_ = static_cast<size_t>(end - block_.data());
+  }
+
+  void skipped(const SkippedLines& lines) override {
+    if (database_ != nullptr) {
+      ++fileFaults_;
+      keep(database_->addFault(lines));
+    }
+    reports_.skipped(lines);
+    if (faults_ != nullptr) faults_->add(name_, lines);
+  }
+
+  // Rows are kept in `table` rather than written as text.
+  void intoTable(StatsTable* table) { stats_ = table; }
+
+  // Rows go into `database` rather than out as text.
+  void intoDatabase(RecordDatabase* database) {
+    database_ = database;
+    reports_.intoDatabase(outputName_);
+  }
+
+  bool outputFailed() const { return !written_.ok(); }
+
+  // Writes what is left, the summary, and gives the exit status.
+  int finish() {
+    flush();
+    if (faults_ != nullptr) {
+      if (Status listed = faults_->flush(); !listed.ok()) {
+        report(options_.faults + ": " + listed.reason());
+        status_ = 2;
+      }
+    }
+    if (!written_.ok()) {
+      report(outputName_ + ": " + written_.reason());
+      return 2;
+    }
+    reports_.summarize();
+    const int found = check_.findings() > 0 ? 1 : 0;
+    return std::max({status_, reports_.status(), found});
+  }
+
+ private:
+  // Rows go out in writes this large: few system calls, from a block that stays in the cache.
+  static constexpr size_t kBlockSize = 128 * 1024;
+
+  // A wait for a program that is writing the file, told once it has lasted a second.
+  std::function<void(const Status&)> waitingNotice() {
+    return [this](const Status& busy) { report(name_ + kBusy + busy.reason() + kWaiting); };
+  }
+  // The record's findings go into the block; its identity is counted for the summary.
+  void checkRecord(const RecordRow& row) {
+    findings_.clear();
+    check_.check(row, &findings_);
+    reports_.exported(!fingerprints_.insert(row.recordId));
+    if (used_ + findings_.size() > block_.size()) flush();
+    if (findings_.size() > block_.size()) return write(findings_);
+    std::copy(findings_.begin(), findings_.end(), block_.data() + used_);
+    used_ += findings_.size();
+  }
+  void takePending() {
+    if (hasPending_) reports_.exported(!fingerprints_.insert(pending_));
+    hasPending_ = false;
+  }
+  void fail(const Status& status) {
+    report(name_ + ": " + status.reason());
+    status_ = 2;
+  }
+  void report(const std::string& text) {
+    env_.errors().write(std::string(kProgram) + ": " + shownOnOneLine(text) + "\n");
+  }
+  // A failed step of the database ends the run as a failed write does.
+  void keep(const Status& status) {
+    if (written_.ok()) written_ = status;
+  }
+  // The run's time as ISO 8601 local time, for the database's files table.
+  std::string exportedAt() {
+    const LocalTime now = env_.clock().now();
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", now.yearsSince1900 + 1900,
+                  now.month + 1, now.dayOfMonth, now.hour, now.minute);
+    return text;
+  }
+  void flush() {
+    write(std::string_view(block_.data(), used_));
+    used_ = 0;
+  }
+  void write(std::string_view bytes) {
+    if (!written_.ok() || bytes.empty()) return;
+    written_ = output_.writeAsIs(atTerminal_ ? shownAtTerminal(bytes) : bytes);
+  }
+
+  Env& env_;
+  const ExportOptions& options_;
+  CodePage* const codePage_;
+  ConsoleOutput& output_;
+  const std::string outputName_;
+  RecordDatabase* database_ = nullptr;
+  StatsTable* stats_ = nullptr;
+  uint64_t fileBytes_ = 0, fileRecords_ = 0, fileFaults_ = 0;
+  FaultList* const faults_;  // null without --faults
+  ErrorReports reports_;
+  FingerprintSet fingerprints_;
+  QualityCheck check_;
+  std::string findings_;  // the CSV rows of one record's findings
+  uint64_t pending_ = 0;  // a fingerprint not looked up yet
+  bool hasPending_ = false;
+  std::string name_;
+  PageBuffer block_{kBlockSize};
+  size_t used_ = 0;
+  bool headerWritten_ = false;
+  Status written_;
+  int status_ = 0;
+  const bool atTerminal_;  // rows are shown safely rather than written raw
+};
+
+// The records into the database of --output, in one transaction that is committed only when
+// every file was read and every step succeeded. A database that this run made and could not
+// complete is removed.
+int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<std::string>& paths,
+                     CodePage* codePage, FaultList* faults) {
+  std::string unused;
+  FileFacts facts;
+  const bool existed = !env.files()
+                            .readBounded(options.output, kWaitBeforeNotice, 0, &unused, &facts)
+                            .is(Status::Kind::kMissing);
+  int status = 2;
+  {
+    std::unique_ptr<RecordDatabase> database;
+    if (Status opened = RecordDatabase::open(options.output, &database); !opened.ok()) {
+      env.errors().write(std::string(kProgram) + ": " +
+                         shownOnOneLine(options.output + ": " + opened.reason()) + "\n");
+    } else {
+      Exporter exporter(env, options, codePage, env.output(), options.output, faults);
+      exporter.intoDatabase(database.get());
+      for (const std::string& path : paths) {
+        exporter.exportFile(path);
+        if (exporter.outputFailed()) break;
+      }
+      status = exporter.finish();
+      if (Status committed = status == 2 ? Status() : database->commit(); !committed.ok()) {
+        env.errors().write(std::string(kProgram) + ": " +
+                           shownOnOneLine(options.output + ": " + committed.reason()) + "\n");
+        status = 2;
+      }
+    }
+  }
+  if (status == 2 && !existed) env.files().remove(options.output, kWaitBeforeNotice);
+  if (status == 2) {
+    env.errors().write(std::string(kProgram) + ": " +
+                       shownOnOneLine(options.output + ": left as it was") + "\n");
+  }
+  return status;
+}
+
+}  // namespace
+
+int exportRows(Env& env, const ExportOptions& options, const std::vector<std::string>& paths,
+               CodePage* codePage, FaultList* faults) {
+  if (options.sqlite) return exportToDatabase(env, options, paths, codePage, faults);
+  std::unique_ptr<OutputFile> file;
+  if (Status created = openOutput(env, options, &file); !created.ok()) return 2;
+  int exportStatus = 0;
+  {
+    Exporter exporter(env, options, codePage, file ? *file : env.output(),
+                      file ? options.output : "standard output", faults);
+    StatsTable table;
+    if (options.stats) exporter.intoTable(&table);
+    for (const std::string& path : paths) {
+      exporter.exportFile(path);
+      if (exporter.outputFailed()) break;
+    }
+    exportStatus = exporter.finish();
+    if (options.stats && exportStatus != 2) {
+      if (Status written = table.write(options.statsFormat, *file); !written.ok()) {
+        env.errors().write(std::string(kProgram) + ": " +
+                           shownOnOneLine(options.output + ": " + written.reason()) + "\n");
+        exportStatus = 2;
+      }
+    }
+  }
+  return file ? commitOutput(env, exportStatus, file.get()) : exportStatus;
+}
+
+}  // namespace survey
