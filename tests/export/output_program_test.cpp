@@ -32,8 +32,9 @@ class OutputProgram : public ::testing::Test {
            ("survey-output-test-" + std::to_string(std::random_device()()));
     fs::create_directories(dir_);
     std::string many;
-    for (int i = 0; i < 200; ++i)
+    for (int i = 0; i < 200; ++i) {
       many += recordOf(trickyAnswers(), LocalTime{1, 0, 126, 0, i % 60});
+    }
     write("datas.dat", recordOf(trickyAnswers()));
     write("many.dat", many);
   }

@@ -12,7 +12,7 @@ namespace {
 std::vector<std::string> recordIds(const std::string& bytes, std::vector<std::string> args) {
   FakeEnv env("");
   env.memoryFiles().files["d.dat"] = bytes;
-  args.push_back("d.dat");
+  args.emplace_back("d.dat");
   EXPECT_EQ(runExport(env, args), 0) << env.fakeErrors().text;
   const std::string& out = env.fakeOutput().text;
   std::vector<std::string> ids;
