@@ -50,6 +50,7 @@ struct NoReports : survey::StoreReports {
   void recordTakenOut(const std::string&, const survey::Status&, std::string_view) override {}
   void recordRewritten(const std::string&, std::string_view) override {}
   void safeguardLost(const std::string&, const survey::Status&) override {}
+  void locksMissing(const std::string&, const survey::Status&) override {}
 };
 
 }  // namespace
