@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "console/input_reader.h"
@@ -179,42 +181,17 @@ TEST(Exporter, NamesAFileThatCannotBeReadAndGoesOnWithTheRest) {
   EXPECT_EQ(table[0]["file"], "good.dat");
 }
 
-// Files whose reads fail at `failAt` bytes, read 100 bytes at a time before; everything else
-// as FakeEnv has it.
-class FailingReadsEnv : public FakeEnv, public MemoryFileSystem {
- public:
-  FailingReadsEnv(std::string content, size_t failAt)
-      : FakeEnv(""), content_(std::move(content)), failAt_(failAt) {}
-  FileSystem& files() override { return *this; }
-  Status openForReading(const std::string&, const std::function<void(const Status&)>&,
-                        std::unique_ptr<SequentialFile>* file) override {
-    class FailingFile : public SequentialFile {
-     public:
-      explicit FailingFile(const FailingReadsEnv& env) : env_(env) {}
-      Status read(char* buffer, size_t capacity, size_t* count) override {
-        *count = std::min<size_t>({capacity, 100, env_.failAt_ - offset_});
-        if (*count == 0) return Status::error("Input/output error");
-        std::copy_n(env_.content_.data() + offset_, *count, buffer);
-        offset_ += *count;
-        return Status();
-      }
-
-     private:
-      const FailingReadsEnv& env_;
-      size_t offset_ = 0;
-    };
-    *file = std::make_unique<FailingFile>(*this);
-    return Status();
-  }
-
- private:
-  std::string content_;
-  size_t failAt_;
-};
-
 TEST(Exporter, NamesAFileWhoseReadFailsWithoutCallingItsRecordCutShort) {
   const std::string record = recordOf(answersOf("Ada"));
-  FailingReadsEnv env(record + record, record.size() + 500);
+  FakeEnv env("");
+  MemoryFileSystem& files = env.memoryFiles();
+  files.files["a.dat"] = files.files["b.dat"] = record + record;
+  // Each file's reads give 100 bytes at a time and fail past the first record.
+  files.readChunk = 100;
+  std::map<std::string, size_t> reads;
+  files.failWhen = [&](const char* step, const std::string& path) {
+    return std::string_view(step) == "readAt" && ++reads[path] > (record.size() + 500) / 100;
+  };
   EXPECT_EQ(run(env, {"a.dat", "b.dat"}), 2);
   EXPECT_EQ(env.fakeErrors().text,
             "survey-export: a.dat: Input/output error\n"
