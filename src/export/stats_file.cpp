@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "console/utf8.h"
+#include "platform/utf8.h"
 #include "export/codebook.h"
 #include "export/record_database.h"
 #include "reader/record_patterns.h"
