@@ -144,7 +144,7 @@ TEST(Exporter, CsvAndJsonLinesCarryTheSameValues) {
   // And they are what was typed.
   const SurveyAnswers typed = trickyAnswers();
   for (const TextAnswer& answer : kTextAnswers) {
-    EXPECT_EQ(fromJson[0][std::string(answer.column)], typed.*answer.field) << answer.column;
+    EXPECT_EQ(fromJson[0][std::string(answer.name)], typed.*answer.field) << answer.name;
   }
   EXPECT_EQ(fromJson[0]["file"], "a \"b\",c\\.dat");
   EXPECT_EQ(fromJson[3]["runDate"], "2024-02-29");
@@ -235,7 +235,7 @@ TEST(Exporter, WritesRowsOfTheLongestAnswers) {
     ASSERT_EQ(table.size(), 3u);
     EXPECT_EQ(table[0]["firstName"], "Ada");
     for (const TextAnswer& answer : kTextAnswers) {
-      EXPECT_EQ(table[1][std::string(answer.column)], longest.*answer.field) << answer.column;
+      EXPECT_EQ(table[1][std::string(answer.name)], longest.*answer.field) << answer.name;
     }
     EXPECT_EQ(table[2]["firstName"], "Bo");
   }
