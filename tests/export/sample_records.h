@@ -51,4 +51,12 @@ inline std::string recordOf(const SurveyAnswers& answers, LocalTime time = FakeE
   return buildRecord(answerLookup(answers), startedAt(time));
 }
 
+// The tricky answers under another first name, and the record they make.
+inline SurveyAnswers answersOf(const std::string& name) {
+  SurveyAnswers answers = trickyAnswers();
+  answers.firstName = name;
+  return answers;
+}
+inline std::string recordNamed(const std::string& name) { return recordOf(answersOf(name)); }
+
 }  // namespace survey::testing
