@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -143,6 +144,18 @@ ProcessResult SurveyChild::wait(ProcessResult result) {
   result.exited = WIFEXITED(status);
   result.status = result.exited ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return result;
+}
+
+void ExportProgramTest::write(const std::string& name, const std::string& content) const {
+  std::ofstream(scratch_.file(name), std::ios::binary) << content;
+}
+
+int ExportProgramTest::run(const std::string& args, const std::string& input) const {
+  const std::string command = "cd '" + scratch_.path() + "' && setsid '" SURVEY_EXPORT_EXE "' " +
+                              args + " >out 2>err <'" + input + "'";
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status)) << command;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 ProcessResult runSurveyProcess(const std::string& dir, const std::string& input,

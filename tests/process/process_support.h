@@ -2,9 +2,11 @@
 // terminal), its standard input fed from a pipe and its outputs collected.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -77,5 +79,22 @@ class SurveyChild {
 // Runs survey in `dir` to its end with `input` as standard input.
 ProcessResult runSurveyProcess(const std::string& dir, const std::string& input,
                                const ProcessOptions& options = {});
+
+// Tests of survey-export run as a program, in a scratch directory of their own.
+class ExportProgramTest : public ::testing::Test {
+ protected:
+  void write(const std::string& name, const std::string& content) const;
+  std::string read(const std::string& name) const { return scratch_.read(name); }
+  // Runs survey-export in the directory with the shell words `args` (redirections included),
+  // in a session of its own; standard input from `input`, standard output and error to the
+  // files "out" and "err" there. Returns its exit status.
+  int run(const std::string& args, const std::string& input = "/dev/null") const;
+
+ private:
+  ScratchDir scratch_;
+
+ protected:
+  const std::filesystem::path dir_{scratch_.path()};
+};
 
 }  // namespace survey::testing
