@@ -155,14 +155,9 @@ class SqliteDatabase : public RecordDatabase {
   }
 
   Status add(const RecordRow& row, bool* added) override {
-    if (fresh_) {
-      // A new database has no key until the run ends: the records' identities are kept here
-      // instead, and a record seen before in this run is not inserted. Identity 0 is kept
-      // apart, as the set takes it for 1.
-      *added = row.recordId == 0 ? !std::exchange(sawIdentityZero_, true)
-                                 : identities_.insert(row.recordId);
-      if (!*added) return Status();
-    }
+    // A new database has no key until the run ends: the records' identities are kept in memory
+    // instead. The identity's slot is fetched while the values are bound.
+    if (fresh_) identities_.prefetch(row.recordId);
     sqlite3_stmt* insert = insertRecord_;
     int parameter = 1;
     for (size_t column = 0; column < kColumnCount; ++column, ++parameter) {
@@ -185,6 +180,13 @@ class SqliteDatabase : public RecordDatabase {
           sqlite3_bind_null(insert, parameter);
         }
       }
+    }
+    if (fresh_) {
+      // A record seen before in this run is not inserted; its values stay bound, unread, until
+      // the next record's replace them. Identity 0 is kept apart, as the set takes it for 1.
+      *added = row.recordId == 0 ? !std::exchange(sawIdentityZero_, true)
+                                 : identities_.insert(row.recordId);
+      if (!*added) return Status();
     }
     if (Status done = step(insert); !done.ok()) return done;
     *added = fresh_ || sqlite3_changes(db_) > 0;
