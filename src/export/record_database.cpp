@@ -108,9 +108,10 @@ class SqliteDatabase : public RecordDatabase {
   }
 
   Status open(const std::string& path) {
-    // This program uses SQLite from one thread and reads no memory statistics: counting every
-    // allocation under a lock is work for nothing. Only possible before SQLite's first use;
-    // later the call fails and changes nothing.
+    // This program uses SQLite from one thread and reads no memory statistics: the
+    // connection's lock and the count of every allocation, under a lock of its own, are work
+    // for nothing. The count can be switched off only before SQLite's first use; later the call
+    // fails and changes nothing.
     sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     if (sqlite3_open_v2(path.c_str(), &db_,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
