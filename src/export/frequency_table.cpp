@@ -2,6 +2,7 @@
 #include "export/frequency_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 #define XXH_INLINE_ALL
@@ -15,6 +16,23 @@ namespace {
 template <typename Pair>
 bool moreCommon(const Pair& a, const Pair& b) {
   return a.second != b.second ? a.second > b.second : a.first < b.first;
+}
+
+// Equal bytes; short values, the most of them, compared inline rather than by a call.
+bool sameBytes(const char* a, const char* b, size_t size) {
+  if (size > 16) return std::memcmp(a, b, size) == 0;
+  if (size >= 8) {
+    uint64_t a1 = 0, a2 = 0, b1 = 0, b2 = 0;
+    std::memcpy(&a1, a, 8);
+    std::memcpy(&b1, b, 8);
+    std::memcpy(&a2, a + size - 8, 8);
+    std::memcpy(&b2, b + size - 8, 8);
+    return ((a1 ^ b1) | (a2 ^ b2)) == 0;
+  }
+  for (size_t at = 0; at < size; ++at) {
+    if (a[at] != b[at]) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -34,7 +52,8 @@ void FrequencyTable::add(std::string_view value) {
       ++kept_;
       return;
     }
-    if (slot.hash == hash && std::string_view(spellings_).substr(slot.offset, slot.size) == value) {
+    if (slot.hash == hash && slot.size == value.size() &&
+        sameBytes(spellings_.data() + slot.offset, value.data(), value.size())) {
       ++slot.count;
       return;
     }

@@ -1,8 +1,6 @@
 // The report's counts, one record at a time.
 #include "export/report_tally.h"
 
-#include <cmath>
-#include <cstdlib>
 
 namespace survey {
 namespace {
@@ -17,15 +15,8 @@ bool readWhole(std::string_view text, double* value) {
   for (char c : digits) {
     if (c < '0' || c > '9') return false;
   }
-  *value = std::strtod(std::string(text).c_str(), nullptr);
+  readNumber(text, value);
   return true;
-}
-
-bool readFigure(std::string_view text, double* value) {
-  const std::string copy(text);
-  char* end = nullptr;
-  *value = std::strtod(copy.c_str(), &end);
-  return !copy.empty() && end == copy.c_str() + copy.size() && std::isfinite(*value);
 }
 
 }  // namespace
@@ -52,7 +43,12 @@ void ReportTally::beginFile(std::string name, std::optional<CalendarDay> changed
 void ReportTally::record(const RecordRow& row) {
   ++records_;
   ++files_.back().records;
-  ++runDates_[std::string(row.fields[kRunDateColumn])];
+  // Records come in runs of one date: the count of the last date is kept at hand.
+  const std::string_view runDate = row.fields[kRunDateColumn];
+  if (lastRunDate_ == runDates_.end() || lastRunDate_->first != runDate) {
+    lastRunDate_ = runDates_.try_emplace(std::string(runDate)).first;
+  }
+  ++lastRunDate_->second;
   for (size_t column = kFirstAnswer; column <= kLastAnswer; ++column) {
     const std::string_view value = row.fields[column];
     if (isMissingLike(value)) {
@@ -68,8 +64,8 @@ void ReportTally::record(const RecordRow& row) {
     ++typedAges_.notNumbers;
   }
   double sum = 0, another = 0;
-  if (readFigure(row.fields[kSumColumn], &sum) &&
-      readFigure(row.fields[kAnotherYearAgeColumn], &another)) {
+  if (readNumber(row.fields[kSumColumn], &sum) &&
+      readNumber(row.fields[kAnotherYearAgeColumn], &another)) {
     sameAges_.add(sum - another);
   }
   for (const Finding& finding : check_.check(row, nullptr)) {

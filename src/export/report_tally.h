@@ -55,6 +55,7 @@ class ReportTally : public RecordSink {
   static constexpr size_t kAnswerCount = kLastAnswer - kFirstAnswer + 1;
   std::vector<FileCount> files_;
   std::map<std::string, uint64_t> runDates_;
+  std::map<std::string, uint64_t>::iterator lastRunDate_ = runDates_.end();
   std::array<FrequencyTable, kAnswerCount> answers_;
   std::array<uint64_t, kAnswerCount> missing_{};
   AgeHistogram typedAges_, sameAges_;
