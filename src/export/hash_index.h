@@ -2,6 +2,7 @@
 // open addressing in one flat array, no allocation per entry.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>

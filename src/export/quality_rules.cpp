@@ -2,8 +2,8 @@
 #include "export/quality_rules.h"
 
 #include <array>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

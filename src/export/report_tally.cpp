@@ -1,7 +1,6 @@
 // The report's counts, one record at a time.
 #include "export/report_tally.h"
 
-
 namespace survey {
 namespace {
 
