@@ -136,6 +136,17 @@ TEST(SiteData, CheckLocatesEveryPlantedProblemAndNothingElse) {
   std::sort(found.begin(), found.end());
   std::sort(planted.begin(), planted.end());
   EXPECT_EQ(found, planted);
+  // Each file's summary tells its records checked and its findings.
+  for (const SiteFile& file : sites().files) {
+    const auto findings =
+        std::count_if(sites().planted.begin(), sites().planted.end(),
+                      [&](const PlantedFinding& f) { return f.file == file.name; });
+    EXPECT_NE(
+        run.err.find("survey-export: " + file.name + ": " + std::to_string(file.records.size()) +
+                     " records checked, " + std::to_string(findings) + " findings"),
+        std::string::npos)
+        << run.err;
+  }
 }
 
 class SiteReport : public ::testing::Test {
