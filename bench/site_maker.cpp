@@ -2,8 +2,11 @@
 // chosen records, every one noted with the finding it should give.
 #include "site_maker.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
+#include <type_traits>
 
 #include "console/start_clock.h"
 #include "records/record_writer.h"
@@ -127,11 +130,23 @@ class SiteBuilder {
   }
 
   // The answers of record `index`, changed by `change`, with the finding it should give.
+  // `change` may return the column of the finding, when it depends on the change.
   template <typename Change>
   void plant(size_t index, const char* column, const char* rule, Change change) {
     take(index);
-    change(file_.records[index]);
+    if constexpr (std::is_same_v<decltype(change(file_.records[index])), void>) {
+      change(file_.records[index]);
+    } else {
+      column = change(file_.records[index]);
+    }
     findings_.push_back({index, column, rule});
+  }
+  size_t size() const { return file_.records.size(); }
+  // The first record at `from` or after (round to the second) with no problem planted yet.
+  size_t nextFree(size_t from) const {
+    for (size_t index = std::max<size_t>(from, 1);; index = index + 1 < size() ? index + 1 : 1) {
+      if (!planned_[index]) return index;
+    }
   }
   // Record `index` made the same form as `source`, typed again on its own, later run.
   void retype(size_t index, const SiteRecord& source) {
@@ -197,6 +212,33 @@ class SiteBuilder {
   std::vector<size_t> duplicates_;
 };
 
+using Sites = std::vector<SiteBuilder*>;
+
+// Plants `count` problems spread evenly over the sites' records, from the `offset`th on, each on
+// a record of its own past the first of its file (a run date compares with the records above).
+// `change(record, k)` makes the kth; it returns the column of the finding, or nothing to use
+// `column`.
+template <typename Change>
+void spread(const Sites& sites, size_t count, size_t offset, const char* column, const char* rule,
+            Change change) {
+  size_t total = 0;
+  for (SiteBuilder* site : sites) total += site->size();
+  for (size_t k = 0; k < count; ++k) {
+    size_t at = (offset + k * total / count) % total;
+    size_t site = 0;
+    while (at >= sites[site]->size()) at -= sites[site++]->size();
+    const size_t index = sites[site]->nextFree(at);
+    sites[site]->plant(index, column, rule, [&](SiteRecord& record) {
+      if constexpr (std::is_same_v<decltype(change(record, k)), void>) {
+        change(record, k);
+        return column;
+      } else {
+        return change(record, k);
+      }
+    });
+  }
+}
+
 }  // namespace
 
 std::string SiteFile::text() const {
@@ -218,6 +260,7 @@ SiteData makeSites() {
   SiteBuilder north("north/datas.dat", 994, 1, "Ada-Mensah");
   SiteBuilder south("south/datas.dat", 904, 2, "Musa-Bello");
   SiteBuilder east("east/datas.dat", 746, 3, "Ngozi-Eze");
+  const Sites sites = {&north, &south, &east};
 
   // The same record twice: a form saved again, a file copied into another.
   north.duplicateAfter(100);
@@ -232,76 +275,64 @@ SiteData makeSites() {
   for (size_t index : {50, 250, 450, 650, 850}) south.retype(index + 9, south.record(index));
   for (size_t index : {60, 360, 660}) east.retype(index + 5, north.record(index + 3));
   for (size_t index : {120, 420}) east.retype(index + 5, south.record(index + 3));
-
-  // Dates no common form reads.
-  for (size_t index : {33, 333}) {
-    north.plant(index, "dateOfBirth", "not-a-date",
-                [](SiteRecord& r) { r.answers.dateOfBirth = "31-02-1990"; });
-  }
-  south.plant(77, "entryDate", "not-a-date",
-              [](SiteRecord& r) { r.answers.entryDate = "2026-11-31"; });
-  east.plant(88, "dateOfBirth", "not-a-date",
-             [](SiteRecord& r) { r.answers.dateOfBirth = "1990/13/45"; });
-  // Typed ages that are not whole numbers.
-  for (size_t index : {11, 211, 611}) {
-    north.plant(index, "ageNowText", "not-a-number",
-                [](SiteRecord& r) { r.answers.ageNowText = "36,5"; });
-  }
-  for (size_t index : {13, 513}) {
-    south.plant(index, "ageNowText", "not-a-number",
-                [](SiteRecord& r) { r.answers.ageNowText = "thirty"; });
-  }
-  east.plant(15, "ageNowText", "not-a-number", [](SiteRecord& r) { r.answers.ageNowText = "4O"; });
-  // Ages that disagree: "36,5" typed where a number was read gives 0.
-  for (size_t index : {21, 421, 821}) {
-    north.plant(index, "ageNowText", "age-mismatch", [](SiteRecord& r) { r.answers.sameAge = 0; });
-  }
-  for (size_t index : {23, 623}) {
-    south.plant(index, "ageNowText", "age-mismatch",
-                [](SiteRecord& r) { r.answers.sameAge = r.answers.sameAge + 10; });
-  }
-  // Two-word answers that shifted: the second word in the date of birth, AM/PM after a time.
-  for (size_t index : {55, 555}) {
-    north.plant(index, "dateOfBirth", "shifted", [](SiteRecord& r) {
-      r.answers.placeOfBirth = "Port";
-      r.answers.dateOfBirth = "Harcourt";
-    });
-  }
-  south.plant(155, "dateOfBirth", "shifted", [](SiteRecord& r) {
-    r.answers.placeOfBirth = "Ile";
-    r.answers.dateOfBirth = "Ife";
-  });
-  east.plant(255, "firstName", "shifted", [](SiteRecord& r) {
-    r.answers.entryTime = "09:30";
-    r.answers.firstName = "PM";
-  });
-  // A laptop's wrong clock: 2019 among 2026, and one reset to 1980; one run after the files
-  // were last changed, at the end of its file.
-  for (size_t index : {600, 601, 602}) {
-    north.plant(index, "runDate", "run-date",
-                [](SiteRecord& r) { r.runTime.yearsSince1900 = 119; });
-  }
+  // A laptop's clock reset to 1980; a run after the files were last changed, at the end of
+  // its file (a later record would be found as before it).
   east.plant(400, "runDate", "run-date", [](SiteRecord& r) { r.runTime.yearsSince1900 = 80; });
   south.plant(903, "runDate", "run-date", [](SiteRecord& r) {
     r.runTime = LocalTime{15, 11, 126, 10, 0};  // 15 December 2026
   });
-  // Letters a console could not type.
-  for (size_t index : {70, 770}) {
-    north.plant(index, "firstName", "replaced-letter",
-                [](SiteRecord& r) { r.answers.firstName = "Jos?"; });
-  }
-  south.plant(170, "surname", "replaced-letter",
-              [](SiteRecord& r) { r.answers.surname = "Ad?kunle"; });
-  east.plant(170, "coordinatorName", "replaced-letter",
-             [](SiteRecord& r) { r.answers.coordinatorName = "Ng\xEF\xBF\xBDzi-Eze"; });
-  // José in its two Unicode forms: composed (clean) and decomposed (not NFC).
-  for (size_t index : {80, 180, 280}) {
-    south.plant(index, "firstName", "unnormalised",
-                [](SiteRecord& r) { r.answers.firstName = "Jose\xCC\x81"; });
-  }
-  for (size_t index : {90, 190, 290, 390, 490}) {
-    south.plant(index, "firstName", "", [](SiteRecord& r) { r.answers.firstName = "Jos\xC3\xA9"; });
-  }
+
+  // Two-word answers that shifted: the second word in the date of birth, AM/PM after a time.
+  constexpr const char* kSplitPlaces[][2] = {
+      {"Port", "Harcourt"}, {"Benin", "City"}, {"Ile", "Ife"}};
+  spread(sites, 80, 7, "dateOfBirth", "shifted", [&](SiteRecord& r, size_t k) {
+    r.answers.placeOfBirth = kSplitPlaces[k % 3][0];
+    r.answers.dateOfBirth = kSplitPlaces[k % 3][1];
+  });
+  spread(sites, 3, 11, "firstName", "shifted", [](SiteRecord& r, size_t /*k*/) {
+    r.answers.entryTime = "09:30";
+    r.answers.firstName = "PM";
+  });
+  // "36,5" typed for the same age, read as 0; and same ages a year off.
+  spread(sites, 119, 13, "ageNowText", "age-mismatch",
+         [](SiteRecord& r, size_t /*k*/) { r.answers.sameAge = 0; });
+  spread(sites, 102, 17, "ageNowText", "age-mismatch",
+         [](SiteRecord& r, size_t /*k*/) { r.answers.sameAge = r.answers.sameAge + 1; });
+  // Typed ages that are not whole numbers.
+  constexpr const char* kNotNumbers[] = {"36,5", "thirty", "4O", "36yrs", "40.5"};
+  spread(sites, 213, 19, "ageNowText", "not-a-number",
+         [&](SiteRecord& r, size_t k) { r.answers.ageNowText = kNotNumbers[k % 5]; });
+  // A laptop's wrong clock: 2019 among 2026.
+  spread(sites, 81, 23, "runDate", "run-date",
+         [](SiteRecord& r, size_t /*k*/) { r.runTime.yearsSince1900 = 119; });
+  // Letters a console could not type, as ? or U+FFFD.
+  spread(sites, 147, 29, "", "replaced-letter", [](SiteRecord& r, size_t k) {
+    switch (k % 4) {
+      case 0:
+        r.answers.firstName = "Jos?";
+        return "firstName";
+      case 1:
+        r.answers.surname = "Ad?kunle";
+        return "surname";
+      case 2:
+        r.answers.firstName = "Chukwuem?ka";
+        return "firstName";
+      default:
+        r.answers.coordinatorName = "Ng\xEF\xBF\xBDzi-Eze";
+        return "coordinatorName";
+    }
+  });
+  // Dates no common form reads.
+  spread(sites, 8, 31, "dateOfBirth", "not-a-date", [](SiteRecord& r, size_t k) {
+    r.answers.dateOfBirth = k % 2 ? "31-02-1990" : "1990/13/45";
+  });
+  spread(sites, 4, 37, "entryDate", "not-a-date",
+         [](SiteRecord& r, size_t /*k*/) { r.answers.entryDate = "2026-11-31"; });
+  // José in its two Unicode forms: decomposed (not NFC, found) and composed (clean).
+  spread(sites, 20, 41, "firstName", "unnormalised",
+         [](SiteRecord& r, size_t /*k*/) { r.answers.firstName = "Jose\xCC\x81"; });
+  spread(sites, 30, 43, "firstName", "",
+         [](SiteRecord& r, size_t /*k*/) { r.answers.firstName = "Jos\xC3\xA9"; });
 
   north.finish(&data);
   south.finish(&data);
