@@ -43,10 +43,7 @@ constexpr const char* kStates[] = {"Lagos", "Kano", "Oyo", "Enugu", "Plateau"};
 constexpr const char* kTouristPlaces[] = {"Obudu", "Yankari", "Olumo-Rock", "Zuma-Rock"};
 // Spellings of one answer as people type them: the first the most common.
 constexpr const char* kHausa[] = {"Hausa", "Hausa", "Hausa", "HAUSA", "hausa"};
-constexpr const char* kYoruba[] = {"Yoruba", "Yoruba",
-                                   "Yor\xC3\xB9"
-                                   "b\xC3\xA1",
-                                   "YORUBA"};
+constexpr const char* kYoruba[] = {"Yoruba", "Yoruba", "Yor\xC3\xB9\x62\xC3\xA1", "YORUBA"};
 constexpr const char* kIgbo[] = {"Igbo", "Igbo", "IGBO"};
 constexpr const char* kNigeria[] = {"Nigeria", "Nigeria", "Nigeria",       "Nigeria",
                                     "NIGERIA", "nigeria", "Nig\xC3\xA9ria"};

@@ -287,7 +287,11 @@ TEST(QualityRules, ReadsNumbersAsStrtodDoes) {
     double value = 0;
     EXPECT_EQ(readNumber(text, &value), whole);
     if (whole) {
-      EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << value;
+      // Bit for bit, so that -0 and 0 differ.
+      uint64_t bits = 0, expectedBits = 0;
+      std::memcpy(&bits, &value, sizeof bits);
+      std::memcpy(&expectedBits, &expected, sizeof expectedBits);
+      EXPECT_EQ(bits, expectedBits) << value;
     }
   }
   double value = 0;
