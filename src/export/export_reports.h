@@ -53,6 +53,9 @@ class ExportReports {
   void endFile(const FileNotes& notes, bool readFailed, std::string_view codePage, bool unique);
   // Records go into the database `name`: the summary tells those new to it and those it had.
   void intoDatabase(std::string name) { database_ = std::move(name); }
+  // Records are checked, not exported: the summary tells those checked and the findings.
+  void checking() { checking_ = true; }
+  void found(uint64_t findings) { file().findings += findings; }
   // One line per file read.
   void summarize();
   // 1 once lines were skipped, else 0.
@@ -64,7 +67,7 @@ class ExportReports {
  private:
   struct FileTally {
     std::string name;
-    uint64_t exported = 0, duplicates = 0, records = 0, outsideLines = 0;
+    uint64_t exported = 0, duplicates = 0, records = 0, outsideLines = 0, findings = 0;
     uint64_t ofKind[static_cast<size_t>(Fault::kNotInRecord) + 1] = {};
     std::string summary;
   };
@@ -75,6 +78,7 @@ class ExportReports {
   std::string program_;
   std::vector<FileTally> files_;
   std::string database_;
+  bool checking_ = false;
   int status_ = 0;
 };
 
