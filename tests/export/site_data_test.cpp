@@ -41,35 +41,6 @@ const SiteData& sites() {
   return data;
 }
 
-// The answer columns of the report, and where the records hold them.
-struct AnswerColumn {
-  const char* column;
-  std::string SurveyAnswers::*field;
-};
-constexpr AnswerColumn kAnswerColumns[] = {
-    {"entryDate", &SurveyAnswers::entryDate},
-    {"entryTime", &SurveyAnswers::entryTime},
-    {"firstName", &SurveyAnswers::firstName},
-    {"surname", &SurveyAnswers::surname},
-    {"placeOfBirth", &SurveyAnswers::placeOfBirth},
-    {"dateOfBirth", &SurveyAnswers::dateOfBirth},
-    {"ageNowText", &SurveyAnswers::ageNowText},
-    {"learningCenter", &SurveyAnswers::learningCenter},
-    {"centerStreet", &SurveyAnswers::centerStreet},
-    {"coordinatorName", &SurveyAnswers::coordinatorName},
-    {"nearbyBusiness", &SurveyAnswers::nearbyBusiness},
-    {"productivityCompany", &SurveyAnswers::productivityCompany},
-    {"maintenanceCompany", &SurveyAnswers::maintenanceCompany},
-    {"zonalLibrary", &SurveyAnswers::zonalLibrary},
-    {"libraryFee", &SurveyAnswers::libraryFee},
-    {"shoppingCenter", &SurveyAnswers::shoppingCenter},
-    {"nearestSchool", &SurveyAnswers::nearestSchool},
-    {"stateOrCity", &SurveyAnswers::stateOrCity},
-    {"touristPlace", &SurveyAnswers::touristPlace},
-    {"tribalLanguage", &SurveyAnswers::tribalLanguage},
-    {"country", &SurveyAnswers::country},
-};
-
 // The report's tables from its HTML: column, then the row's value (or, for a total, its kind
 // in brackets), then the count.
 using Tables = std::map<std::string, std::map<std::string, uint64_t>>;
@@ -206,8 +177,8 @@ TEST_F(SiteReport, CountsRecordsPerFileAndRunDate) {
 }
 
 TEST_F(SiteReport, CountsEveryAnswerGroupedAndTheMissingLike) {
-  for (const AnswerColumn& answer : kAnswerColumns) {
-    const std::string column = answer.column;
+  for (const TextAnswer& answer : kTextAnswers) {
+    const std::string column(answer.name);
     SCOPED_TRACE(column);
     std::map<std::string, uint64_t> groups;
     uint64_t missing = 0, records = 0;
