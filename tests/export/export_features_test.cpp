@@ -234,14 +234,6 @@ TEST(ExportFeatures, WritesNoHeaderWhenNoFileOpens) {
   EXPECT_EQ(decodeCsv(then.out).size(), 1u);
 }
 
-// Growing the table keeps every fingerprint findable, 0 included.
-TEST(ExportFeatures, FingerprintSetFindsEveryFingerprintAgain) {
-  FingerprintSet set;
-  const uint64_t count = 100000;
-  for (uint64_t i = 0; i < count; ++i) ASSERT_TRUE(set.insert(i * 0x9E3779B97F4A7C15u)) << i;
-  for (uint64_t i = 0; i < count; ++i) ASSERT_FALSE(set.insert(i * 0x9E3779B97F4A7C15u)) << i;
-}
-
 // The columns as the README, the manual page and --help name them: each of kColumnNames, in
 // order, within the part that lists them.
 TEST(ExportFeatures, DocumentationNamesTheColumnsInOrder) {
