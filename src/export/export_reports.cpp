@@ -21,12 +21,12 @@ std::string counted(uint64_t count, const std::string& noun) {
 }  // namespace
 
 void FingerprintSet::reserve(uint64_t more) {
-  const uint64_t slots = (count_ + more) + (count_ + more) / 7 + 1;
+  const uint64_t slots = (count_ + more) + (count_ + more) / 15 + 1;
   if (slots > slots_.size()) resize(static_cast<size_t>(slots));
 }
 
 bool FingerprintSet::insert(uint64_t fingerprint) {
-  if (count_ + 1 > slots_.size() / 8 * 7) resize(slots_.size() * 2 + 64);
+  if (count_ + 1 > slots_.size() / 16 * 15) resize(slots_.size() * 2 + 64);
   fingerprint += fingerprint == 0;
   for (size_t slot = slotOf(fingerprint);; slot = slot + 1 == slots_.size() ? 0 : slot + 1) {
     if (slots_[slot] == fingerprint) return false;

@@ -13,7 +13,8 @@
 
 namespace survey {
 
-// The fingerprints seen: an open-addressing table of 64-bit slots, at most seven eighths full.
+// The fingerprints seen: an open-addressing table of 64-bit slots, at most 15/16 full. Only a
+// file of the shortest records fills it so far: the peak memory stays within bounds.
 class FingerprintSet {
  public:
   // Makes room for `more` fingerprints besides those kept, so that inserting them allocates

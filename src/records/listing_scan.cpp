@@ -11,7 +11,10 @@ namespace {
 
 constexpr ByteSet kAttention = ByteSet::of([](int c) { return needsAttention(c); });
 
-// Bytes marked at once: few enough that their marks stay in registers and the first cache.
+// Bytes marked at once: few enough that their marks stay in the first cache. A scan begins
+// with a short stretch, as a copy stops at the next control character, and doubles it while
+// it finds none.
+constexpr size_t kFirstStretch = 128;
 constexpr size_t kStretch = 4096;
 
 // True when the byte at `at` is a carriage return that a line feed follows within `size`.
@@ -29,11 +32,12 @@ inline bool leadOfNoControl(const char* data, size_t at, size_t size) {
 // The marks of one stretch, read in order from a position on.
 class Marks {
  public:
-  // Marks data[from, from + kStretch) or up to `size`.
+  // Marks the next stretch, from `from` up to `size` at most.
   void mark(const char* data, size_t from, size_t size) {
     from_ = from;
-    end_ = size - from < kStretch ? size : from + kStretch;
+    end_ = size - from < stretch_ ? size : from + stretch_;
     markBytes(kAttention, data + from, end_ - from, bits_);
+    stretch_ = stretch_ < kStretch ? stretch_ * 2 : kStretch;
   }
   // The first marked byte at or after `at` in the stretch, or its end.
   size_t next(size_t at) const {
@@ -51,6 +55,7 @@ class Marks {
  private:
   uint64_t bits_[kStretch / 64];
   size_t from_ = 0, end_ = 0;
+  size_t stretch_ = kFirstStretch;
 };
 
 }  // namespace
