@@ -1,6 +1,8 @@
 // The byte-set scan with vector instructions against the plain one: for any set (its two
 // tables taken from the input) and any bytes at any alignment, both mark the same bytes, and
 // exactly those of the set.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -19,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t shift = data[kTables] % 64;
   const size_t count = size - kTables - 1;
   std::vector<char> text(shift + count);
-  std::memcpy(text.data() + shift, data + kTables + 1, count);
+  std::copy(data + kTables + 1, data + size, text.begin() + static_cast<ptrdiff_t>(shift));
   const size_t words = (count + 63) / 64;
   std::vector<uint64_t> vector(words), plain(words);
   markBytes(set, text.data() + shift, count, vector.data());
