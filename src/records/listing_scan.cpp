@@ -11,9 +11,9 @@ namespace {
 
 constexpr ByteSet kAttention = ByteSet::of([](int c) { return needsAttention(c); });
 
-// Bytes marked at once: few enough that their marks stay in the first cache. A scan begins
-// with a short stretch, as a copy stops at the next control character, and doubles it while
-// it finds none.
+// Bytes marked at once: few enough that their marks stay in the first cache. A copy begins
+// with a short stretch, as it stops at the next control character, and doubles it while it
+// finds none.
 constexpr size_t kFirstStretch = 128;
 constexpr size_t kStretch = 4096;
 
@@ -32,6 +32,8 @@ inline bool leadOfNoControl(const char* data, size_t at, size_t size) {
 // The marks of one stretch, read in order from a position on.
 class Marks {
  public:
+  // `first`: the bytes of the first stretch.
+  explicit Marks(size_t first) : stretch_(first) {}
   // Marks the next stretch, from `from` up to `size` at most.
   void mark(const char* data, size_t from, size_t size) {
     from_ = from;
@@ -55,13 +57,13 @@ class Marks {
  private:
   uint64_t bits_[kStretch / 64];
   size_t from_ = 0, end_ = 0;
-  size_t stretch_ = kFirstStretch;
+  size_t stretch_;
 };
 
 }  // namespace
 
 size_t findAttentionByte(const char* data, size_t size) {
-  Marks marks;
+  Marks marks(kStretch);
   for (size_t at = 0; at < size; at = marks.end()) {
     marks.mark(data, at, size);
     const size_t found = marks.next(at);
@@ -71,7 +73,7 @@ size_t findAttentionByte(const char* data, size_t size) {
 }
 
 size_t copyShownText(const char* data, size_t size, char* out, size_t* written) {
-  Marks marks;
+  Marks marks(kFirstStretch);
   size_t in = 0;
   size_t to = 0;
   while (in < size) {
