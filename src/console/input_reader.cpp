@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "console/characters.h"
+#include "platform/utf8.h"
 
 namespace survey {
 namespace {
@@ -25,26 +26,6 @@ int digitValue(int c, int base) {
   if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
   if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
   return value < base ? value : -1;
-}
-
-// The length of `word` without a UTF-8 character cut short at its end: a lead byte whose
-// continuation bytes do not all follow is dropped with those that do.
-size_t wholeCharactersLength(const std::string& word) {
-  size_t start = word.size();
-  size_t continuations = 0;
-  while (start > 0 && continuations < 3 &&
-         (static_cast<unsigned char>(word[start - 1]) & 0xC0) == 0x80) {
-    --start;
-    ++continuations;
-  }
-  if (start == 0) return word.size();
-  const unsigned char lead = static_cast<unsigned char>(word[start - 1]);
-  const size_t announced = lead >= 0xF8   ? 0
-                           : lead >= 0xF0 ? 3
-                           : lead >= 0xE0 ? 2
-                           : lead >= 0xC0 ? 1
-                                          : 0;
-  return announced > continuations ? start - 1 : word.size();
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "console/characters.h"
-#include "console/utf8.h"
+#include "platform/utf8.h"
 
 namespace survey {
 namespace {

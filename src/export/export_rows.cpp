@@ -19,6 +19,7 @@
 #include "export/stats_file.h"
 #include "platform/page_buffer.h"
 #include "reader/record_reader.h"
+#include "records/store_files.h"
 
 namespace survey {
 namespace {
@@ -71,7 +72,7 @@ class Exporter : public RecordSink {
     std::unique_ptr<SequentialFile> file;
     if (path == "-") {
       file = std::make_unique<StandardInputFile>(env_.input());
-    } else if (Status opened = env_.files().openForReading(path, waitingNotice(), &file);
+    } else if (Status opened = openForReading(env_.files(), path, waitingNotice(), &file);
                !opened.ok()) {
       return fail(opened);
     }

@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "records/store_files.h"
+
 namespace survey {
 
 OutputFile::OutputFile(FileSystem& files, std::string target, std::unique_ptr<StoreFile> file)

@@ -7,6 +7,7 @@
 
 #include "reader/record_patterns.h"
 #include "reader/record_row.h"
+#include "records/store_files.h"
 
 #ifdef SURVEY_HAVE_SQLITE
 #include <sqlite3.h>

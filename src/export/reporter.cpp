@@ -11,6 +11,7 @@
 #include "platform/code_page.h"
 #include "reader/record_reader.h"
 #include "records/record_file.h"
+#include "records/store_files.h"
 
 namespace survey {
 namespace {
@@ -69,8 +70,8 @@ bool readFile(Env& env, const std::string& path, CodePage* codePage, ReportTally
   std::unique_ptr<SequentialFile> file;
   if (path == "-") {
     file = std::make_unique<StandardInputFile>(env.input());
-  } else if (Status opened = env.files().openForReading(
-                 path,
+  } else if (Status opened = openForReading(
+                 env.files(), path,
                  [&](const Status& busy) {
                    report(env, name + " is busy (" + busy.reason() + "); waiting for it");
                  },

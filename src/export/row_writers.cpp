@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "console/utf8.h"
+#include "platform/utf8.h"
 #include "reader/record_patterns.h"
 
 namespace survey {

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "console/utf8.h"
 #include "export/codebook.h"
 #include "export/record_database.h"
+#include "platform/utf8.h"
 #include "reader/record_patterns.h"
 
 #ifdef SURVEY_HAVE_READSTAT

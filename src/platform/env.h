@@ -5,35 +5,14 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace survey {
-
-// Success, or a failure with the system's reason. A failure says what kind it is where the
-// caller acts on that: nothing by that name, something there that is not a regular file, or
-// busy (another program holds the file or its lock; worth waiting for).
-class Status {
- public:
-  enum class Kind { kFailed, kMissing, kNotRegular, kBusy, kUnsupported };
-  Status() = default;
-  static Status error(std::string reason, Kind kind = Kind::kFailed) {
-    return Status(std::move(reason), kind);
-  }
-  bool ok() const { return reason_.empty(); }
-  bool is(Kind kind) const { return !ok() && kind_ == kind; }
-  const std::string& reason() const { return reason_; }
-
- private:
-  Status(std::string reason, Kind kind)
-      : reason_(reason.empty() ? std::string("unknown error") : std::move(reason)), kind_(kind) {}
-  std::string reason_;
-  Kind kind_ = Kind::kFailed;
-};
 
 // The keyboard side of the console (standard input).
 class ConsoleInput {
@@ -149,12 +128,6 @@ inline constexpr uint64_t lockByte(FileLock which) {
   return which == FileLock::kSave ? kSaveLockByte : kSaveLockByte + 1;
 }
 
-// How long a lock or a file held by another program is waited for: a wait past the first
-// step is announced, and one that lasts to the end of the second fails.
-inline constexpr std::chrono::milliseconds kWaitBeforeNotice{1000};
-inline constexpr std::chrono::milliseconds kLockWaitLimit{60000};
-inline constexpr std::chrono::milliseconds kSharingWaitLimit{5000};
-
 // What the record store checks of a file before it trusts what the file says.
 struct FileFacts {
   // With `file`, names the file on this machine: device and inode, or volume and file ID.
@@ -193,14 +166,6 @@ enum class OpenMode { kRead, kAppend };
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  // Opens an existing regular file for reading up to the size it had when it opened (taken
-  // under the shared kBytes lock), so a record being appended is never half in what it reads.
-  // Anything else (missing, a directory) fails. Reading never writes. A wait for the file or
-  // its lock is told to `waiting` as openSnapshot tells it.
-  virtual Status openForReading(const std::string& path,
-                                const std::function<void(const Status& busy)>& waiting,
-                                std::unique_ptr<SequentialFile>* file);
-
   // The steps the record store is built from. Paths are UTF-8.
   // Opens `path`, following links: for reading a regular file, or for appending (also to a
   // device), creating it when missing (then `*created`). Waits at most `wait` while another
@@ -232,21 +197,10 @@ class FileSystem {
   // `text` (lines ended by '\n') as a text file holds it here: with CR LF on Windows.
   virtual std::string textFileBytes(std::string_view text) = 0;
   // The local time `path` was last modified, following links. Fails where it cannot be known.
-  virtual Status modifiedAt(const std::string& path, LocalTime* time);
+  virtual Status modifiedAt(const std::string& /*path*/, LocalTime* /*time*/) {
+    return Status::error("modification time not known");
+  }
 };
-
-// Runs `attempt` with a wait of kWaitBeforeNotice; when it comes back busy, tells `waiting`
-// and runs it again with the rest of `limit`.
-Status waitWithNotice(const std::function<Status(std::chrono::milliseconds wait)>& attempt,
-                      std::chrono::milliseconds limit,
-                      const std::function<void(const Status& busy)>& waiting);
-
-// Opens `path` for reading at any offset, as openForReading says. When the file or its bytes lock
-// is not had within kWaitBeforeNotice, calls `waiting` with the reason and waits on, up to
-// kSharingWaitLimit for the file and kLockWaitLimit for the lock; busy after that.
-Status openSnapshot(FileSystem& files, const std::string& path,
-                    const std::function<void(const Status& busy)>& waiting,
-                    std::unique_ptr<RandomAccessFile>* file);
 
 class Env {
  public:

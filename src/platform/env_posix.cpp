@@ -9,10 +9,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "platform/env.h"
 #include "platform/line_editor_posix.h"
 #include "platform/posix_io.h"
+#include "platform/system_env.h"
 #include "platform/terminal_hold.h"
 
 namespace survey {
@@ -152,24 +154,6 @@ class PosixTerminal : public Terminal {
   std::unique_ptr<LineEditor> editor_;
 };
 
-class PosixEnv : public Env {
- public:
-  ConsoleInput& input() override { return input_; }
-  ConsoleOutput& output() override { return output_; }
-  ConsoleOutput& errors() override { return errors_; }
-  Clock& clock() override { return clock_; }
-  Terminal& terminal() override { return terminal_; }
-  FileSystem& files() override { return *files_; }
-
- private:
-  FdInput input_;
-  FdOutput output_{STDOUT_FILENO};
-  FdOutput errors_{STDERR_FILENO};
-  SystemClock clock_;
-  PosixTerminal terminal_;
-  std::unique_ptr<FileSystem> files_ = makeSystemFileSystem();
-};
-
 }  // namespace
 
 // Opens each standard stream that is closed on the null device, so that no file opened later
@@ -186,9 +170,15 @@ void openClosedStandardStreams() {
   }
 }
 
-std::unique_ptr<Env> makeSystemEnv() {
+ConsoleParts makeConsoleParts() {
   openClosedStandardStreams();
-  return std::make_unique<PosixEnv>();
+  ConsoleParts parts;
+  parts.input = std::make_unique<FdInput>();
+  parts.output = std::make_unique<FdOutput>(STDOUT_FILENO);
+  parts.errors = std::make_unique<FdOutput>(STDERR_FILENO);
+  parts.clock = std::make_unique<SystemClock>();
+  parts.terminal = std::make_unique<PosixTerminal>();
+  return parts;
 }
 
 std::vector<std::string> commandLineArguments(int argc, char** argv) {

@@ -8,10 +8,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "platform/console_line_editor.h"
 #include "platform/env.h"
 #include "platform/line_ends.h"
+#include "platform/system_env.h"
 #include "platform/unicode_text.h"
 #include "platform/windows_support.h"
 
@@ -267,24 +270,6 @@ class ConsoleTerminal : public Terminal {
   ConsoleLineEditor editor_;
 };
 
-class WindowsEnv : public Env {
- public:
-  ConsoleInput& input() override { return input_; }
-  ConsoleOutput& output() override { return output_; }
-  ConsoleOutput& errors() override { return errors_; }
-  Clock& clock() override { return clock_; }
-  Terminal& terminal() override { return terminal_; }
-  FileSystem& files() override { return *files_; }
-
- private:
-  StandardInput input_;
-  StandardOutput output_{STD_OUTPUT_HANDLE};
-  StandardOutput errors_{STD_ERROR_HANDLE};
-  SystemClock clock_;
-  ConsoleTerminal terminal_{input_, errors_};
-  std::unique_ptr<FileSystem> files_ = makeSystemFileSystem();
-};
-
 }  // namespace
 
 // Gives each standard stream that has no handle one on the null device, so that nothing
@@ -303,13 +288,21 @@ void openClosedStandardStreams() {
   }
 }
 
-std::unique_ptr<Env> makeSystemEnv() {
+ConsoleParts makeConsoleParts() {
   openClosedStandardStreams();
   if (interrupted == nullptr) {
     interrupted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     SetConsoleCtrlHandler(endRunOnInterrupt, TRUE);
   }
-  return std::make_unique<WindowsEnv>();
+  ConsoleParts parts;
+  auto input = std::make_unique<StandardInput>();
+  auto errors = std::make_unique<StandardOutput>(STD_ERROR_HANDLE);
+  parts.terminal = std::make_unique<ConsoleTerminal>(*input, *errors);
+  parts.input = std::move(input);
+  parts.output = std::make_unique<StandardOutput>(STD_OUTPUT_HANDLE);
+  parts.errors = std::move(errors);
+  parts.clock = std::make_unique<SystemClock>();
+  return parts;
 }
 
 std::vector<std::string> commandLineArguments(int argc, char** argv) {

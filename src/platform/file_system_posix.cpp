@@ -12,6 +12,7 @@
 
 #include "platform/env.h"
 #include "platform/posix_io.h"
+#include "platform/system_env.h"
 
 namespace survey {
 namespace {

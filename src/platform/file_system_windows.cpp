@@ -10,6 +10,7 @@
 
 #include "platform/env.h"
 #include "platform/line_ends.h"
+#include "platform/system_env.h"
 #include "platform/windows_support.h"
 
 namespace survey {
@@ -20,6 +21,9 @@ using std::chrono::steady_clock;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kChunk = 1u << 20;
+// How long a rename retries while another program briefly has the target open (a scanner, an
+// indexer), as Windows refuses to replace a file in use.
+constexpr milliseconds kRenameWait{5000};
 
 // The failure GetLastError() describes, with its kind. A missing file is said in the C
 // library's words, as on every platform.
@@ -353,7 +357,7 @@ class WindowsFileSystem : public FileSystem {
           return MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
         },
-        isSharingViolation, kSharingWaitLimit);
+        isSharingViolation, kRenameWait);
     return renamed ? Status() : failure();
   }
 

@@ -1,8 +1,6 @@
-// What the POSIX platform files share: the reason of a failed call, writes that finish, and
-// the file system they make.
+// What the POSIX platform files share: the reason of a failed call and writes that finish.
 #pragma once
 
-#include <memory>
 #include <string_view>
 
 #include "platform/env.h"
@@ -13,7 +11,5 @@ namespace survey {
 Status errnoStatus(int error);
 // Writes all of `bytes` to the descriptor, again where a signal interrupts the write.
 Status writeAll(int fd, std::string_view bytes);
-
-std::unique_ptr<FileSystem> makeSystemFileSystem();
 
 }  // namespace survey

@@ -1,6 +1,8 @@
 // UTF-8 and UTF-16 conversion in pieces, and the rules of text typed at a console.
 #include "platform/unicode_text.h"
 
+#include "platform/utf8.h"
+
 namespace survey {
 namespace {
 
@@ -91,30 +93,21 @@ void Utf8ToUtf16::convert(std::string_view bytes, std::u16string* units) {
       // The character is cut short: its part so far is replaced, and this byte starts afresh.
       replacePart(units);
     }
-    low_ = 0x80;
-    high_ = 0xBF;
-    if (byte < 0x80) {
+    const Utf8Lead lead = utf8Lead(byte);
+    if (lead.continuations == 0) {
       emit(byte, units);
       continue;
     }
     part_[0] = byte;
     partSize_ = 1;
-    if (byte >= 0xC2 && byte <= 0xDF) {
-      code_ = byte & 0x1F;
-      missing_ = 1;
-    } else if (byte >= 0xE0 && byte <= 0xEF) {
-      code_ = byte & 0x0F;
-      missing_ = 2;
-      if (byte == 0xE0) low_ = 0xA0;   // shorter forms are overlong
-      if (byte == 0xED) high_ = 0x9F;  // U+D800 to U+DFFF are surrogates
-    } else if (byte >= 0xF0 && byte <= 0xF4) {
-      code_ = byte & 0x07;
-      missing_ = 3;
-      if (byte == 0xF0) low_ = 0x90;   // overlong
-      if (byte == 0xF4) high_ = 0x8F;  // beyond U+10FFFF
-    } else {
+    if (lead.continuations < 0) {
       replacePart(units);  // a stray continuation byte, or one never used in UTF-8
+      continue;
     }
+    code_ = lead.bits;
+    missing_ = lead.continuations;
+    low_ = lead.low;
+    high_ = lead.high;
   }
 }
 

@@ -1,8 +1,7 @@
-// What the Windows platform files share: the reason of a failed call, text converted between
-// UTF-8 (the program's) and UTF-16 (the system's wide calls), and the file system they make.
+// What the Windows platform files share: the reason of a failed call, and text converted
+// between UTF-8 (the program's) and UTF-16 (the system's wide calls).
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,7 +17,5 @@ Status lastErrorStatus();
 // UTF-8 to UTF-16 and back; a byte or unit that is not valid becomes U+FFFD.
 std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view wide);
-
-std::unique_ptr<FileSystem> makeSystemFileSystem();
 
 }  // namespace survey

@@ -6,35 +6,6 @@
 namespace survey {
 namespace {
 
-struct TextField {
-  std::string_view name;
-  std::string SurveyAnswers::*field;
-};
-
-const TextField kTextFields[] = {
-    {"firstName", &SurveyAnswers::firstName},
-    {"surname", &SurveyAnswers::surname},
-    {"placeOfBirth", &SurveyAnswers::placeOfBirth},
-    {"dateOfBirth", &SurveyAnswers::dateOfBirth},
-    {"ageNowText", &SurveyAnswers::ageNowText},
-    {"learningCenter", &SurveyAnswers::learningCenter},
-    {"centerStreet", &SurveyAnswers::centerStreet},
-    {"coordinatorName", &SurveyAnswers::coordinatorName},
-    {"nearbyBusiness", &SurveyAnswers::nearbyBusiness},
-    {"productivityCompany", &SurveyAnswers::productivityCompany},
-    {"maintenanceCompany", &SurveyAnswers::maintenanceCompany},
-    {"zonalLibrary", &SurveyAnswers::zonalLibrary},
-    {"libraryFee", &SurveyAnswers::libraryFee},
-    {"shoppingCenter", &SurveyAnswers::shoppingCenter},
-    {"nearestSchool", &SurveyAnswers::nearestSchool},
-    {"entryDate", &SurveyAnswers::entryDate},
-    {"entryTime", &SurveyAnswers::entryTime},
-    {"stateOrCity", &SurveyAnswers::stateOrCity},
-    {"touristPlace", &SurveyAnswers::touristPlace},
-    {"tribalLanguage", &SurveyAnswers::tribalLanguage},
-    {"country", &SurveyAnswers::country},
-};
-
 struct Figure {
   std::string_view name;
   double (*compute)(double s, double a);
@@ -59,7 +30,7 @@ const Figure kFigures[] = {
 }  // namespace
 
 std::string_view textAnswerName(std::string SurveyAnswers::*field) {
-  for (const TextField& text : kTextFields) {
+  for (const TextAnswer& text : kTextAnswers) {
     if (text.field == field) return text.name;
   }
   return {};
@@ -67,7 +38,7 @@ std::string_view textAnswerName(std::string SurveyAnswers::*field) {
 
 FieldLookup answerLookup(const SurveyAnswers& answers) {
   return [&answers](std::string_view name, std::string* text) {
-    for (const TextField& field : kTextFields) {
+    for (const TextAnswer& field : kTextAnswers) {
       if (field.name == name) {
         text->assign(answers.*field.field);
         return true;

@@ -34,6 +34,38 @@ struct SurveyAnswers {
   std::string country;
 };
 
+// A text answer: its field, and its name for answerLookup, which also names its column in the
+// export.
+struct TextAnswer {
+  std::string_view name;
+  std::string SurveyAnswers::*field;
+};
+
+// Every text answer.
+inline constexpr TextAnswer kTextAnswers[] = {
+    {"firstName", &SurveyAnswers::firstName},
+    {"surname", &SurveyAnswers::surname},
+    {"placeOfBirth", &SurveyAnswers::placeOfBirth},
+    {"dateOfBirth", &SurveyAnswers::dateOfBirth},
+    {"ageNowText", &SurveyAnswers::ageNowText},
+    {"learningCenter", &SurveyAnswers::learningCenter},
+    {"centerStreet", &SurveyAnswers::centerStreet},
+    {"coordinatorName", &SurveyAnswers::coordinatorName},
+    {"nearbyBusiness", &SurveyAnswers::nearbyBusiness},
+    {"productivityCompany", &SurveyAnswers::productivityCompany},
+    {"maintenanceCompany", &SurveyAnswers::maintenanceCompany},
+    {"zonalLibrary", &SurveyAnswers::zonalLibrary},
+    {"libraryFee", &SurveyAnswers::libraryFee},
+    {"shoppingCenter", &SurveyAnswers::shoppingCenter},
+    {"nearestSchool", &SurveyAnswers::nearestSchool},
+    {"entryDate", &SurveyAnswers::entryDate},
+    {"entryTime", &SurveyAnswers::entryTime},
+    {"stateOrCity", &SurveyAnswers::stateOrCity},
+    {"touristPlace", &SurveyAnswers::touristPlace},
+    {"tribalLanguage", &SurveyAnswers::tribalLanguage},
+    {"country", &SurveyAnswers::country},
+};
+
 // Fields for line templates: every text answer by its field name, and the figures "S", "A",
 // "S+A", "A*A", "A+A" and "S/2" to "S/5", "A/2" to "A/5", each as formatReal writes it.
 FieldLookup answerLookup(const SurveyAnswers& answers);

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "console/input_reader.h"
-#include "console/utf8.h"
+#include "platform/utf8.h"
 #include "reader/field_values.h"
 #include "reader/record_patterns.h"
 #include "reader/record_reader.h"

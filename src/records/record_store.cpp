@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "records/store_files.h"
+
 namespace survey {
 namespace {
 

@@ -1,112 +1,25 @@
-// The whole tool in-process: arguments, files in turn, both formats, reports and exit status.
-#include "export/exporter.h"
-
+// The whole tool in-process: arguments, files in turn, standard input, files that cannot be
+// read or are busy, code pages it cannot use, its output, its help and documentation.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <fstream>
 #include <map>
-#include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
-#include "console/input_reader.h"
-#include "export/csv_table.h"
-#include "export/sample_records.h"
+#include "export/export_run.h"
+#include "reader/record_row.h"
 
 namespace survey::testing {
 namespace {
 
-void appendUtf8(uint32_t codePoint, std::string* out) {
-  if (codePoint < 0x80) {
-    out->push_back(static_cast<char>(codePoint));
-  } else if (codePoint < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | codePoint >> 6));
-    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  } else if (codePoint < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | codePoint >> 12));
-    out->push_back(static_cast<char>(0x80 | (codePoint >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | codePoint >> 18));
-    out->push_back(static_cast<char>(0x80 | (codePoint >> 12 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (codePoint >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  }
-}
-
-// JSON Lines of flat objects whose values are strings or whole numbers (kept as their digits).
-Table decodeJsonLines(std::string_view text) {
-  Table table;
-  size_t at = 0;
-  auto expectByte = [&](char c) {
-    EXPECT_EQ(text.substr(at, 1), std::string(1, c)) << "at byte " << at;
-    ++at;
-  };
-  auto hex = [&](size_t from) {
-    return std::stoul(std::string(text.substr(from, 4)), nullptr, 16);
-  };
-  auto string = [&] {
-    std::string value;
-    expectByte('"');
-    while (at < text.size() && text[at] != '"') {
-      if (text[at] != '\\') {
-        value.push_back(text[at++]);
-        continue;
-      }
-      char escaped = text[at + 1];
-      at += 2;
-      const std::string simple = "\"\\/bfnrt", meaning = "\"\\/\b\f\n\r\t";
-      if (escaped != 'u') {
-        value.push_back(meaning[simple.find(escaped)]);
-        continue;
-      }
-      uint32_t codePoint = static_cast<uint32_t>(hex(at));
-      at += 4;
-      if (codePoint >= 0xD800 && codePoint < 0xDC00) {
-        codePoint =
-            0x10000 + ((codePoint - 0xD800) << 10) + (static_cast<uint32_t>(hex(at + 2)) - 0xDC00);
-        at += 6;
-      }
-      appendUtf8(codePoint, &value);
-    }
-    expectByte('"');
-    return value;
-  };
-  while (at < text.size()) {
-    table.emplace_back();
-    expectByte('{');
-    while (at < text.size() && text[at] != '}') {
-      std::string key = string();
-      expectByte(':');
-      if (text[at] == '"') {
-        table.back()[key] = string();
-      } else {
-        size_t end = text.find_first_not_of("0123456789", at);
-        table.back()[key] = std::string(text.substr(at, end - at));
-        at = end;
-      }
-      if (text[at] == ',') ++at;
-    }
-    expectByte('}');
-    expectByte('\n');
-  }
-  return table;
-}
-
-int run(FakeEnv& env, const std::vector<std::string>& args) { return runExport(env, args); }
-
-SurveyAnswers answersOf(const std::string& name) {
-  SurveyAnswers answers = trickyAnswers();
-  answers.firstName = name;
-  return answers;
-}
-
 TEST(Exporter, ReadsSeveralFilesInTurn) {
   FakeEnv env("");
-  env.memoryFiles().files["north/datas.dat"] =
-      recordOf(answersOf("Ada")) + recordOf(answersOf("Bo"));
-  env.memoryFiles().files["south,east.dat"] = withCrLf(recordOf(answersOf("Cy")));
+  env.memoryFiles().files["north/datas.dat"] = recordNamed("Ada") + recordNamed("Bo");
+  env.memoryFiles().files["south,east.dat"] = withCrLf(recordNamed("Cy"));
   env.memoryFiles().readChunk = 1000;
-  EXPECT_EQ(run(env, {"north/datas.dat", "south,east.dat"}), 0);
+  EXPECT_EQ(runExport(env, {"north/datas.dat", "south,east.dat"}), 0);
   EXPECT_EQ(env.fakeErrors().text,
             "survey-export: north/datas.dat: 2 records exported\n"
             "survey-export: south,east.dat: 1 record exported\n");
@@ -122,52 +35,44 @@ TEST(Exporter, ReadsSeveralFilesInTurn) {
   }
 }
 
-TEST(Exporter, CsvAndJsonLinesCarryTheSameValues) {
-  FakeEnv env("");
-  std::string file = recordOf(trickyAnswers());
-  for (double age : {0.5, 1e7, -3.0}) {
-    SurveyAnswers answers = trickyAnswers();
-    answers.anotherYearAge = age;
-    file += recordOf(answers, LocalTime{29, 1, 124, 0, 7});
-  }
-  env.memoryFiles().files["a \"b\",c\\.dat"] = file;
-  ASSERT_EQ(run(env, {"a \"b\",c\\.dat"}), 0);
-  const std::string csv = env.fakeOutput().text;
-  env.fakeOutput().text.clear();
-  ASSERT_EQ(run(env, {"--format=jsonl", "a \"b\",c\\.dat"}), 0);
-  Table fromCsv = decodeCsv(csv);
-  Table fromJson = decodeJsonLines(env.fakeOutput().text);
-  ASSERT_EQ(fromCsv.size(), 4u);
-  EXPECT_EQ(fromJson, fromCsv);
-  // And they are what was typed.
-  const SurveyAnswers typed = trickyAnswers();
-  for (const TextAnswer& answer : kTextAnswers) {
-    EXPECT_EQ(fromJson[0][std::string(answer.column)], typed.*answer.field) << answer.column;
-  }
-  EXPECT_EQ(fromJson[0]["file"], "a \"b\",c\\.dat");
-  EXPECT_EQ(fromJson[3]["runDate"], "2024-02-29");
-  EXPECT_EQ(fromJson[3]["runTime"], "00:07");
-  EXPECT_EQ(fromJson[2]["anotherYearAge"], "1e+007");
+TEST(Exporter, ReadsStandardInputForADash) {
+  FakeEnv env(recordNamed("Ada"));
+  env.memoryFiles().files["-x"] = recordNamed("Bo");
+  EXPECT_EQ(runExport(env, {"--format", "jsonl", "-", "--", "-x"}), 0);
+  Table table = decodeJsonLines(env.fakeOutput().text);
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(table[0]["file"], "(standard input)");
+  EXPECT_EQ(table[0]["firstName"], "Ada");
+  EXPECT_EQ(table[1]["file"], "-x");
 }
 
-TEST(Exporter, ReportsSkippedRecordsAndEndsWithOne) {
-  FakeEnv env("");
-  const std::string good = recordOf(answersOf("Ada"));
-  env.memoryFiles().files["datas.dat"] = good + good.substr(0, 500);
-  EXPECT_EQ(run(env, {}), 1);
-  EXPECT_EQ(decodeCsv(env.fakeOutput().text).size(), 1u);
-  EXPECT_EQ(env.fakeErrors().text,
-            "survey-export: datas.dat:36-43: record skipped: line 43 (record line 8) has no line "
-            "end (the file ends inside it)\n"
-            "survey-export: datas.dat: 1 record exported, 1 skipped\n");
+TEST(Exporter, AFailedReadOfStandardInputEndsWithTwoAndTheReason) {
+  const std::string record = recordOf(trickyAnswers());
+  const struct {
+    std::string error;  // empty: the input ends
+    int status;
+    std::string reports;
+  } cases[] = {
+      {"", 0, "survey-export: (standard input): 1 record exported\n"},
+      {"Input/output error", 2,
+       "survey-export: (standard input): Input/output error\n"
+       "survey-export: (standard input): 1 record exported; the read stopped at an error\n"},
+  };
+  for (const auto& c : cases) {
+    FakeEnv env(record);
+    if (!c.error.empty()) env.fakeInput().endError = Status::error(c.error);
+    EXPECT_EQ(runExport(env, {"-"}), c.status) << c.error;
+    EXPECT_EQ(env.fakeErrors().text, c.reports);
+    EXPECT_EQ(decodeCsv(env.fakeOutput().text).size(), 1u) << c.error;
+  }
 }
 
 TEST(Exporter, NamesAFileThatCannotBeReadAndGoesOnWithTheRest) {
   FakeEnv env("");
-  env.memoryFiles().files["good.dat"] = recordOf(answersOf("Ada"));
+  env.memoryFiles().files["good.dat"] = recordNamed("Ada");
   env.memoryFiles().files["short.dat"] = "junk\n";
   env.memoryFiles().directories.insert("folder");
-  EXPECT_EQ(run(env, {"missing.dat", "short.dat", "folder", "good.dat"}), 2);
+  EXPECT_EQ(runExport(env, {"missing.dat", "short.dat", "folder", "good.dat"}), 2);
   EXPECT_EQ(env.fakeErrors().text,
             "survey-export: missing.dat: No such file or directory\n"
             "survey-export: short.dat:1: line skipped: not part of a record\n"
@@ -179,43 +84,18 @@ TEST(Exporter, NamesAFileThatCannotBeReadAndGoesOnWithTheRest) {
   EXPECT_EQ(table[0]["file"], "good.dat");
 }
 
-// Files whose reads fail at `failAt` bytes, read 100 bytes at a time before; everything else
-// as FakeEnv has it.
-class FailingReadsEnv : public FakeEnv, public MemoryFileSystem {
- public:
-  FailingReadsEnv(std::string content, size_t failAt)
-      : FakeEnv(""), content_(std::move(content)), failAt_(failAt) {}
-  FileSystem& files() override { return *this; }
-  Status openForReading(const std::string&, const std::function<void(const Status&)>&,
-                        std::unique_ptr<SequentialFile>* file) override {
-    class FailingFile : public SequentialFile {
-     public:
-      explicit FailingFile(const FailingReadsEnv& env) : env_(env) {}
-      Status read(char* buffer, size_t capacity, size_t* count) override {
-        *count = std::min<size_t>({capacity, 100, env_.failAt_ - offset_});
-        if (*count == 0) return Status::error("Input/output error");
-        std::copy_n(env_.content_.data() + offset_, *count, buffer);
-        offset_ += *count;
-        return Status();
-      }
-
-     private:
-      const FailingReadsEnv& env_;
-      size_t offset_ = 0;
-    };
-    *file = std::make_unique<FailingFile>(*this);
-    return Status();
-  }
-
- private:
-  std::string content_;
-  size_t failAt_;
-};
-
 TEST(Exporter, NamesAFileWhoseReadFailsWithoutCallingItsRecordCutShort) {
-  const std::string record = recordOf(answersOf("Ada"));
-  FailingReadsEnv env(record + record, record.size() + 500);
-  EXPECT_EQ(run(env, {"a.dat", "b.dat"}), 2);
+  const std::string record = recordNamed("Ada");
+  FakeEnv env("");
+  MemoryFileSystem& files = env.memoryFiles();
+  files.files["a.dat"] = files.files["b.dat"] = record + record;
+  // Each file's reads give 100 bytes at a time and fail past the first record.
+  files.readChunk = 100;
+  std::map<std::string, size_t> reads;
+  files.failWhen = [&](const char* step, const std::string& path) {
+    return std::string_view(step) == "readAt" && ++reads[path] > (record.size() + 500) / 100;
+  };
+  EXPECT_EQ(runExport(env, {"a.dat", "b.dat"}), 2);
   EXPECT_EQ(env.fakeErrors().text,
             "survey-export: a.dat: Input/output error\n"
             "survey-export: b.dat: Input/output error\n"
@@ -228,40 +108,53 @@ TEST(Exporter, NamesAFileWhoseReadFailsWithoutCallingItsRecordCutShort) {
   EXPECT_EQ(table[1]["file"], "b.dat");
 }
 
-TEST(Exporter, ReadsStandardInputForADash) {
-  FakeEnv env(recordOf(answersOf("Ada")));
-  env.memoryFiles().files["-x"] = recordOf(answersOf("Bo"));
-  EXPECT_EQ(run(env, {"--format", "jsonl", "-", "--", "-x"}), 0);
-  Table table = decodeJsonLines(env.fakeOutput().text);
-  ASSERT_EQ(table.size(), 2u);
-  EXPECT_EQ(table[0]["file"], "(standard input)");
-  EXPECT_EQ(table[0]["firstName"], "Ada");
-  EXPECT_EQ(table[1]["file"], "-x");
+// A program that holds the bytes lock (a save changing the file) makes the export wait: the wait
+// is announced after the first second, and it ends when the lock is let go or at the limit.
+TEST(Exporter, AnnouncesAWaitForAWriterOfTheFile) {
+  const std::string busy =
+      "survey-export: d.dat is busy (another program holds its lock); waiting for it\n";
+  for (bool letGo : {true, false}) {
+    FakeEnv env("");
+    MemoryFileSystem& files = env.memoryFiles();
+    files.files["d.dat"] = recordOf(trickyAnswers());
+    files.lockedElsewhere.insert("d.dat");
+    int locks = 0;
+    files.beforeStep = [&](const char* step, const std::string&) {
+      if (letGo && std::string(step) == "lock" && ++locks == 2) files.lockedElsewhere.clear();
+    };
+    EXPECT_EQ(runExport(env, {"d.dat"}), letGo ? 0 : 2);
+    EXPECT_EQ(env.fakeErrors().text,
+              letGo ? busy + "survey-export: d.dat: 1 record exported\n"
+                    : busy + "survey-export: d.dat: another program holds its lock\n");
+  }
 }
 
-// Every answer as long as the program keeps, full of bytes that JSON escapes: a row larger than
-// the block that rows are written into, between two ordinary rows.
-TEST(Exporter, WritesRowsOfTheLongestAnswers) {
-  SurveyAnswers longest = trickyAnswers();
-  for (const TextAnswer& answer : kTextAnswers) {
-    longest.*answer.field = std::string(InputReader::kWordLimit - 1, '"') + "Z";
+// Record files are ASCII with answers in one single-byte code page: a code page that reads
+// ASCII bytes as other characters would make the fixed texts, quotes and commas something
+// else, so it is refused before any output.
+TEST(Exporter, RefusesCodePagesThatDoNotReadAsciiAsAscii) {
+  const std::string file = recordOf(trickyAnswers());
+  for (const char* name : {"IBM037", "UTF-16LE", "UTF-16", "UTF-32", "UTF-7", "cp864"}) {
+    const std::string encoding = name;
+    FakeEnv env("");
+    env.memoryFiles().files["d.dat"] = file;
+    EXPECT_EQ(runExport(env, {"--encoding", encoding, "d.dat"}), 2) << encoding;
+    EXPECT_EQ(env.fakeOutput().text, "") << encoding;
+    const std::string& errors = env.fakeErrors().text;
+    EXPECT_EQ(errors.substr(0, errors.find('\n')),
+              "survey-export: unknown encoding '" + encoding + "'");
   }
-  FakeEnv env("");
-  env.memoryFiles().files["datas.dat"] =
-      recordOf(answersOf("Ada")) + recordOf(longest) + recordOf(answersOf("Bo"));
-  for (const char* format : {"csv", "jsonl"}) {
-    SCOPED_TRACE(format);
-    env.fakeOutput().text.clear();
-    ASSERT_EQ(run(env, {std::string("--format=") + format}), 0);
-    Table table = format == std::string("csv") ? decodeCsv(env.fakeOutput().text)
-                                               : decodeJsonLines(env.fakeOutput().text);
-    ASSERT_EQ(table.size(), 3u);
-    EXPECT_EQ(table[0]["firstName"], "Ada");
-    for (const TextAnswer& answer : kTextAnswers) {
-      EXPECT_EQ(table[1][std::string(answer.column)], longest.*answer.field) << answer.column;
-    }
-    EXPECT_EQ(table[2]["firstName"], "Bo");
-  }
+}
+
+// The header comes with the first file that opens: none when no file does.
+TEST(Exporter, WritesNoHeaderWhenNoFileOpens) {
+  const Exported missing = exportFiles({}, {"missing.dat"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.out, "");
+  const Exported then =
+      exportFiles({{"good.dat", recordNamed("Ada")}}, {"missing.dat", "good.dat"});
+  EXPECT_EQ(then.status, 2);
+  EXPECT_EQ(decodeCsv(then.out).size(), 1u);
 }
 
 TEST(Exporter, WritesInLargeBlocksAndReportsAFailedOutput) {
@@ -269,7 +162,7 @@ TEST(Exporter, WritesInLargeBlocksAndReportsAFailedOutput) {
   std::string file;
   for (int i = 0; i < 5000; ++i) file += recordOf(answersOf("N" + std::to_string(i)));
   env.memoryFiles().files["datas.dat"] = file;
-  EXPECT_EQ(run(env, {}), 0);
+  EXPECT_EQ(runExport(env, {}), 0);
   EXPECT_EQ(decodeCsv(env.fakeOutput().text).size(), 5000u);
   // Every write but the last carries at least 64 KiB.
   EXPECT_LE(env.fakeOutput().writes, env.fakeOutput().text.size() / (64 * 1024) + 1);
@@ -277,21 +170,16 @@ TEST(Exporter, WritesInLargeBlocksAndReportsAFailedOutput) {
   FakeEnv full("");
   full.memoryFiles().files["datas.dat"] = file;
   full.fakeOutput().failAfter = 0;
-  EXPECT_EQ(run(full, {}), 2);
+  EXPECT_EQ(runExport(full, {}), 2);
   EXPECT_EQ(full.fakeErrors().text, "survey-export: standard output: No space left on device\n");
   EXPECT_EQ(full.fakeOutput().writes, 1);
 }
 
-TEST(Exporter, AnswersHelpAndVersionAndRefusesWrongArguments) {
+TEST(Exporter, AnswersHelpAndRefusesWrongArguments) {
   FakeEnv help("");
-  EXPECT_EQ(run(help, {"--help", "--bogus"}), 0);
+  EXPECT_EQ(runExport(help, {"--help", "--bogus"}), 0);
   EXPECT_EQ(help.fakeOutput().text.rfind("Usage: survey-export [OPTION]... [FILE]...\n", 0), 0u);
   EXPECT_NE(help.fakeOutput().text.find("--format=FORMAT"), std::string::npos);
-
-  FakeEnv version("");
-  EXPECT_EQ(run(version, {"--version"}), 0);
-  EXPECT_EQ(version.fakeOutput().text.substr(0, version.fakeOutput().text.find('\n')),
-            "survey-export (survey) " SURVEY_EXPECTED_VERSION);
 
   const struct {
     std::vector<std::string> args;
@@ -304,10 +192,44 @@ TEST(Exporter, AnswersHelpAndVersionAndRefusesWrongArguments) {
   };
   for (const auto& c : wrong) {
     FakeEnv env("");
-    EXPECT_EQ(run(env, c.args), 2);
+    EXPECT_EQ(runExport(env, c.args), 2);
     EXPECT_EQ(env.fakeOutput().text, "");
     EXPECT_EQ(env.fakeErrors().text, std::string("survey-export: ") + c.error +
                                          "\nTry 'survey-export --help' for more information.\n");
+  }
+}
+
+// The columns as the README, the manual page and --help name them: each of kColumnNames, in
+// order, within the part that lists them.
+TEST(Exporter, DocumentationNamesTheColumnsInOrder) {
+  auto fileText = [](const std::string& path) {
+    std::ostringstream text;
+    text << std::ifstream(std::string(SURVEY_SOURCE_DIR) + "/" + path).rdbuf();
+    return text.str();
+  };
+  auto part = [](const std::string& text, const std::string& from, const std::string& to) {
+    size_t start = text.find(from);
+    EXPECT_NE(start, std::string::npos) << from;
+    return start == std::string::npos ? "" : text.substr(start, text.find(to, start + 1) - start);
+  };
+  const std::string help = exportFiles({}, {"--help"}).out;
+  const std::pair<const char*, std::string> docs[] = {
+      {"README.md", part(fileText("README.md"), "## Exporting the records", "\n## ")},
+      {"docs/survey-export.1.in", part(fileText("docs/survey-export.1.in"), ".SH OUTPUT", ".SH ")},
+      {"--help", part(help, "Columns:", "\n\n")},
+  };
+  for (const auto& [where, text] : docs) {
+    size_t at = 0;
+    for (std::string_view name : kColumnNames) {
+      size_t found = at;
+      // A whole name: not the start of a longer one ("sameAge" in "sameAgePlus...").
+      do {
+        found = text.find(name, found + (found == at ? 0 : 1));
+      } while (found != std::string::npos &&
+               std::isalpha(static_cast<unsigned char>(text[found + name.size()])));
+      ASSERT_NE(found, std::string::npos) << where << " does not name " << name << " in order";
+      at = found + name.size();
+    }
   }
 }
 

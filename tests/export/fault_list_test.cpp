@@ -22,12 +22,6 @@ Outcome exportWith(std::map<std::string, std::string> files, const std::vector<s
   return {status, env.fakeErrors().text, env.memoryFiles()};
 }
 
-std::string recordNamed(const std::string& name) {
-  SurveyAnswers answers = trickyAnswers();
-  answers.firstName = name;
-  return recordOf(answers);
-}
-
 // Lines outside any record, then fourteen records whose label was changed: the reports show
 // ten of the records, the list the stretch of lines and all fourteen.
 TEST(FaultList, ListsEveryFaultThatTheReportsOnlyCount) {

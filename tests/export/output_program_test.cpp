@@ -8,13 +8,11 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "export/sample_records.h"
+#include "process/process_support.h"
 
 #ifdef SURVEY_HAVE_SQLITE
 #include <sqlite3.h>
@@ -25,12 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OutputProgram : public ::testing::Test {
+class OutputProgram : public ExportProgramTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("survey-output-test-" + std::to_string(std::random_device()()));
-    fs::create_directories(dir_);
     std::string many;
     for (int i = 0; i < 200; ++i) {
       many += recordOf(trickyAnswers(), LocalTime{1, 0, 126, 0, i % 60});
@@ -38,35 +33,17 @@ class OutputProgram : public ::testing::Test {
     write("datas.dat", recordOf(trickyAnswers()));
     write("many.dat", many);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  void write(const std::string& name, const std::string& content) {
-    std::ofstream(dir_ / name, std::ios::binary) << content;
-  }
-  std::string read(const std::string& name) {
-    std::ostringstream content;
-    content << std::ifstream(dir_ / name, std::ios::binary).rdbuf();
-    return content.str();
-  }
-  int run(const std::string& args) {
-    std::string command = "cd '" + dir_.string() + "' && setsid '" SURVEY_EXPORT_EXE "' " + args +
-                          " >out 2>err </dev/null; echo $? >status";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return std::stoi(read("status"));
-  }
-  // The names in the folder, sorted, but for the run's own out, err and status.
+  // The names in the folder, sorted, but for the run's own out and err.
   std::string names() {
     std::set<std::string> found;
     for (const auto& entry : fs::directory_iterator(dir_)) {
       const std::string name = entry.path().filename().string();
-      if (name != "out" && name != "err" && name != "status") found.insert(name);
+      if (name != "out" && name != "err") found.insert(name);
     }
     std::string joined;
     for (const std::string& name : found) joined += name + " ";
     return joined;
   }
-
-  fs::path dir_;
 };
 
 TEST_F(OutputProgram, WritesTheFileWholeOrLeavesTheOldOne) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "console/start_clock.h"
 #include "platform/line_ends.h"
@@ -42,36 +41,6 @@ inline SurveyAnswers trickyAnswers() {
   return answers;
 }
 
-// The text answers by their export column names.
-struct TextAnswer {
-  std::string_view column;
-  std::string SurveyAnswers::*field;
-};
-
-inline constexpr TextAnswer kTextAnswers[] = {
-    {"entryDate", &SurveyAnswers::entryDate},
-    {"entryTime", &SurveyAnswers::entryTime},
-    {"firstName", &SurveyAnswers::firstName},
-    {"surname", &SurveyAnswers::surname},
-    {"placeOfBirth", &SurveyAnswers::placeOfBirth},
-    {"dateOfBirth", &SurveyAnswers::dateOfBirth},
-    {"ageNowText", &SurveyAnswers::ageNowText},
-    {"learningCenter", &SurveyAnswers::learningCenter},
-    {"centerStreet", &SurveyAnswers::centerStreet},
-    {"coordinatorName", &SurveyAnswers::coordinatorName},
-    {"nearbyBusiness", &SurveyAnswers::nearbyBusiness},
-    {"productivityCompany", &SurveyAnswers::productivityCompany},
-    {"maintenanceCompany", &SurveyAnswers::maintenanceCompany},
-    {"zonalLibrary", &SurveyAnswers::zonalLibrary},
-    {"libraryFee", &SurveyAnswers::libraryFee},
-    {"shoppingCenter", &SurveyAnswers::shoppingCenter},
-    {"nearestSchool", &SurveyAnswers::nearestSchool},
-    {"stateOrCity", &SurveyAnswers::stateOrCity},
-    {"touristPlace", &SurveyAnswers::touristPlace},
-    {"tribalLanguage", &SurveyAnswers::tribalLanguage},
-    {"country", &SurveyAnswers::country},
-};
-
 // The start clock of a program run at `time` (by default 21:05 on 7 December 2026).
 inline StartClock startedAt(LocalTime time = FakeEnv::defaultTime()) {
   FakeClock clock(time);
@@ -81,5 +50,13 @@ inline StartClock startedAt(LocalTime time = FakeEnv::defaultTime()) {
 inline std::string recordOf(const SurveyAnswers& answers, LocalTime time = FakeEnv::defaultTime()) {
   return buildRecord(answerLookup(answers), startedAt(time));
 }
+
+// The tricky answers under another first name, and the record they make.
+inline SurveyAnswers answersOf(const std::string& name) {
+  SurveyAnswers answers = trickyAnswers();
+  answers.firstName = name;
+  return answers;
+}
+inline std::string recordNamed(const std::string& name) { return recordOf(answersOf(name)); }
 
 }  // namespace survey::testing

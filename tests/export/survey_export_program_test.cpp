@@ -7,47 +7,18 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 #include "export/read_whole.h"
 #include "export/row_writers.h"
 #include "export/sample_records.h"
+#include "process/process_support.h"
 
 namespace survey::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-class SurveyExportProgram : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("survey-export-test-" + std::to_string(std::random_device()()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  void write(const std::string& name, const std::string& content) {
-    std::ofstream(dir_ / name, std::ios::binary) << content;
-  }
-  std::string read(const std::string& name) {
-    std::ostringstream content;
-    content << std::ifstream(dir_ / name, std::ios::binary).rdbuf();
-    return content.str();
-  }
-  // Runs the program in the directory, without a controlling terminal, standard input read
-  // from `input`; returns its exit status.
-  int run(const std::string& args, const std::string& input = "/dev/null") {
-    std::string command = "cd '" + dir_.string() + "' && setsid '" SURVEY_EXPORT_EXE "' " + args +
-                          " >out 2>err <'" + input + "'; echo $? >status";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return std::stoi(read("status"));
-  }
-
-  fs::path dir_;
-};
+class SurveyExportProgram : public ExportProgramTest {};
 
 TEST_F(SurveyExportProgram, ExportsRealFilesAndNamesTheOnesItCannotRead) {
   SurveyAnswers answers = trickyAnswers();

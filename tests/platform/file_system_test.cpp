@@ -10,6 +10,7 @@
 
 #include "platform/env.h"
 #include "process/process_support.h"
+#include "records/store_files.h"
 
 namespace survey::testing {
 namespace {

@@ -5,12 +5,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <vector>
 
 #include "console/start_clock.h"
-#include "process/child_process.h"
+#include "process/process_support.h"
 #include "questionnaire/survey_answers.h"
 #include "records/record_writer.h"
 #include "support/fakes.h"
@@ -76,15 +77,15 @@ TEST(Faults, AKillWhileSavingNeverLeavesATornRecord) {
   int withRecords = 0;
   for (int round = 0; round < 60; ++round) {
     SCOPED_TRACE("seed " + std::to_string(seed) + " round " + std::to_string(round));
-    TempDir dir;
+    ScratchDir dir;
     // Kill once the file has passed a random size and a further random pause has gone by, so
     // the kills land all over the saving of the records.
     const off_t threshold = static_cast<off_t>(random() % (12 * recordSize));
     const auto pause = std::chrono::microseconds(random() % 3000);
     const std::string path = dir.file("datas.dat");
     std::chrono::steady_clock::time_point reached{};
-    Child child(dir.path());
-    ChildResult ran = child.run(
+    SurveyChild child(dir.path());
+    ProcessResult ran = child.run(
         keys,
         [&] {
           auto now = std::chrono::steady_clock::now();
@@ -101,10 +102,10 @@ TEST(Faults, AKillWhileSavingNeverLeavesATornRecord) {
     child.killAndWait(SIGKILL);
     // A listing reads what the kill left and changes nothing; the next save settles it.
     const std::string killed = dir.read("datas.dat"), pending = dir.read("datas.dat.pending");
-    ASSERT_TRUE(Child(dir.path()).run("1\n2\n-1\n").exited);
+    ASSERT_TRUE(runSurveyProcess(dir.path(), "1\n2\n-1\n").exited);
     EXPECT_EQ(dir.read("datas.dat"), killed);
     EXPECT_EQ(dir.read("datas.dat.pending"), pending);
-    ChildResult saved = Child(dir.path()).run(std::string("1\n1\n") + kAnswers + "\n-1\n");
+    ProcessResult saved = runSurveyProcess(dir.path(), std::string("1\n1\n") + kAnswers + "\n-1\n");
     ASSERT_TRUE(saved.exited);
     EXPECT_EQ(saved.status, 0) << saved.err;
     EXPECT_FALSE(std::ifstream(dir.file("datas.dat.pending")).good());
@@ -119,8 +120,10 @@ TEST(Faults, StandardOutputOnAFullDeviceEndsWithANoticeAndStatusOne) {
   for (const std::string& keys :
        {std::string("-1\n"), "7\n1\n" + std::string(kAnswers) + "\n3\n5\n-1\n"}) {
     SCOPED_TRACE(keys);
-    TempDir dir;
-    ChildResult ran = Child(dir.path(), "/dev/full").run(keys);
+    ScratchDir dir;
+    ProcessOptions fullOutput;
+    fullOutput.stdoutPath = "/dev/full";
+    ProcessResult ran = runSurveyProcess(dir.path(), keys, fullOutput);
     ASSERT_TRUE(ran.exited);
     EXPECT_EQ(ran.status, 1);
     EXPECT_EQ(ran.err.find("survey: cannot write to standard output: "), 0u) << ran.err;
@@ -140,9 +143,9 @@ TEST(Faults, ARecordFileThatIsAPipeNeitherHangsNorTakesARecord) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.keys);
-    TempDir dir;
+    ScratchDir dir;
     ASSERT_EQ(mkfifo(dir.file("datas.dat").c_str(), 0666), 0);
-    ChildResult ran = Child(dir.path()).run(c.keys);
+    ProcessResult ran = runSurveyProcess(dir.path(), c.keys);
     ASSERT_FALSE(ran.hung);
     ASSERT_TRUE(ran.exited);
     EXPECT_EQ(ran.status, 1);
@@ -231,8 +234,8 @@ TEST(Faults, InputEndingAfterAnyPrefixOfASession) {
       }
     }
 
-    TempDir dir;
-    ChildResult ran = Child(dir.path()).run(script.keys.substr(0, size));
+    ScratchDir dir;
+    ProcessResult ran = runSurveyProcess(dir.path(), script.keys.substr(0, size));
     ASSERT_FALSE(ran.hung);
     ASSERT_TRUE(ran.exited);
     EXPECT_EQ(ran.status, cutQuestionnaire != 0 ? 1 : 0) << ran.err;

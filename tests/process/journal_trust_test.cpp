@@ -1,9 +1,7 @@
 // What lies beside the record file, planted by another user, on the real file system: it
 // never puts bytes into a record file nor stops a save; and standard streams closed at start.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,45 +21,24 @@ const char* const kOneRecord =
     "Repairs Library 10 Mall School 2026-12-08 09:00 State Place Language Country\n-1\n";
 constexpr uid_t kOtherUser = 65534;
 
-struct SurveyRun {
-  int status = -1;
-  std::string err;
-};
-
-// Runs survey in `dir` with `keys` as input; standard error goes to a file outside `dir`, or
-// is closed with `closeErrors`. With `asOther`, runs as another user (needs root).
-SurveyRun runSurvey(const std::string& dir, const std::string& keys, bool closeErrors,
-                    bool asOther) {
-  ScratchDir outside;
-  const std::string keysPath = outside.file("keys"), errPath = outside.file("err");
-  std::ofstream(keysPath, std::ios::binary) << keys;
+// Runs survey in `dir` with `keys` as input; standard error is closed with `closeErrors`.
+// With `asOther`, runs as another user (needs root).
+ProcessResult runSurvey(const std::string& dir, const std::string& keys, bool closeErrors,
+                        bool asOther) {
+  ProcessOptions options;
   // Another user may not reach the build directory: it runs a copy from `dir`.
-  const std::string program = asOther ? dir + "/.survey" : SURVEY_EXE;
   if (asOther) {
-    std::ofstream(program, std::ios::binary) << readFile(SURVEY_EXE);
-    chmod(program.c_str(), 0755);
+    options.program = dir + "/.survey";
+    std::ofstream(options.program, std::ios::binary) << readFile(SURVEY_EXE);
+    chmod(options.program.c_str(), 0755);
   }
-  const pid_t pid = fork();
-  if (pid == 0) {
-    setsid();
-    const int in = open(keysPath.c_str(), O_RDONLY), out = open("/dev/null", O_WRONLY);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    dup2(in, STDIN_FILENO);
-    dup2(out, STDOUT_FILENO);
-    dup2(err, STDERR_FILENO);
-    for (int fd : {in, out, err}) close(fd);
+  options.beforeStart = [&] {
     if (closeErrors) close(STDERR_FILENO);
-    if (asOther && (setgid(kOtherUser) != 0 || setuid(kOtherUser) != 0)) _exit(126);
-    if (chdir(dir.c_str()) == 0) {
-      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-    }
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (asOther) unlink(program.c_str());
-  return SurveyRun{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
-                   readFile(errPath)};
+    return !asOther || (setgid(kOtherUser) == 0 && setuid(kOtherUser) == 0);
+  };
+  ProcessResult run = runSurveyProcess(dir, keys, options);
+  if (asOther) unlink(options.program.c_str());
+  return run;
 }
 
 int lines(const std::string& text) {
@@ -114,7 +91,7 @@ TEST(JournalTrust, APlantedJournalPutsNothingIntoTheFileAndStopsNoSave) {
       ASSERT_EQ(lchown(dir.file("datas.dat").c_str(), kOtherUser, kOtherUser), 0);
     }
     for (int save = 0; save < 2; ++save) {
-      const SurveyRun run = runSurvey(dir.path(), kOneRecord, false, c.needsRoot);
+      const ProcessResult run = runSurvey(dir.path(), kOneRecord, false, c.needsRoot);
       EXPECT_EQ(run.status, 0) << run.err;
       // Said once a run: each run says it again.
       EXPECT_EQ(lines(run.err), c.notices) << run.err;
@@ -136,7 +113,7 @@ TEST(JournalTrust, ANoticeWithStandardErrorClosedNeverLandsInTheRecordFile) {
   ScratchDir dir;
   // A directory by the journal's name makes the save say so while the file is open.
   ASSERT_EQ(mkdir(dir.file("datas.dat.pending").c_str(), 0755), 0);
-  const SurveyRun run = runSurvey(dir.path(), kOneRecord, true, false);
+  const ProcessResult run = runSurvey(dir.path(), kOneRecord, true, false);
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(isWholeRecord(readFile(dir.file("datas.dat")))) << readFile(dir.file("datas.dat"));
 }

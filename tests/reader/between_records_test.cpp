@@ -9,12 +9,6 @@
 namespace survey::testing {
 namespace {
 
-std::string recordNamed(const std::string& name) {
-  SurveyAnswers answers = trickyAnswers();
-  answers.firstName = name;
-  return recordOf(answers);
-}
-
 // Each case read whole and in small pieces through small blocks, so that a mark or a blank
 // line is cut anywhere.
 TEST(BetweenRecords, JoinedFilesAndBlankLinesAtTheEndAreNoFault) {

@@ -58,7 +58,7 @@ void expectRowOf(const SurveyAnswers& answers, const std::vector<std::string>& r
   EXPECT_EQ(column(row, "runDate"), "2026-12-07");
   EXPECT_EQ(column(row, "runTime"), "21:05");
   for (const TextAnswer& answer : kTextAnswers) {
-    EXPECT_EQ(column(row, answer.column), answers.*answer.field) << answer.column;
+    EXPECT_EQ(column(row, answer.name), answers.*answer.field) << answer.name;
   }
   EXPECT_EQ(column(row, "anotherYearAge"), formatReal(answers.anotherYearAge));
   EXPECT_EQ(column(row, "sameAgePlusAnotherYearAge"),

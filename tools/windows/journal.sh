@@ -36,12 +36,7 @@ journal_check() {
     ids="$(cd "$dir/held$hold" && "$wine" "$dir/file_id.exe" datas.dat </dev/null | tr -d '\r')" ||
       fail "journal: file_id.exe failed"
     printf 'survey-pending %s 0 0\n' "$ids" >"$dir/held$hold/datas.dat.pending"
-    (cd "$dir/held$hold" && "$wine" "$dir/hold_file.exe" datas.dat.pending "$hold" ready) &
-    started=$SECONDS
-    until [ -e "$dir/held$hold/ready" ]; do
-      [ $((SECONDS - started)) -lt 60 ] || fail "journal: hold_file.exe did not start"
-      sleep 0.05
-    done
+    store_hold "$dir/held$hold" datas.dat.pending "$hold"
     status=0
     store_run "$dir/held$hold" keys || status=$?
     wait $! || fail "journal: hold_file.exe failed"

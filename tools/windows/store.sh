@@ -22,6 +22,17 @@ store_expect_records() {
   [ "$rows" = "$2" ] || fail "store: $rows records exported from $1/datas.dat, not $2"
 }
 
+# Starts hold_file.exe in the background in directory $1, holding file $2 for $3 ms without
+# sharing it, and returns once it holds it; its job is the shell's last background job ($!).
+store_hold() {
+  local started=$SECONDS
+  (cd "$1" && "$wine" "$dir/hold_file.exe" "$2" "$3" ready) &
+  until [ -e "$1/ready" ]; do
+    [ $((SECONDS - started)) -lt 60 ] || fail "store: hold_file.exe did not start in $1"
+    sleep 0.05
+  done
+}
+
 store_check() {
   local dir writer record pids=() started
   dir="$(mktemp -d /tmp/survey-store-check.XXXXXX)"
@@ -52,12 +63,7 @@ store_check() {
   for hold in 2000 8000; do
     mkdir "$dir/held$hold"
     printf '1\n1\nHeld %s\n-1\n' "$store_answers" >"$dir/held$hold/keys"
-    (cd "$dir/held$hold" && "$wine" "$dir/hold_file.exe" datas.dat "$hold" ready) &
-    started=$SECONDS
-    until [ -e "$dir/held$hold/ready" ]; do
-      [ $((SECONDS - started)) -lt 60 ] || fail "store: hold_file.exe did not start"
-      sleep 0.05
-    done
+    store_hold "$dir/held$hold" datas.dat "$hold"
     local status=0
     store_run "$dir/held$hold" keys || status=$?
     wait $! || fail "store: hold_file.exe failed"

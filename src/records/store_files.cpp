@@ -1,8 +1,9 @@
-// Reading a file between appends, the same on every platform: its size is taken under the
-// bytes lock, shared and let go at once, and reads stop at that size.
-#include <algorithm>
+// The waits for files and locks held by others, and reading a file between appends: its size
+// is taken under the bytes lock, shared and let go at once, and reads stop at that size.
+#include "records/store_files.h"
 
-#include "platform/env.h"
+#include <algorithm>
+#include <utility>
 
 namespace survey {
 namespace {
@@ -45,16 +46,14 @@ class SequentialSnapshot : public SequentialFile {
 }  // namespace
 
 Status waitWithNotice(const std::function<Status(std::chrono::milliseconds wait)>& attempt,
-                      std::chrono::milliseconds limit,
-                      const std::function<void(const Status& busy)>& waiting) {
+                      std::chrono::milliseconds limit, const WaitNotice& waiting) {
   Status status = attempt(kWaitBeforeNotice);
   if (!status.is(Status::Kind::kBusy)) return status;
   if (waiting) waiting(status);
   return attempt(limit - kWaitBeforeNotice);
 }
 
-Status openSnapshot(FileSystem& files, const std::string& path,
-                    const std::function<void(const Status& busy)>& waiting,
+Status openSnapshot(FileSystem& files, const std::string& path, const WaitNotice& waiting,
                     std::unique_ptr<RandomAccessFile>* file) {
   std::unique_ptr<StoreFile> opened;
   bool created = false;
@@ -79,15 +78,10 @@ Status openSnapshot(FileSystem& files, const std::string& path,
   return Status();
 }
 
-Status FileSystem::modifiedAt(const std::string& /*path*/, LocalTime* /*time*/) {
-  return Status::error("modification time not known");
-}
-
-Status FileSystem::openForReading(const std::string& path,
-                                  const std::function<void(const Status& busy)>& waiting,
-                                  std::unique_ptr<SequentialFile>* file) {
+Status openForReading(FileSystem& files, const std::string& path, const WaitNotice& waiting,
+                      std::unique_ptr<SequentialFile>* file) {
   std::unique_ptr<RandomAccessFile> snapshot;
-  Status status = openSnapshot(*this, path, waiting, &snapshot);
+  Status status = openSnapshot(files, path, waiting, &snapshot);
   if (status.ok()) {
     // openSnapshot makes a SnapshotFile, which knows the size it reads up to.
     const uint64_t size = static_cast<const SnapshotFile&>(*snapshot).size();
