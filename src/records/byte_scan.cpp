@@ -46,13 +46,18 @@ __attribute__((target("avx2"))) void markAvx2(const ByteSet& set, const char* da
     uint64_t second = markVector(_mm256_loadu_si256(p + 1), lowTable, highTable);
     bits[at / 64] = first | second << 32;
   }
+  if (at < size) {
+    // The last bytes, copied into a block of their own so that no load reads past them.
+    alignas(32) char last[64] = {};
+    std::memcpy(last, data + at, size - at);
+    const __m256i* p = reinterpret_cast<const __m256i*>(last);
+    uint64_t first = markVector(_mm256_load_si256(p), lowTable, highTable);
+    uint64_t second = markVector(_mm256_load_si256(p + 1), lowTable, highTable);
+    bits[at / 64] = (first | second << 32) & ((uint64_t{1} << (size - at)) - 1);
+  }
   // Leaving the upper halves of the vector registers dirty would slow down every later
   // instruction of the older encoding, anywhere in the program.
   _mm256_zeroupper();
-  if (at < size) {
-    bits[at / 64] =
-        markWordPlain(set, reinterpret_cast<const unsigned char*>(data + at), size - at);
-  }
 }
 
 bool hasAvx2() {
