@@ -43,14 +43,16 @@ class Marks {
   }
   // The first marked byte at or after `at` in the stretch, or its end.
   size_t next(size_t at) const {
-    size_t offset = at - from_;
+    const size_t offset = at - from_;
     const size_t words = (end_ - from_ + 63) / 64;
-    for (size_t word = offset / 64; word < words; ++word) {
-      uint64_t bits = bits_[word];
-      if (word == offset / 64) bits &= ~uint64_t{0} << (offset % 64);
-      if (bits != 0) return from_ + word * 64 + static_cast<size_t>(__builtin_ctzll(bits));
+    size_t word = offset / 64;
+    if (word == words) return end_;
+    uint64_t bits = bits_[word] & (~uint64_t{0} << (offset % 64));
+    while (bits == 0) {
+      if (++word == words) return end_;
+      bits = bits_[word];
     }
-    return end_;
+    return from_ + word * 64 + static_cast<size_t>(__builtin_ctzll(bits));
   }
   size_t end() const { return end_; }
 
