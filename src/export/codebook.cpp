@@ -95,11 +95,10 @@ std::string columnLabel(size_t column) {
   return std::string(kColumnNames[column]);
 }
 
-std::string codebook(bool csv, bool safeCells) {
+std::vector<CodebookRow> codebookRows() {
   const RecordPatterns& patterns = recordPatterns();
   const std::vector<PromptText> prompts = promptTexts();
-  std::string out;
-  if (csv) appendCsvValues(kCodebookColumns, std::size(kCodebookColumns), false, &out);
+  std::vector<CodebookRow> rows;
   for (size_t column = 0; column < kColumnCount; ++column) {
     std::vector<std::string> numbers, texts, lines;
     if (column > kRunTimeColumn) {
@@ -123,14 +122,19 @@ std::string codebook(bool csv, bool safeCells) {
     for (const ColumnNote& known : kNotes) {
       if (known.column == kColumnNames[column]) type = known.type, note = known.note;
     }
-    const std::string values[] = {std::string(kColumnNames[column]),
-                                  joined(numbers, ", "),
-                                  joined(texts, " / "),
-                                  joined(lines, ", "),
-                                  std::string(type),
-                                  std::string(note)};
-    std::string_view views[std::size(values)];
-    std::copy(std::begin(values), std::end(values), views);
+    rows.push_back(CodebookRow{std::string(kColumnNames[column]), joined(numbers, ", "),
+                               joined(texts, " / "), joined(lines, ", "), std::string(type),
+                               std::string(note)});
+  }
+  return rows;
+}
+
+std::string codebook(bool csv, bool safeCells) {
+  std::string out;
+  if (csv) appendCsvValues(kCodebookColumns, std::size(kCodebookColumns), false, &out);
+  for (const CodebookRow& row : codebookRows()) {
+    const std::string_view views[] = {row.column,      row.prompt, row.promptText,
+                                      row.recordLines, row.type,   row.note};
     if (csv) {
       appendCsvValues(views, std::size(views), safeCells, &out);
     } else {

@@ -77,7 +77,11 @@ void ExportReports::endFile(const FileNotes& notes, bool readFailed, std::string
   std::string& text = tally.summary;
   text = tally.name + ": " + counted(tally.exported + (unique ? 0 : tally.duplicates), "record") +
          " exported";
-  if (!database_.empty()) {
+  if (checking_) {
+    // Duplicates are findings of their own here.
+    text = tally.name + ": " + counted(tally.exported + tally.duplicates, "record") + " checked, " +
+           counted(tally.findings, "finding");
+  } else if (!database_.empty()) {
     text = tally.name + ": " + counted(tally.exported, "record") + " new to " + database_ + ", " +
            std::to_string(tally.duplicates) + " already there";
   } else if (tally.duplicates > 0 && unique) {

@@ -22,6 +22,11 @@ class FingerprintSet {
   void reserve(uint64_t more);
   // Whether the fingerprint is new; it is kept either way. Grows the table when it is full.
   bool insert(uint64_t fingerprint);
+  // Asks the processor for the fingerprint's slot ahead of its insert, for a caller with other
+  // work to do meanwhile (the database binds the row's values).
+  void prefetch(uint64_t fingerprint) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[slotOf(fingerprint + (fingerprint == 0))]);
+  }
 
  private:
   void resize(size_t slots);
@@ -51,6 +56,9 @@ class ExportReports {
   void endFile(const FileNotes& notes, bool readFailed, std::string_view codePage, bool unique);
   // Records go into the database `name`: the summary tells those new to it and those it had.
   void intoDatabase(std::string name) { database_ = std::move(name); }
+  // Records are checked, not exported: the summary tells those checked and the findings.
+  void checking() { checking_ = true; }
+  void found(uint64_t findings) { file().findings += findings; }
   // One line per file read.
   void summarize();
   // 1 once lines were skipped, else 0.
@@ -62,7 +70,7 @@ class ExportReports {
  private:
   struct FileTally {
     std::string name;
-    uint64_t exported = 0, duplicates = 0, records = 0, outsideLines = 0;
+    uint64_t exported = 0, duplicates = 0, records = 0, outsideLines = 0, findings = 0;
     uint64_t ofKind[static_cast<size_t>(Fault::kNotInRecord) + 1] = {};
     std::string summary;
   };
@@ -73,6 +81,7 @@ class ExportReports {
   std::string program_;
   std::vector<FileTally> files_;
   std::string database_;
+  bool checking_ = false;
   int status_ = 0;
 };
 

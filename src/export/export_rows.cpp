@@ -63,7 +63,9 @@ class Exporter : public RecordSink {
         faults_(faults),
         reports_(kProgram, env.errors()),
         check_(options.safeCells),
-        atTerminal_(&output == &env.output() && env.terminal().outputIsTerminal()) {}
+        atTerminal_(&output == &env.output() && env.terminal().outputIsTerminal()) {
+    if (options.check) reports_.checking();
+  }
 
   // A block at a time, from the file or, for "-", standard input. The CSV header goes out with
   // the first file that opens.
@@ -188,7 +190,7 @@ class Exporter : public RecordSink {
   // The record's findings go into the block; its identity is counted for the summary.
   void checkRecord(const RecordRow& row) {
     findings_.clear();
-    check_.check(row, &findings_);
+    reports_.found(check_.check(row, &findings_).size());
     reports_.exported(!fingerprints_.insert(row.recordId));
     if (used_ + findings_.size() > block_.size()) flush();
     if (findings_.size() > block_.size()) return write(findings_);

@@ -17,7 +17,14 @@ class FrequencyTable {
   static constexpr size_t kMaxSpellings = 4096;
   static constexpr size_t kMaxBytes = 256 * 1024;
 
-  void add(std::string_view value);
+  void add(std::string_view value) { add(value, hashOf(value)); }
+  // The same with the value's hash, from hashOf, given; prefetch(hash) before it lets the table
+  // load the slot while the caller does other work.
+  void add(std::string_view value, uint64_t hash);
+  static uint64_t hashOf(std::string_view value);
+  void prefetch(uint64_t hash) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+  }
 
   // Spellings alike but for case, accents and Unicode form, under the most common of them.
   struct Group {
@@ -39,6 +46,10 @@ class FrequencyTable {
     uint32_t offset = 0, size = 0;
     uint64_t count = 0;
   };
+  static constexpr size_t kFirstSlots = 64;
+  // Twice the slots, each slot moved to its place in them.
+  void grow();
+
   std::vector<Slot> slots_;
   std::string spellings_;  // every spelling kept, end to end
   size_t kept_ = 0;

@@ -11,6 +11,16 @@ namespace {
 
 constexpr size_t kFirstAnswerColumn = 5;  // entryDate; the figures follow the answers
 
+// The line number, which the reader writes in decimal digits.
+uint64_t lineOf(std::string_view digits) {
+  uint64_t line = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') break;
+    line = line * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return line;
+}
+
 }  // namespace
 
 void QualityCheck::appendHeader(std::string* out) {
@@ -26,23 +36,28 @@ void QualityCheck::beginFile(std::string_view name, std::optional<CalendarDay> c
 }
 
 const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::string* out) {
-  const Place here{files_.size() - 1,
-                   std::strtoull(std::string(row.fields[kLineColumn]).c_str(), nullptr, 10)};
+  Place here{};
+  here.file = files_.size() - 1;
+  here.line = lineOf(row.fields[kLineColumn]);
+  // The two memories are far larger than the cache: their slots are loaded while the answers
+  // are hashed.
+  byId_.prefetch(row.recordId);
+  const uint64_t answers =
+      recordIdOf(row.fields + kFirstAnswerColumn, kColumnCount - kFirstAnswerColumn, &scratch_);
+  const uint64_t run = recordIdOf(row.fields + kRunDateColumn, 2, &scratch_);
+  byAnswers_.prefetch(answers);
   RuleContext context;
   context.fileChanged = fileChanged_;
   if (latestRunDate_) {
     context.latestRunDate = latestRunDate_;
     context.latestRunPlace = placeOf(latestRunPlace_);
   }
-  if (auto [at, added] = byId_.try_emplace(row.recordId, here); !added) {
-    context.sameId = placeOf(at->second);
+  if (auto [at, added] = byId_.tryEmplace(row.recordId, here); !added) {
+    context.sameId = placeOf(*at);
   }
-  const uint64_t answers =
-      recordIdOf(row.fields + kFirstAnswerColumn, kColumnCount - kFirstAnswerColumn, &scratch_);
-  const uint64_t run = recordIdOf(row.fields + kRunDateColumn, 2, &scratch_);
-  if (auto [at, added] = byAnswers_.try_emplace(answers, Answers{here, run});
-      !added && at->second.run != run) {
-    context.sameAnswers = placeOf(at->second.place);
+  if (auto [at, added] = byAnswers_.tryEmplace(answers, Answers{here, run});
+      !added && at->run != run) {
+    context.sameAnswers = placeOf(at->place);
   }
   if (auto day = readDate(row.fields[kRunDateColumn]);
       day && (!latestRunDate_ || dayNumber(*day) > dayNumber(*latestRunDate_))) {

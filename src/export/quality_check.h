@@ -5,8 +5,8 @@
 #include <deque>
 #include <optional>
 #include <string>
-#include <unordered_map>
 
+#include "export/hash_index.h"
 #include "export/quality_rules.h"
 
 namespace survey {
@@ -27,9 +27,10 @@ class QualityCheck {
   uint64_t findings() const { return findings_; }
 
  private:
+  // Packed into eight bytes, as one is kept for every record: 16 million files, a trillion lines.
   struct Place {
-    size_t file = 0;  // into files_
-    uint64_t line = 0;
+    uint64_t file : 24;  // into files_
+    uint64_t line : 40;
   };
   struct Answers {
     Place place;
@@ -38,8 +39,8 @@ class QualityCheck {
   RecordPlace placeOf(const Place& place) const { return {files_[place.file], place.line}; }
 
   std::deque<std::string> files_;  // the names, which the places point to
-  std::unordered_map<uint64_t, Place> byId_;
-  std::unordered_map<uint64_t, Answers> byAnswers_;
+  HashIndex<Place> byId_;
+  HashIndex<Answers> byAnswers_;
   std::optional<CalendarDay> fileChanged_;
   std::optional<CalendarDay> latestRunDate_;
   Place latestRunPlace_;

@@ -3,9 +3,11 @@
 
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/text_forms.h"
 
@@ -16,6 +18,7 @@ constexpr std::string_view kMonthNames[] = {"january",   "february", "march",   
                                             "may",       "june",     "july",     "august",
                                             "september", "october",  "november", "december"};
 constexpr std::string_view kMissingLike[] = {"", "na", "n/a", "none", "-"};
+constexpr std::string_view kMeridiems[] = {"am", "pm", "a.m.", "p.m.", "a.m", "p.m"};
 // The columns of names, where a console that could not type a letter leaves "?" or U+FFFD.
 constexpr size_t kNameColumns[] = {7, 8, 14};  // firstName, surname, coordinatorName
 constexpr size_t kEntryDateColumn = 5, kDateOfBirthColumn = 10, kAgeColumn = 11;
@@ -23,10 +26,16 @@ constexpr size_t kAnotherYearAgeColumn = 26, kSumColumn = 27;
 constexpr size_t kFirstAnswerColumn = 5, kLastAnswerColumn = 25;
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-std::string lowered(std::string_view text) {
-  std::string low(text);
-  for (char& c : low) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return low;
+// ASCII letters in lower case; the words compared with are ASCII, so other bytes stay as they are.
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// `text` equals the lower-case `word` but for the case of its ASCII letters.
+bool sameWord(std::string_view text, std::string_view word) {
+  if (text.size() != word.size()) return false;
+  for (size_t at = 0; at < text.size(); ++at) {
+    if (lowerAscii(text[at]) != word[at]) return false;
+  }
+  return true;
 }
 
 bool allDigits(std::string_view text) {
@@ -49,13 +58,21 @@ bool allLetters(std::string_view text) {
 
 // 1 to 12 for a month's name or its first three letters, else 0.
 int monthByName(std::string_view text) {
-  const std::string low = lowered(text);
+  if (text.size() < 3 || text.size() > 9) return 0;  // "may" to "september"
   for (size_t month = 0; month < std::size(kMonthNames); ++month) {
-    if (low == kMonthNames[month] || (low.size() == 3 && kMonthNames[month].substr(0, 3) == low)) {
+    if (sameWord(text, kMonthNames[month]) ||
+        (text.size() == 3 && sameWord(text, kMonthNames[month].substr(0, 3)))) {
       return static_cast<int>(month) + 1;
     }
   }
   return 0;
+}
+
+// The value of a run of one to four decimal digits.
+int digitsValue(std::string_view digits) {
+  int value = 0;
+  for (char c : digits) value = value * 10 + (c - '0');
+  return value;
 }
 
 bool isLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
@@ -76,14 +93,14 @@ std::optional<CalendarDay> withShortYear(int year, int month, int day) {
 // A year part: four digits, or two (returned negative so that the caller widens it).
 std::optional<int> yearPart(std::string_view part) {
   if (!allDigits(part) || (part.size() != 4 && part.size() != 2)) return std::nullopt;
-  const int value = std::atoi(std::string(part).c_str());
+  const int value = digitsValue(part);
   return part.size() == 2 ? -1 - value : value;
 }
 
 // A day or numeric month part: one or two digits.
 int smallPart(std::string_view part) {
   if (!allDigits(part) || part.size() > 2) return 0;
-  return std::atoi(std::string(part).c_str());
+  return digitsValue(part);
 }
 
 std::optional<CalendarDay> dayOf(int year, int month, int day) {
@@ -93,11 +110,8 @@ std::optional<CalendarDay> dayOf(int year, int month, int day) {
 
 // The answer as the sum S + A and A show it, when both read as finite numbers.
 std::optional<double> figure(std::string_view text) {
-  if (text.empty()) return std::nullopt;
-  const std::string copy(text);
-  char* end = nullptr;
-  const double value = std::strtod(copy.c_str(), &end);
-  if (end != copy.c_str() + copy.size() || !std::isfinite(value)) return std::nullopt;
+  double value = 0;
+  if (!readNumber(text, &value)) return std::nullopt;
   return value;
 }
 
@@ -129,9 +143,25 @@ bool looksLikeTime(std::string_view text) {
 }
 
 bool isMeridiem(std::string_view text) {
-  const std::string low = lowered(text);
-  return low == "am" || low == "pm" || low == "a.m." || low == "p.m." || low == "a.m" ||
-         low == "p.m";
+  if (text.size() < 2 || text.size() > 4) return false;
+  for (std::string_view word : kMeridiems) {
+    if (sameWord(text, word)) return true;
+  }
+  return false;
+}
+
+// [-]digits[.digits]: the form the records' figures take, which from_chars reads as strtod
+// does, both rounding correctly, without the copy that strtod needs.
+bool isPlainDecimal(std::string_view text) {
+  size_t at = !text.empty() && text[0] == '-' ? 1 : 0;
+  const size_t wholeStart = at;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+  if (at == wholeStart) return false;
+  if (at == text.size()) return true;
+  if (text[at] != '.') return false;
+  const size_t fractionStart = ++at;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+  return at == text.size() && at > fractionStart;
 }
 
 // Rules --------------------------------------------------------------------------------------
@@ -173,7 +203,8 @@ void checkAgeMismatch(const RecordRow& row, const RuleContext& /*context*/,
   const auto sum = figure(row.fields[kSumColumn]);
   const auto another = figure(row.fields[kAnotherYearAgeColumn]);
   if (!allDigits(digits) || digits.size() > 15 || !sum || !another) return;
-  const double typedAge = std::strtod(std::string(typed).c_str(), nullptr);
+  double typedAge = 0;
+  readNumber(typed, &typedAge);
   const double sameAge = *sum - *another;
   // The figures carry six significant digits: within their rounding, the ages agree.
   const double tolerance = 5e-6 * (std::fabs(*sum) + std::fabs(*another)) + 1e-9;
@@ -239,9 +270,7 @@ void checkNormalised(const RecordRow& row, const RuleContext& /*context*/,
   std::string nfc;
   for (size_t column = kFirstAnswerColumn; column <= kLastAnswerColumn; ++column) {
     const std::string_view value = row.fields[column];
-    bool ascii = true;
-    for (char c : value) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) continue;  // ASCII is in every normal form
+    if (isAscii(value)) continue;  // ASCII is in every normal form
     if (!toNfc(value, &nfc) || nfc == value) continue;
     add(found, column, "unnormalised", value,
         "not in Unicode NFC, which is \"" + nfc + "\": it counts apart from that spelling");
@@ -261,15 +290,17 @@ int64_t dayNumber(const CalendarDay& day) {
 }
 
 std::optional<CalendarDay> readDate(std::string_view text) {
-  std::vector<std::string_view> parts;
+  std::array<std::string_view, 3> parts;
+  size_t count = 0;
   size_t start = 0;
   for (size_t at = 0; at <= text.size(); ++at) {
     if (at == text.size() || text[at] == '-' || text[at] == '/' || text[at] == '.') {
-      parts.push_back(text.substr(start, at - start));
+      if (count == parts.size()) return std::nullopt;
+      parts[count++] = text.substr(start, at - start);
       start = at + 1;
     }
   }
-  if (parts.size() != 3) return std::nullopt;
+  if (count != parts.size()) return std::nullopt;
   // Year first: year, month (a number or a name), day.
   if (parts[0].size() == 4) {
     const auto year = yearPart(parts[0]);
@@ -293,14 +324,59 @@ std::optional<CalendarDay> readDate(std::string_view text) {
 bool isMissingLike(std::string_view text) {
   if (text.size() > 4) return false;  // the longest is "none"
   for (std::string_view missing : kMissingLike) {
-    if (missing.size() != text.size()) continue;
-    bool same = true;
-    for (size_t at = 0; at < text.size() && same; ++at) {
-      same = std::tolower(static_cast<unsigned char>(text[at])) == missing[at];
-    }
-    if (same) return true;
+    if (sameWord(text, missing)) return true;
   }
   return false;
+}
+
+bool isAscii(std::string_view text) {
+  // The high bits of every byte gathered, eight bytes a step, the last step overlapping the one
+  // before: no loop over single bytes, whose end the processor guesses badly for short values.
+  const char* at = text.data();
+  const size_t size = text.size();
+  uint64_t high = 0;
+  if (size >= 8) {
+    uint64_t word = 0;
+    for (size_t from = 0; from + 8 <= size; from += 8) {
+      std::memcpy(&word, at + from, sizeof word);
+      high |= word;
+    }
+    std::memcpy(&word, at + size - 8, sizeof word);
+    high |= word;
+  } else if (size >= 4) {
+    uint32_t first = 0, last = 0;
+    std::memcpy(&first, at, sizeof first);
+    std::memcpy(&last, at + size - 4, sizeof last);
+    high = first | last;
+  } else {
+    for (size_t from = 0; from < size; ++from) high |= static_cast<unsigned char>(at[from]);
+  }
+  return (high & 0x8080808080808080U) == 0;
+}
+
+bool readNumber(std::string_view text, double* value) {
+  if (text.empty()) return false;
+  if (isPlainDecimal(text)) {
+    const char* end = text.data() + text.size();
+    if (auto [stop, error] = std::from_chars(text.data(), end, *value);
+        error == std::errc() && stop == end) {
+      return std::isfinite(*value);
+    }
+  }
+  // strtod wants a terminated string: short values are copied onto the stack.
+  char shortCopy[64];
+  std::string longCopy;
+  const char* start = shortCopy;
+  if (text.size() < sizeof shortCopy) {
+    std::memcpy(shortCopy, text.data(), text.size());
+    shortCopy[text.size()] = '\0';
+  } else {
+    longCopy.assign(text);
+    start = longCopy.c_str();
+  }
+  char* end = nullptr;
+  *value = std::strtod(start, &end);
+  return end == start + text.size() && std::isfinite(*value);
 }
 
 const std::vector<QualityRule>& qualityRules() {

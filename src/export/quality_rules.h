@@ -62,4 +62,11 @@ std::optional<CalendarDay> readDate(std::string_view text);
 // Answers that stand for no answer: empty, NA, N/A, None, - (any case).
 bool isMissingLike(std::string_view text);
 
+// Every byte below 0x80.
+bool isAscii(std::string_view text);
+
+// The whole of `text` read by strtod as a finite number into `value`; false when it is empty,
+// has more after the number, or is infinite or not a number.
+bool readNumber(std::string_view text, double* value);
+
 }  // namespace survey

@@ -1,10 +1,15 @@
 // The record database through SQLite: typed columns, a key on recordId, one transaction a run.
 #include "export/record_database.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <string>
 #include <utility>
 
+#include "export/export_reports.h"
 #include "reader/record_patterns.h"
 #include "reader/record_row.h"
 #include "records/store_files.h"
@@ -27,13 +32,17 @@ const char* columnType(size_t column) {
   return patterns.fields[field].kind == FieldKind::kFigure ? "REAL" : "TEXT";
 }
 
-}  // namespace
+// The key on recordId, made after the records when a run fills a new database: one sort then
+// costs far less than keeping the index in order record by record.
+constexpr const char* kRecordIndex =
+    "CREATE UNIQUE INDEX recordsByRecordId ON records (recordId);\n";
 
-std::string databaseSchema() {
+// The tables, without the key.
+std::string databaseTables() {
   std::string schema = "CREATE TABLE records (\n";
   for (size_t column = 0; column < kColumnCount; ++column) {
     schema += "  " + std::string(kColumnNames[column]) + " " + columnType(column);
-    if (column == kRecordIdColumn) schema += " NOT NULL UNIQUE";
+    if (column == kRecordIdColumn) schema += " NOT NULL";
     schema += ",\n";
     if (kColumnNames[column] == kAgeNowText) schema += "  ageNow INTEGER,\n";
   }
@@ -57,6 +66,10 @@ std::string databaseSchema() {
   return schema;
 }
 
+}  // namespace
+
+std::string databaseSchema() { return databaseTables() + kRecordIndex; }
+
 bool wholeNumber(std::string_view text, int64_t* value) {
   const bool negative = !text.empty() && text[0] == '-';
   std::string_view digits = text.substr(negative ? 1 : 0);
@@ -75,6 +88,16 @@ bool wholeNumber(std::string_view text, int64_t* value) {
 #ifdef SURVEY_HAVE_SQLITE
 namespace {
 
+// A figure as the record shows it ("36.5", "1e+006", "nan") as a number, without allocating.
+double realOf(std::string_view text) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error == std::errc() && end == text.data() + text.size()) return value;
+  char copy[64] = {};
+  std::memcpy(copy, text.data(), std::min(text.size(), sizeof copy - 1));
+  return std::strtod(copy, nullptr);
+}
+
 class SqliteDatabase : public RecordDatabase {
  public:
   ~SqliteDatabase() override {
@@ -86,15 +109,18 @@ class SqliteDatabase : public RecordDatabase {
   }
 
   Status open(const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
+    // This program uses SQLite from one thread and reads no memory statistics: the
+    // connection's lock and the count of every allocation, under a lock of its own, are work
+    // for nothing. The count can be switched off only before SQLite's first use; later the call
+    // fails and changes nothing.
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    if (sqlite3_open_v2(path.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
       return failed();
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, static_cast<int>(kSharingWaitLimit.count()));
-    // A cache that holds the key's index of a few million records; the rows themselves are
-    // appended, so memory stays bounded whatever the files' size.
-    if (Status set = run("PRAGMA cache_size = -32768"); !set.ok()) return set;
     if (Status begun = run("BEGIN IMMEDIATE"); !begun.ok()) return begun;
     int version = 0;
     if (Status read = intOf("PRAGMA user_version", &version); !read.ok()) return read;
@@ -102,23 +128,26 @@ class SqliteDatabase : public RecordDatabase {
     if (Status read = intOf("SELECT COUNT(*) FROM sqlite_master", &tables); !read.ok()) {
       return read;
     }
-    if (version == 0 && tables == 0) {
-      if (Status made = run(databaseSchema()); !made.ok()) return made;
+    fresh_ = version == 0 && tables == 0;
+    if (fresh_) {
+      if (Status made = run(databaseTables()); !made.ok()) return made;
       if (Status set = run("PRAGMA user_version = " + std::to_string(kDatabaseVersion));
           !set.ok()) {
         return set;
       }
-    } else if (version != kDatabaseVersion) {
+    } else if (version < kOldestDatabaseVersion || version > kDatabaseVersion) {
       return Status::error(version > kDatabaseVersion
                                ? "made by a later version of this program (schema " +
                                      std::to_string(version) + ")"
                                : "not a database of survey records");
     }
+    // The records are appended, so a new database needs only a small cache; an existing one
+    // looks each record up in its key, which the larger cache holds for a few million records.
+    if (Status set = run(fresh_ ? kAppendCache : kLookUpCache); !set.ok()) return set;
     return prepareAll();
   }
 
   Status beginFile(std::string_view path, std::string_view exportedAt) override {
-    sqlite3_reset(insertFile_);
     bindText(insertFile_, 1, path);
     bindText(insertFile_, 2, exportedAt);
     if (Status done = step(insertFile_); !done.ok()) return done;
@@ -128,8 +157,10 @@ class SqliteDatabase : public RecordDatabase {
   }
 
   Status add(const RecordRow& row, bool* added) override {
+    // A new database has no key until the run ends: the records' identities are kept in memory
+    // instead. The identity's slot is fetched while the values are bound.
+    if (fresh_) identities_.prefetch(row.recordId);
     sqlite3_stmt* insert = insertRecord_;
-    sqlite3_reset(insert);
     int parameter = 1;
     for (size_t column = 0; column < kColumnCount; ++column, ++parameter) {
       const std::string_view value = row.fields[column];
@@ -138,8 +169,7 @@ class SqliteDatabase : public RecordDatabase {
         wholeNumber(value, &line);
         sqlite3_bind_int64(insert, parameter, line);
       } else if (real_[column]) {
-        // The record's figures are always numbers; strtod needs a terminated copy.
-        sqlite3_bind_double(insert, parameter, std::strtod(std::string(value).c_str(), nullptr));
+        sqlite3_bind_double(insert, parameter, realOf(value));
       } else {
         bindText(insert, parameter, value);
       }
@@ -153,14 +183,20 @@ class SqliteDatabase : public RecordDatabase {
         }
       }
     }
+    if (fresh_) {
+      // A record seen before in this run is not inserted; its values stay bound, unread, until
+      // the next record's replace them. Identity 0 is kept apart, as the set takes it for 1.
+      *added = row.recordId == 0 ? !std::exchange(sawIdentityZero_, true)
+                                 : identities_.insert(row.recordId);
+      if (!*added) return Status();
+    }
     if (Status done = step(insert); !done.ok()) return done;
-    *added = sqlite3_changes(db_) > 0;
+    *added = fresh_ || sqlite3_changes(db_) > 0;
     newRecords_ += *added ? 1 : 0;
     return Status();
   }
 
   Status addFault(const SkippedLines& lines) override {
-    sqlite3_reset(insertFault_);
     sqlite3_bind_int64(insertFault_, 1, fileId_);
     sqlite3_bind_int64(insertFault_, 2, static_cast<int64_t>(lines.firstLine));
     sqlite3_bind_int64(insertFault_, 3, static_cast<int64_t>(lines.lastLine));
@@ -169,7 +205,6 @@ class SqliteDatabase : public RecordDatabase {
   }
 
   Status endFile(uint64_t size, uint64_t records, uint64_t faults) override {
-    sqlite3_reset(updateFile_);
     sqlite3_bind_int64(updateFile_, 1, static_cast<int64_t>(size));
     sqlite3_bind_int64(updateFile_, 2, static_cast<int64_t>(records));
     sqlite3_bind_int64(updateFile_, 3, static_cast<int64_t>(newRecords_));
@@ -179,6 +214,12 @@ class SqliteDatabase : public RecordDatabase {
   }
 
   Status commit() override {
+    if (fresh_) {
+      // The key is built by one sort, in memory up to the cache's size and in temporary files
+      // beyond.
+      if (Status set = run(kSortCache); !set.ok()) return set;
+      if (Status made = run(kRecordIndex); !made.ok()) return made;
+    }
     if (Status done = run("COMMIT"); !done.ok()) return done;
     committed_ = true;
     return Status();
@@ -238,15 +279,27 @@ class SqliteDatabase : public RecordDatabase {
     }
     return prepared;
   }
-  void bindText(sqlite3_stmt* statement, int parameter, std::string_view text) {
-    sqlite3_bind_text64(statement, parameter, text.data(), text.size(), SQLITE_TRANSIENT,
-                        SQLITE_UTF8);
+  // The text is not copied: every caller keeps it unchanged until the statement has run.
+  static void bindText(sqlite3_stmt* statement, int parameter, std::string_view text) {
+    sqlite3_bind_text64(statement, parameter, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
   }
+  // Runs the statement and resets it at once, so that it holds no lock nor reads its bound
+  // texts after they have gone.
   Status step(sqlite3_stmt* statement) {
-    return sqlite3_step(statement) == SQLITE_DONE ? Status() : failed();
+    const bool done = sqlite3_step(statement) == SQLITE_DONE;
+    Status status = done ? Status() : failed();
+    sqlite3_reset(statement);
+    return status;
   }
 
+  static constexpr const char* kAppendCache = "PRAGMA cache_size = -4096";
+  static constexpr const char* kLookUpCache = "PRAGMA cache_size = -32768";
+  static constexpr const char* kSortCache = "PRAGMA cache_size = -16384";
+
   sqlite3* db_ = nullptr;
+  bool fresh_ = false;         // the database was made by this run and has no key yet
+  FingerprintSet identities_;  // of the records added to a new database
+  bool sawIdentityZero_ = false;
   sqlite3_stmt* insertRecord_ = nullptr;
   sqlite3_stmt* insertFile_ = nullptr;
   sqlite3_stmt* insertFault_ = nullptr;

@@ -12,10 +12,13 @@
 
 namespace survey {
 
-// The schema's version, kept as the database's user_version.
-inline constexpr int kDatabaseVersion = 1;
+// The schema's version, kept as the database's user_version. Version 1 had the key on recordId
+// as a column constraint rather than a named index; its databases are read and added to as
+// they are.
+inline constexpr int kDatabaseVersion = 2;
+inline constexpr int kOldestDatabaseVersion = 1;
 
-// The statements that make the tables, in order; the manual shows the same.
+// The statements that make the tables and the key, in order; the manual shows the same.
 std::string databaseSchema();
 
 class RecordDatabase {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "export/codebook.h"
 #include "export/report_sections.h"
 
 namespace survey {
@@ -32,11 +33,16 @@ constexpr const char kHead[] =
     "td{overflow-wrap:anywhere}th{white-space:nowrap}\n"
     "td.count,th.count{text-align:right;font-variant-numeric:tabular-nums}\n"
     "tr[data-kind]:not([data-kind=value]) td{color:#555;font-style:italic}\n"
+    "table.codebook{flex-basis:100%}\n"
     ".bar{fill:#3465a4}.label,.number{font-size:12px;fill:#111}\n"
     "@media print{body{max-width:none;padding:0}.bar{fill:#555}}\n"
     "</style>\n"
     "</head>\n"
     "<body>\n";
+
+constexpr const char* kCodebookTitle = "Codebook: what each column holds";
+constexpr const char* kCodebookHeadings[] = {"Column",       "Prompt", "Prompt text",
+                                             "Record lines", "Type",   "Note"};
 
 constexpr int kBarHeight = 18, kLabelWidth = 150, kBarWidth = 260, kChartWidth = 460;
 
@@ -125,6 +131,23 @@ void appendTable(const ReportSection& section, std::string* out) {
   *out += "</tbody>\n</table>\n";
 }
 
+// What each column holds, as survey-export --codebook gives it: a table with no chart.
+void appendCodebook(std::string* out) {
+  *out += "<section class=\"codebook\">\n<h2>" + std::string(kCodebookTitle) +
+          "</h2>\n<table class=\"codebook\">\n<thead><tr>";
+  for (const char* heading : kCodebookHeadings) *out += "<th>" + std::string(heading) + "</th>";
+  *out += "</tr></thead>\n<tbody>\n";
+  for (const CodebookRow& row : codebookRows()) {
+    *out += "<tr>";
+    for (const std::string* cell :
+         {&row.column, &row.prompt, &row.promptText, &row.recordLines, &row.type, &row.note}) {
+      *out += "<td>" + escaped(*cell) + "</td>";
+    }
+    *out += "</tr>\n";
+  }
+  *out += "</tbody>\n</table>\n</section>\n";
+}
+
 }  // namespace
 
 std::string reportHtml(const ReportTally& tally) {
@@ -138,6 +161,7 @@ std::string reportHtml(const ReportTally& tally) {
     appendTable(section, &out);
     out += "</section>\n";
   }
+  appendCodebook(&out);
   out += "</body>\n</html>\n";
   return out;
 }

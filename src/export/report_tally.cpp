@@ -1,9 +1,6 @@
 // The report's counts, one record at a time.
 #include "export/report_tally.h"
 
-#include <cmath>
-#include <cstdlib>
-
 namespace survey {
 namespace {
 
@@ -17,15 +14,8 @@ bool readWhole(std::string_view text, double* value) {
   for (char c : digits) {
     if (c < '0' || c > '9') return false;
   }
-  *value = std::strtod(std::string(text).c_str(), nullptr);
+  readNumber(text, value);
   return true;
-}
-
-bool readFigure(std::string_view text, double* value) {
-  const std::string copy(text);
-  char* end = nullptr;
-  *value = std::strtod(copy.c_str(), &end);
-  return !copy.empty() && end == copy.c_str() + copy.size() && std::isfinite(*value);
 }
 
 }  // namespace
@@ -52,13 +42,25 @@ void ReportTally::beginFile(std::string name, std::optional<CalendarDay> changed
 void ReportTally::record(const RecordRow& row) {
   ++records_;
   ++files_.back().records;
-  ++runDates_[std::string(row.fields[kRunDateColumn])];
-  for (size_t column = kFirstAnswer; column <= kLastAnswer; ++column) {
-    const std::string_view value = row.fields[column];
+  // Records come in runs of one date: the count of the last date is kept at hand.
+  const std::string_view runDate = row.fields[kRunDateColumn];
+  if (lastRunDate_ == runDates_.end() || lastRunDate_->first != runDate) {
+    lastRunDate_ = runDates_.try_emplace(std::string(runDate)).first;
+  }
+  ++lastRunDate_->second;
+  // Every answer hashed and its slot asked for first, then counted: the tables' cache misses
+  // overlap instead of coming one after another.
+  std::array<uint64_t, kAnswerCount> hashes{};
+  for (size_t at = 0; at < kAnswerCount; ++at) {
+    hashes[at] = FrequencyTable::hashOf(row.fields[kFirstAnswer + at]);
+    answers_[at].prefetch(hashes[at]);
+  }
+  for (size_t at = 0; at < kAnswerCount; ++at) {
+    const std::string_view value = row.fields[kFirstAnswer + at];
     if (isMissingLike(value)) {
-      ++missing_[column - kFirstAnswer];
+      ++missing_[at];
     } else {
-      answers_[column - kFirstAnswer].add(value);
+      answers_[at].add(value, hashes[at]);
     }
   }
   double age = 0;
@@ -68,8 +70,8 @@ void ReportTally::record(const RecordRow& row) {
     ++typedAges_.notNumbers;
   }
   double sum = 0, another = 0;
-  if (readFigure(row.fields[kSumColumn], &sum) &&
-      readFigure(row.fields[kAnotherYearAgeColumn], &another)) {
+  if (readNumber(row.fields[kSumColumn], &sum) &&
+      readNumber(row.fields[kAnotherYearAgeColumn], &another)) {
     sameAges_.add(sum - another);
   }
   for (const Finding& finding : check_.check(row, nullptr)) {

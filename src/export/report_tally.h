@@ -29,6 +29,11 @@ class ReportTally : public RecordSink {
   static constexpr size_t kFirstAnswer = 5, kLastAnswer = 25;  // entryDate to country
   static constexpr size_t kLocatedPerRule = 3;
 
+  ReportTally() = default;
+  // Not copied: it keeps an iterator into its own map.
+  ReportTally(const ReportTally&) = delete;
+  ReportTally& operator=(const ReportTally&) = delete;
+
   void beginFile(std::string name, std::optional<CalendarDay> changed = std::nullopt);
   void record(const RecordRow& row) override;
   void skipped(const SkippedLines& lines) override;
@@ -55,6 +60,7 @@ class ReportTally : public RecordSink {
   static constexpr size_t kAnswerCount = kLastAnswer - kFirstAnswer + 1;
   std::vector<FileCount> files_;
   std::map<std::string, uint64_t> runDates_;
+  std::map<std::string, uint64_t>::iterator lastRunDate_ = runDates_.end();  // the last counted
   std::array<FrequencyTable, kAnswerCount> answers_;
   std::array<uint64_t, kAnswerCount> missing_{};
   AgeHistogram typedAges_, sameAges_;

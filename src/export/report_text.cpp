@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "console/characters.h"
+#include "export/codebook.h"
 
 namespace survey {
 namespace {
@@ -22,6 +23,7 @@ constexpr const char* kNotANumber = "not a number";
 constexpr const char* kOthers = "others";
 constexpr const char* kUncounted = "not counted apart (table full)";
 constexpr const char* kSpellings = "spellings: ";
+constexpr const char* kCodebook = "Codebook: what each column holds";
 constexpr size_t kTopValues = 10;
 constexpr size_t kBarWidth = 30;
 
@@ -105,6 +107,25 @@ void appendAnswers(const ReportTally& tally, size_t column, std::string* out) {
   *out += "  " + std::string(kMissingLike) + ": " + std::to_string(tally.missing(column)) + "\n";
 }
 
+// One line a column, as survey-export --codebook gives it: type, prompt, record lines, note.
+void appendCodebook(std::string* out) {
+  *out += std::string("\n") + kCodebook + "\n";
+  for (const CodebookRow& row : codebookRows()) {
+    std::string line = "  " + row.column + ": " + row.type;
+    if (!row.prompt.empty()) {
+      line += (row.prompt.find(',') == std::string::npos ? "; prompt " : "; prompts ") +
+              row.prompt + " \"" + row.promptText + "\"";
+    }
+    if (!row.recordLines.empty()) {
+      line +=
+          (row.recordLines.find(',') == std::string::npos ? "; record line " : "; record lines ") +
+          row.recordLines;
+    }
+    if (!row.note.empty()) line += "; " + row.note;
+    *out += shown(line) + "\n";
+  }
+}
+
 }  // namespace
 
 std::string reportText(const ReportTally& tally) {
@@ -141,6 +162,7 @@ std::string reportText(const ReportTally& tally) {
     out += "  " + rule + ": " + std::to_string(count.count) + "\n";
     for (const std::string& place : count.located) out += "    " + shown(place) + "\n";
   }
+  appendCodebook(&out);
   return out;
 }
 

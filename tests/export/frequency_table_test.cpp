@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,37 @@ TEST(FrequencyTable, CountsTheFirstSpellingsExactlyOnceFull) {
     large.add(std::string(4095, 'x') + static_cast<char>('A' + tail));
   }
   EXPECT_EQ(large.uncounted(), 1u);
+}
+
+TEST(FrequencyTable, CountsEqualAnIndependentCount) {
+  // Values of every length up to 40 that differ from each other in one byte only, at each
+  // place, each coming a different number of times while the table grows: every count stays
+  // with its value through the moves.
+  std::map<std::string, uint64_t> expected;
+  FrequencyTable table;
+  uint64_t total = 0;
+  for (size_t size = 1; size <= 40; ++size) {
+    for (size_t place = 0; place < size; ++place) {
+      std::string value(size, 'a');
+      value[place] = 'b';
+      const uint64_t times = 1 + (size * 7 + place) % 5;
+      for (uint64_t time = 0; time < times; ++time) table.add(value);
+      expected[value] += times;
+      total += times;
+    }
+    const std::string plain(size, 'a');
+    table.add(plain);
+    ++expected[plain];
+    ++total;
+  }
+  ASSERT_LT(expected.size(), FrequencyTable::kMaxSpellings);
+  std::map<std::string, uint64_t> counted;
+  for (const auto& group : table.groups()) {
+    for (const auto& [spelling, count] : group.variants) counted[spelling] += count;
+  }
+  EXPECT_EQ(counted, expected);
+  EXPECT_EQ(table.total(), total);
+  EXPECT_EQ(table.uncounted(), 0u);
 }
 
 TEST(AgeHistogram, PutsAgesInDecades) {

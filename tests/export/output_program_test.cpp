@@ -86,46 +86,56 @@ TEST_F(OutputProgram, ADatabaseThatAFailedRunMadeIsRemoved) {
   EXPECT_EQ(names(), "datas.dat folder many.dat ");
 }
 
-TEST_F(OutputProgram, ARunKilledMidWriteLeavesTheDatabaseAsItWas) {
-  ASSERT_EQ(run("--format sqlite --output kept.db datas.dat"), 0);
-  const std::string before = recordsOf(dir_ / "kept.db");
-  ASSERT_NE(before, "");
-
-  // The records come through a pipe that is held open, so the run is mid-write when killed.
-  ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+// Runs an export into `database` from a pipe fed many.dat and held open, and kills it once
+// the run has begun to change the database (its rollback journal is there).
+void killMidWrite(const fs::path& dir, const std::string& database, const std::string& many) {
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
   const pid_t child = fork();
   if (child == 0) {
     setsid();
-    const int in = open((dir_ / "pipe").c_str(), O_RDONLY);
+    const int in = open((dir / "pipe").c_str(), O_RDONLY);
     dup2(in, 0);
     const int out = open("/dev/null", O_WRONLY);
     dup2(out, 1);
     dup2(out, 2);
-    const std::string database = (dir_ / "kept.db").string();
-    execl(SURVEY_EXPORT_EXE, SURVEY_EXPORT_EXE, "--format=sqlite", "--output", database.c_str(),
-          "-", static_cast<char*>(nullptr));
+    const std::string path = (dir / database).string();
+    execl(SURVEY_EXPORT_EXE, SURVEY_EXPORT_EXE, "--format=sqlite", "--output", path.c_str(), "-",
+          static_cast<char*>(nullptr));
     _exit(127);
   }
   ASSERT_GT(child, 0);
-  const int pipe = open((dir_ / "pipe").c_str(), O_WRONLY);
-  const std::string many = read("many.dat");
+  const int pipe = open((dir / "pipe").c_str(), O_WRONLY);
   ASSERT_EQ(::write(pipe, many.data(), many.size()), static_cast<ssize_t>(many.size()));
-  // The run has begun to change the database once its rollback journal is there.
-  for (int tries = 0; tries < 1000 && !fs::exists(dir_ / "kept.db-journal"); ++tries) {
-    usleep(10000);
-  }
-  EXPECT_TRUE(fs::exists(dir_ / "kept.db-journal"));
+  const fs::path journal = dir / (database + "-journal");
+  for (int tries = 0; tries < 1000 && !fs::exists(journal); ++tries) usleep(10000);
+  EXPECT_TRUE(fs::exists(journal));
   kill(child, SIGKILL);
   int status = 0;
   waitpid(child, &status, 0);
   close(pipe);
   EXPECT_TRUE(WIFSIGNALED(status));
+}
+
+TEST_F(OutputProgram, ARunKilledMidWriteLeavesTheDatabaseAsItWas) {
+  ASSERT_EQ(run("--format sqlite --output kept.db datas.dat"), 0);
+  const std::string before = recordsOf(dir_ / "kept.db");
+  ASSERT_NE(before, "");
+  killMidWrite(dir_, "kept.db", read("many.dat"));
   EXPECT_EQ(recordsOf(dir_ / "kept.db"), before);
   // SQLite's own journal may be left by the kill; the next run takes it over and ends it.
   EXPECT_EQ(run("--format sqlite --output kept.db datas.dat"), 0);
   EXPECT_EQ(read("err"), "survey-export: datas.dat: 0 records new to kept.db, 1 already there\n");
   EXPECT_EQ(recordsOf(dir_ / "kept.db"), before);
   EXPECT_EQ(names(), "datas.dat kept.db many.dat pipe ");
+}
+
+TEST_F(OutputProgram, ARunKilledWhileMakingADatabaseLeavesNoRecordInIt) {
+  killMidWrite(dir_, "new.db", read("many.dat"));
+  EXPECT_EQ(run("--format sqlite --output new.db datas.dat"), 0);
+  EXPECT_EQ(read("err"), "survey-export: datas.dat: 1 record new to new.db, 0 already there\n");
+  ASSERT_EQ(run("--format sqlite --output whole.db datas.dat"), 0);
+  EXPECT_EQ(recordsOf(dir_ / "new.db"), recordsOf(dir_ / "whole.db"));
+  EXPECT_EQ(names(), "datas.dat many.dat new.db pipe whole.db ");
 }
 #endif
 

@@ -91,8 +91,10 @@ TEST(QualityCheck, LocatesEachPlantedProblemByFileAndLine) {
                    "south.dat,36," +
                    firstId + ",recordId,duplicate," + firstId +
                    ",the same record as north.dat line 1\r\n");
-  // The summary on standard error still tells what was read.
-  EXPECT_NE(run.err.find("north.dat: 3 records exported"), std::string::npos) << run.err;
+  // The summary on standard error tells what was checked and found, file by file.
+  EXPECT_SAME_TEXT(run.err,
+                   "survey-export: north.dat: 3 records checked, 3 findings\n"
+                   "survey-export: south.dat: 2 records checked, 2 findings\n");
 }
 
 TEST(QualityCheck, RunDatesAfterTheFileLastChangedAreFound) {

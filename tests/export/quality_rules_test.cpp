@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -227,6 +230,12 @@ TEST(QualityRules, ReadsDatesInCommonForms) {
       {"2-Jnu-1990", ""},
       {"", ""},
       {"1990-01-02-03", ""},
+      {"1990-01-02-", ""},
+      {"2-SEPTEMBER-1990", "1990-09-02"},
+      {"2-Sep-1990", "1990-09-02"},
+      {"2-Sept-1990", ""},
+      {"2-Septembers-1990", ""},
+      {"MAY/2/1990", "1990-05-02"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -238,6 +247,76 @@ TEST(QualityRules, ReadsDatesInCommonForms) {
   EXPECT_EQ(dayNumber({1970, 1, 1}), 0);
   EXPECT_EQ(dayNumber({2000, 3, 1}) - dayNumber({2000, 2, 28}), 2);
   EXPECT_EQ(dayNumber({1999, 12, 31}) - dayNumber({1900, 1, 1}), 36523);
+}
+
+TEST(QualityRules, ReadsNumbersAsStrtodDoes) {
+  // The plain decimals are read without strtod: each case is compared with strtod itself.
+  const char* const texts[] = {"36",
+                               "-5",
+                               "0",
+                               "-0",
+                               "16.9",
+                               "285.61",
+                               "0.1",
+                               "1.",
+                               ".5",
+                               "1e3",
+                               "+1",
+                               " 1",
+                               "1 ",
+                               "36,5",
+                               "inf",
+                               "nan",
+                               "-",
+                               "1.2.3",
+                               "0x10",
+                               "1e999",
+                               "123456789012345678901234567890.000000000000000000000000001",
+                               "2.2250738585072011e-308",
+                               "9007199254740993"};
+  for (const char* text : texts) {
+    SCOPED_TRACE(text);
+    char* end = nullptr;
+    const double expected = std::strtod(text, &end);
+    const bool whole = end == text + std::strlen(text) && std::isfinite(expected) && *text != 0;
+    double value = 0;
+    EXPECT_EQ(readNumber(text, &value), whole);
+    if (whole) {
+      // Bit for bit, so that -0 and 0 differ.
+      uint64_t bits = 0, expectedBits = 0;
+      std::memcpy(&bits, &value, sizeof bits);
+      std::memcpy(&expectedBits, &expected, sizeof expectedBits);
+      EXPECT_EQ(bits, expectedBits) << value;
+    }
+  }
+  double value = 0;
+  EXPECT_FALSE(readNumber("", &value));
+  EXPECT_FALSE(readNumber(std::string("1\0", 2), &value));
+  const std::string longFigure = "1" + std::string(100, '0') + ".5";  // past the stack copy
+  ASSERT_TRUE(readNumber(longFigure, &value));
+  EXPECT_EQ(value, std::strtod(longFigure.c_str(), nullptr));
+}
+
+TEST(QualityRules, TellsAsciiAndMissingLikeText) {
+  // A byte of 0x80 or above at every place of texts of every length up to 20.
+  for (size_t size = 0; size <= 20; ++size) {
+    const std::string plain(size, 'a');
+    EXPECT_TRUE(isAscii(plain)) << size;
+    for (size_t place = 0; place < size; ++place) {
+      std::string text = plain;
+      text[place] = '\xC3';
+      EXPECT_FALSE(isAscii(text)) << size << " at " << place;
+    }
+  }
+  const struct {
+    const char* text;
+    bool missing;
+  } cases[] = {{"", true},       {"NA", true},  {"n/a", true},   {"None", true},
+               {"NONE", true},   {"-", true},   {"nan", false},  {"Non", false},
+               {"nonE ", false}, {"--", false}, {"n\xC1", false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(isMissingLike(c.text), c.missing) << c.text;
+  }
 }
 
 }  // namespace

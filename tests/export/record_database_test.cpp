@@ -103,7 +103,83 @@ TEST_F(RecordDatabaseTest, RunsOneSiteAtATimeGiveTheTableOfOneRunOverAll) {
             "north.dat|2|2|0\nsouth.dat|1|1|0\neast.dat|2|1|0\n");
   EXPECT_EQ(query(dir_ / "all.db", "SELECT MAX(line), SUM(ageNow), COUNT(ageNow) FROM records"),
             "36|74|3\n");
-  EXPECT_EQ(query(dir_ / "all.db", "PRAGMA user_version"), "1\n");
+  for (const char* database : {"all.db", "one-by-one.db"}) {
+    EXPECT_EQ(query(dir_ / database, "PRAGMA user_version"), "2\n");
+    // The key is there whether the database was made in one run or added to.
+    EXPECT_EQ(query(dir_ / database, "SELECT name, \"unique\" FROM pragma_index_list('records')"),
+              "recordsByRecordId|1\n")
+        << database;
+  }
+}
+
+TEST_F(RecordDatabaseTest, ARecordTwiceInTheRunThatMakesTheDatabaseIsAddedOnce) {
+  sites_["twice.dat"] = sites_["north.dat"] + sites_["south.dat"] + sites_["north.dat"];
+  ASSERT_EQ(run("twice.db", {"twice.dat", "south.dat"}), 0) << errors_;
+  EXPECT_EQ(errors_, "survey-export: twice.dat: 3 records new to " + (dir_ / "twice.db").string() +
+                         ", 2 already there\n"
+                         "survey-export: south.dat: 0 records new to " +
+                         (dir_ / "twice.db").string() + ", 1 already there\n");
+  EXPECT_EQ(query(dir_ / "twice.db", "SELECT COUNT(*), COUNT(DISTINCT recordId) FROM records"),
+            "3|3\n");
+  EXPECT_EQ(query(dir_ / "twice.db", "SELECT path, records, newRecords FROM files"),
+            "twice.dat|5|3\nsouth.dat|1|0\n");
+}
+
+// The schema of the first version: the key a constraint of the recordId column.
+std::string firstSchema() {
+  std::string schema = databaseSchema();
+  const std::string index = "CREATE UNIQUE INDEX recordsByRecordId ON records (recordId);\n";
+  const size_t at = schema.find(index);
+  if (at != std::string::npos) schema.erase(at, index.size());
+  const std::string key = "recordId TEXT NOT NULL";
+  schema.insert(schema.find(key) + key.size(), " UNIQUE");
+  return schema;
+}
+
+// Makes `path` a database with `sql`; gives SQLite's error, or "" when it was made.
+std::string make(const fs::path& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  char* error = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  std::string message;
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) message = error;
+  sqlite3_free(error);
+  sqlite3_close(db);
+  return message;
+}
+
+TEST_F(RecordDatabaseTest, ADatabaseOfTheFirstVersionIsAddedToAsItIs) {
+  ASSERT_EQ(make(dir_ / "first.db", firstSchema() + "PRAGMA user_version = 1;"), "");
+  ASSERT_EQ(run("first.db", {"north.dat", "south.dat"}), 0) << errors_;
+  ASSERT_EQ(run("first.db", {"east.dat"}), 0) << errors_;
+  EXPECT_EQ(errors_, "survey-export: east.dat: 1 record new to " + (dir_ / "first.db").string() +
+                         ", 1 already there\n");
+  ASSERT_EQ(run("all.db", {"north.dat", "south.dat", "east.dat"}), 0) << errors_;
+  EXPECT_PRED_FORMAT2(sameText, records("first.db"), records("all.db"));
+  EXPECT_EQ(query(dir_ / "first.db", "PRAGMA user_version"), "1\n");
+  EXPECT_EQ(query(dir_ / "first.db", "SELECT COUNT(*) FROM pragma_index_list('records')"), "1\n");
+}
+
+TEST_F(RecordDatabaseTest, RefusesADatabaseOfAnotherKindAndLeavesIt) {
+  const struct {
+    const char* sql;
+    const char* error;
+  } kOthers[] = {
+      {"CREATE TABLE notes (text TEXT);", "not a database of survey records"},
+      {"CREATE TABLE records (recordId TEXT); PRAGMA user_version = 3;",
+       "made by a later version of this program (schema 3)"},
+      {"CREATE TABLE records (recordId TEXT); PRAGMA user_version = -1;",
+       "not a database of survey records"},
+  };
+  for (const auto& other : kOthers) {
+    const fs::path path = dir_ / "other.db";
+    fs::remove(path);
+    ASSERT_EQ(make(path, other.sql), "");
+    EXPECT_EQ(run("other.db", {"north.dat"}), 2) << other.sql;
+    EXPECT_NE(errors_.find(other.error), std::string::npos) << errors_;
+    EXPECT_EQ(query(path, "SELECT group_concat(name) FROM sqlite_master"),
+              std::string(other.sql).find("notes") != std::string::npos ? "notes\n" : "records\n");
+  }
 }
 
 TEST_F(RecordDatabaseTest, HoldsEveryValueAsTheCsvHasItWithTypedColumns) {

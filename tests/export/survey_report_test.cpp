@@ -3,7 +3,10 @@
 
 #include <algorithm>
 
+#include "export/csv_table.h"
+#include "export/exporter.h"
 #include "export/reporter.h"
+#include "reader/record_row.h"
 #include "export/sample_records.h"
 #include "support/same_text.h"
 
@@ -173,7 +176,7 @@ TEST(SurveyReportHtml, IsOneFileWithAChartBesideEveryTableAndValuesEscaped) {
   size_t charts = 0, tables = 0, sections = 0;
   for (size_t at = 0; (at = html.out.find('<', at)) != std::string::npos; ++at) {
     charts += html.out.compare(at, 5, "<svg ") == 0 ? 1 : 0;
-    tables += html.out.compare(at, 7, "<table ") == 0 ? 1 : 0;
+    tables += html.out.compare(at, 19, "<table data-column=") == 0 ? 1 : 0;
     sections += html.out.compare(at, 9, "<section>") == 0 ? 1 : 0;
   }
   EXPECT_EQ(sections, 2 + 21 + 2 + 1u);  // files, run dates, answers, ages, findings
@@ -181,6 +184,34 @@ TEST(SurveyReportHtml, IsOneFileWithAChartBesideEveryTableAndValuesEscaped) {
   EXPECT_EQ(tables, sections);
   // An escape byte in an answer is shown as its control picture (U+241B).
   EXPECT_NE(html.out.find("Esc\xE2\x90\x9B[1m"), std::string::npos);
+}
+
+TEST(SurveyReportCodebook, EndsThePageInTextAndHtml) {
+  FakeEnv env("");
+  ASSERT_EQ(runExport(env, {"--codebook"}), 0) << env.fakeErrors().text;
+  Table codebook = decodeCsv(env.fakeOutput().text);
+  ASSERT_EQ(codebook.size(), std::size(kColumnNames));
+  const std::string north = recordOf(trickyAnswers());
+  const Reported text = reportOn({{"north.dat", north}});
+  const Reported html = reportOn({{"north.dat", north}}, {"--format", "html"});
+  const size_t textStart = text.out.find("\nCodebook: what each column holds\n");
+  const size_t htmlStart = html.out.find("<table class=\"codebook\">");
+  ASSERT_NE(textStart, std::string::npos) << text.out;
+  ASSERT_NE(htmlStart, std::string::npos);
+  EXPECT_LT(text.out.find("\nFindings of survey-export --check\n"), textStart);
+  for (auto& row : codebook) {
+    SCOPED_TRACE(row["column"]);
+    // Text: a line of its own per column, with its type, prompt texts and note.
+    const size_t line = text.out.find("\n  " + row["column"] + ": " + row["type"], textStart);
+    ASSERT_NE(line, std::string::npos);
+    const std::string shown = text.out.substr(line, text.out.find('\n', line + 1) - line);
+    EXPECT_NE(shown.find(row["promptText"]), std::string::npos) << shown;
+    EXPECT_NE(shown.find(row["note"]), std::string::npos) << shown;
+    // HTML: a row whose cells are the codebook's, in its order.
+    EXPECT_NE(html.out.find("<tr><td>" + row["column"] + "</td><td>" + row["prompt"] + "</td>",
+                            htmlStart),
+              std::string::npos);
+  }
 }
 
 TEST(SurveyReportOptions, RefusesWhatItDoesNotKnow) {
