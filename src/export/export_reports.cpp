@@ -20,44 +20,30 @@ std::string counted(uint64_t count, const std::string& noun) {
 
 }  // namespace
 
+void FingerprintSet::reserve(uint64_t more) {
+  const uint64_t slots = (count_ + more) + (count_ + more) / 15 + 1;
+  if (slots > slots_.size()) resize(static_cast<size_t>(slots));
+}
+
 bool FingerprintSet::insert(uint64_t fingerprint) {
-  if (!place(fingerprint + (fingerprint == 0))) return false;
-  if (++count_ > (mask_ + 1) / 4 * 3) grow();
-  return true;
-}
-
-void FingerprintSet::prefetch(uint64_t fingerprint) const {
-  const size_t slot = fingerprint & mask_;
-  const std::unique_ptr<uint64_t[]>& segment = segments_[slot >> kSegmentBits];
-  if (segment != nullptr) __builtin_prefetch(&segment[slot & (kSegmentSize - 1)]);
-}
-
-bool FingerprintSet::place(uint64_t fingerprint) {
-  for (size_t slot = fingerprint & mask_;; slot = (slot + 1) & mask_) {
-    std::unique_ptr<uint64_t[]>& segment = segments_[slot >> kSegmentBits];
-    if (segment == nullptr) segment = std::make_unique<uint64_t[]>(kSegmentSize);
-    uint64_t& kept = segment[slot & (kSegmentSize - 1)];
-    if (kept == fingerprint) return false;
-    if (kept == 0) {
-      kept = fingerprint;
+  if (count_ + 1 > slots_.size() / 16 * 15) resize(slots_.size() * 2 + 64);
+  fingerprint += fingerprint == 0;
+  for (size_t slot = slotOf(fingerprint);; slot = slot + 1 == slots_.size() ? 0 : slot + 1) {
+    if (slots_[slot] == fingerprint) return false;
+    if (slots_[slot] == 0) {
+      slots_[slot] = fingerprint;
+      ++count_;
       return true;
     }
   }
 }
 
-// Twice the slots. The old segments are moved over in order, each freed once empty; a segment's
-// fingerprints land in the new segments of the same index and of that index plus the old count,
-// so the new table's segments are allocated as the old ones go.
-void FingerprintSet::grow() {
-  std::vector<std::unique_ptr<uint64_t[]>> old(segments_.size() * 2);
-  old.swap(segments_);
-  mask_ = mask_ * 2 + 1;
-  for (std::unique_ptr<uint64_t[]>& segment : old) {
-    if (segment == nullptr) continue;
-    for (size_t slot = 0; slot < kSegmentSize; ++slot) {
-      if (segment[slot] != 0) place(segment[slot]);
-    }
-    segment.reset();
+void FingerprintSet::resize(size_t slots) {
+  std::vector<uint64_t> old(slots);
+  old.swap(slots_);
+  count_ = 0;
+  for (uint64_t fingerprint : old) {
+    if (fingerprint != 0) insert(fingerprint);
   }
 }
 

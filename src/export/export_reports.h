@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,25 +13,29 @@
 
 namespace survey {
 
-// The fingerprints seen: an open-addressing table of 64-bit slots, 8 bytes a record at most
-// three quarters full, in segments so that growing it frees the old table as the new one fills.
+// The fingerprints seen: an open-addressing table of 64-bit slots, at most 15/16 full. Only a
+// file of the shortest records fills it so far: the peak memory stays within bounds.
 class FingerprintSet {
  public:
-  // Whether the fingerprint is new; it is kept either way.
+  // Makes room for `more` fingerprints besides those kept, so that inserting them allocates
+  // nothing: a file's size bounds its records, and the table is sized once for them.
+  void reserve(uint64_t more);
+  // Whether the fingerprint is new; it is kept either way. Grows the table when it is full.
   bool insert(uint64_t fingerprint);
-  // Asks the processor to bring the fingerprint's slot into the cache for an insert a little
-  // later: the table is larger than the cache, and a wait for memory costs as much as a record.
-  void prefetch(uint64_t fingerprint) const;
+  // Asks the processor for the fingerprint's slot ahead of its insert, for a caller with other
+  // work to do meanwhile (the database binds the row's values).
+  void prefetch(uint64_t fingerprint) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[slotOf(fingerprint + (fingerprint == 0))]);
+  }
 
  private:
-  static constexpr size_t kSegmentBits = 13;  // 8192 slots, 64 KiB
-  static constexpr size_t kSegmentSize = size_t{1} << kSegmentBits;
-  // Whether the fingerprint (never 0, which marks an empty slot) was not there.
-  bool place(uint64_t fingerprint);
-  void grow();
+  void resize(size_t slots);
+  // The fingerprint's high half scaled to the table: any size of table, no division.
+  size_t slotOf(uint64_t fingerprint) const {
+    return static_cast<size_t>((fingerprint >> 32) * slots_.size() >> 32);
+  }
 
-  std::vector<std::unique_ptr<uint64_t[]>> segments_ = std::vector<std::unique_ptr<uint64_t[]>>(1);
-  size_t mask_ = kSegmentSize - 1;
+  std::vector<uint64_t> slots_;  // 0 marks an empty slot; a fingerprint 0 is kept as 1
   size_t count_ = 0;
 };
 

@@ -87,6 +87,7 @@ class Exporter : public RecordSink {
       write(header);
       headerWritten_ = true;
     }
+    fingerprints_.reserve(RecordReader::mostRecordsIn(file->knownSize()));
     reports_.beginFile(name_);
     if (options_.check) check_.beginFile(name_, changedDay(env_.files(), path));
     RecordReader parser(name_, *this);
@@ -108,13 +109,11 @@ class Exporter : public RecordSink {
       fileBytes_ += count;
       parser.filled(count);
     }
-    takePending();
     if (database_ != nullptr) keep(database_->endFile(fileBytes_, fileRecords_, fileFaults_));
     reports_.endFile(parser.notes(), readFailed, options_.encoding, options_.unique);
   }
 
-  // The row is written in place; a duplicate's bytes are taken back with --unique. Without it,
-  // each fingerprint is looked up at the next record, once its slot is in the cache.
+  // The row is written in place; a duplicate's bytes are taken back with --unique.
   void record(const RecordRow& row) override {
     if (options_.check) return checkRecord(row);
     if (stats_ != nullptr) {
@@ -135,17 +134,9 @@ class Exporter : public RecordSink {
     char* const to =
         bound > block_.size() ? (large.reset(new char[bound]), large.get()) : block_.data() + used_;
     char* end = options_.csv ? writeCsvRow(row, options_.safeCells, to) : writeJsonLine(row, to);
-    const uint64_t fingerprint = row.recordId;
-    if (options_.unique) {
-      const bool duplicate = !fingerprints_.insert(fingerprint);
-      reports_.exported(duplicate);
-      if (duplicate) return;
-    } else {
-      takePending();
-      fingerprints_.prefetch(fingerprint);
-      pending_ = fingerprint;
-      hasPending_ = true;
-    }
+    const bool duplicate = !fingerprints_.insert(row.recordId);
+    reports_.exported(duplicate);
+    if (duplicate && options_.unique) return;
     if (large != nullptr) return write(std::string_view(to, static_cast<size_t>(end - to)));
     used_ = static_cast<size_t>(end - block_.data());
   }
@@ -206,10 +197,6 @@ class Exporter : public RecordSink {
     std::copy(findings_.begin(), findings_.end(), block_.data() + used_);
     used_ += findings_.size();
   }
-  void takePending() {
-    if (hasPending_) reports_.exported(!fingerprints_.insert(pending_));
-    hasPending_ = false;
-  }
   void fail(const Status& status) {
     report(name_ + ": " + status.reason());
     status_ = 2;
@@ -251,8 +238,6 @@ class Exporter : public RecordSink {
   FingerprintSet fingerprints_;
   QualityCheck check_;
   std::string findings_;  // the CSV rows of one record's findings
-  uint64_t pending_ = 0;  // a fingerprint not looked up yet
-  bool hasPending_ = false;
   std::string name_;
   PageBuffer block_{kBlockSize};
   size_t used_ = 0;

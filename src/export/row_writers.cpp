@@ -12,35 +12,9 @@
 namespace survey {
 namespace {
 
-template <typename Word>
-void copyWord(const char* from, char* to) {
-  Word word;
-  std::memcpy(&word, from, sizeof word);
-  std::memcpy(to, &word, sizeof word);
-}
-
-// Most values and keys are a few bytes: those are copied inline, in words that may overlap.
 inline char* copy(std::string_view text, char* to) {
-  const size_t size = text.size();
-  const char* from = text.data();
-  if (size > 32) {
-    std::memcpy(to, from, size);
-  } else if (size >= 8) {
-    if (size > 16) {
-      copyWord<uint64_t>(from + 8, to + 8);
-      copyWord<uint64_t>(from + size - 16, to + size - 16);
-    }
-    copyWord<uint64_t>(from, to);
-    copyWord<uint64_t>(from + size - 8, to + size - 8);
-  } else if (size >= 4) {
-    copyWord<uint32_t>(from, to);
-    copyWord<uint32_t>(from + size - 4, to + size - 4);
-  } else if (size > 0) {
-    to[0] = from[0];
-    to[size / 2] = from[size / 2];
-    to[size - 1] = from[size - 1];
-  }
-  return to + size;
+  if (!text.empty()) std::memcpy(to, text.data(), text.size());
+  return to + text.size();
 }
 
 bool looksLikeAFormula(std::string_view value) {

@@ -100,6 +100,8 @@ class SequentialFile {
   virtual ~SequentialFile() = default;
   // Reads up to `capacity` bytes into `buffer`; `*count` is 0 at the end of the file.
   virtual Status read(char* buffer, size_t capacity, size_t* count) = 0;
+  // The bytes that reads give in all, if known (0 if not, as for standard input).
+  virtual uint64_t knownSize() const { return 0; }
 };
 
 // A file read at any offset.

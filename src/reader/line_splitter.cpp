@@ -7,8 +7,14 @@
 #include "reader/field_values.h"
 #include "reader/record_patterns.h"
 #include "reader/record_reader.h"
+#include "records/byte_scan.h"
 
 namespace survey {
+namespace {
+
+constexpr ByteSet kClassedBytes = ByteSet::of([](int c) { return kByteClasses.of[c] != 0; });
+
+}  // namespace
 
 RecordReader::RecordReader(std::string_view fileName, RecordSink& sink, size_t blockSize)
     : patterns_(recordPatterns()),
@@ -16,8 +22,10 @@ RecordReader::RecordReader(std::string_view fileName, RecordSink& sink, size_t b
       sink_(sink),
       blockEnd_(kCarryRoom + blockSize),
       buffer_(blockEnd_ + kEndRoom),
+      marks_(new uint64_t[(blockEnd_ + kEndRoom + 63) / 64]),
       fields_(patterns_.fields.size()) {
   std::fill(buffer_.data() + blockEnd_, buffer_.data() + blockEnd_ + kEndRoom, '\n');
+  markFrom(begin_);
   std::fill(std::begin(row_.plain), std::end(row_.plain), true);
   row_.plain[kFileColumn] = std::none_of(fileName_.begin(), fileName_.end(),
                                          [](char c) { return kByteClasses[c] & kNotPlain; });
@@ -33,9 +41,16 @@ char* RecordReader::room(size_t* capacity) {
     searched_ = searched_ - begin_ + kCarryRoom - kept;
     begin_ = kCarryRoom - kept;
     end_ = kCarryRoom;
+    markFrom(begin_);
   }
   *capacity = blockEnd_ - end_;
   return buffer_.data() + end_;
+}
+
+void RecordReader::markFrom(size_t from) {
+  buffer_.data()[end_] = '\n';
+  from -= from % 64;
+  markBytes(kClassedBytes, buffer_.data() + from, end_ + 1 - from, marks_.get() + from / 64);
 }
 
 // Copies the current record's field texts out of the buffer, which is about to be overwritten.
@@ -52,7 +67,7 @@ void RecordReader::keepFieldTexts() {
 void RecordReader::finish() {
   started_ = true;
   // The line end that the last line lacks, if it does, is the one that stops field scans.
-  buffer_.data()[end_] = '\n';
+  markFrom(end_);
   if (begin_ < end_ || tooLong_) {
     takeLine(std::string_view(buffer_.data() + begin_, end_ - begin_ + 1), tooLong_, true);
   }
@@ -88,7 +103,7 @@ bool RecordReader::awaitingStart() {
 void RecordReader::filled(size_t count) {
   char* bytes = buffer_.data();
   end_ += count;
-  bytes[end_] = '\n';
+  markFrom(end_ - count);
   if (!started_ && awaitingStart()) return;
   size_t at = begin_;
   while (at < end_) {

@@ -43,43 +43,13 @@ bool readClockField(const RecordPatterns& patterns, FieldKind kind, std::string_
 
 namespace {
 
-uint64_t load8(const char* at) {
-  uint64_t word;
-  std::memcpy(&word, at, sizeof word);
-  return word;
-}
-
-uint32_t load4(const char* at) {
-  uint32_t word;
-  std::memcpy(&word, at, sizeof word);
-  return word;
-}
-
-// Whether `size` bytes at `a` and `b` are equal: short texts compared inline in words that may
-// overlap, longer ones with memcmp.
-inline bool sameBytes(const char* a, const char* b, size_t size) {
-  if (size > 32) return std::memcmp(a, b, size) == 0;
-  if (size >= 8) {
-    uint64_t differ = (load8(a) ^ load8(b)) | (load8(a + size - 8) ^ load8(b + size - 8));
-    if (size > 16) {
-      differ |= (load8(a + 8) ^ load8(b + 8)) | (load8(a + size - 16) ^ load8(b + size - 16));
-    }
-    return differ == 0;
-  }
-  if (size >= 4) return ((load4(a) ^ load4(b)) | (load4(a + size - 4) ^ load4(b + size - 4))) == 0;
-  for (size_t i = 0; i < size; ++i) {
-    if (a[i] != b[i]) return false;
-  }
-  return true;
-}
-
 // The fixed text at `*at`, which then moves past it; the bytes up to `end` may stop inside it.
 inline Fault expectText(const char** at, const char* end, FixedText text) {
   size_t available = static_cast<size_t>(end - *at);
   if (text.size > available) {
     return std::memcmp(*at, text.data, available) == 0 ? Fault::kIncomplete : Fault::kLayout;
   }
-  if (!sameBytes(*at, text.data, text.size)) return Fault::kLayout;
+  if (std::memcmp(*at, text.data, text.size) != 0) return Fault::kLayout;
   *at += text.size;
   return Fault::kNone;
 }
@@ -103,7 +73,7 @@ inline Fault expectText(const char** at, const char* end, FixedText text) {
     if (shownBefore) {
       std::string_view known = field.text;
       if (known.size() < static_cast<size_t>(end - at) &&
-          sameBytes(at, known.data(), known.size()) && at[known.size()] == step->stop) {
+          std::memcmp(at, known.data(), known.size()) == 0 && at[known.size()] == step->stop) {
         // The tail's first byte is compared already, and is not in the rest but after the time
         // line.
         at += known.size() + (step->kind != FieldKind::kTimeLine);
@@ -125,18 +95,20 @@ inline Fault expectText(const char** at, const char* end, FixedText text) {
       if (kind == FieldKind::kDay || kind == FieldKind::kYear) {
         while (isDigit(*fieldEnd)) ++fieldEnd;
       } else {
-        // Most bytes of an answer are plain ASCII, of no class at all.
+        // Most bytes of an answer are plain ASCII, of no class at all: the marks of the bytes
+        // that have one lead from each to the next.
+        const uint64_t* const marks = marks_.get();
+        size_t offset = static_cast<size_t>(fieldEnd - buffer_.data());
         for (;;) {
-          while ((kByteClasses[fieldEnd[0]] | kByteClasses[fieldEnd[1]] |
-                  kByteClasses[fieldEnd[2]] | kByteClasses[fieldEnd[3]]) == 0) {
-            fieldEnd += 4;
-          }
-          while (kByteClasses[*fieldEnd] == 0) ++fieldEnd;
-          const unsigned char byteClass = kByteClasses[*fieldEnd];
+          uint64_t word = marks[offset / 64] & (~uint64_t{0} << (offset % 64));
+          while (word == 0) word = marks[(offset = (offset | 63) + 1) / 64];
+          offset = (offset & ~size_t{63}) + static_cast<size_t>(__builtin_ctzll(word));
+          const unsigned char byteClass = kByteClasses[buffer_.data()[offset]];
           if (byteClass & kEndsField) break;
           classes |= byteClass;
-          ++fieldEnd;
+          ++offset;
         }
+        fieldEnd = buffer_.data() + offset;
       }
       if (fieldEnd == end) return Fault::kIncomplete;
       if (*fieldEnd != step->stop) {

@@ -109,6 +109,14 @@ RecordPatterns PatternBuilder::build() {
   patterns_.timePrefix = midnight.substr(0, at);
   patterns_.timeSuffix = midnight.substr(at + 8);
   patterns_.timeLineLength = midnight.size();
+  // The fewest bytes a record can have: LF line ends, blanks trimmed, each field one byte.
+  for (const LinePattern& line : patterns_.trimmed[0]) {
+    patterns_.leastRecordSize += line.head.size;
+    for (const PatternStep* step = line.steps; step != line.stepsEnd; ++step) {
+      patterns_.leastRecordSize +=
+          step->rest.size + (step->kind == FieldKind::kTimeLine ? midnight.size() : 2);
+    }
+  }
   std::copy(std::begin(monthNames), std::end(monthNames), patterns_.monthNames);
   return std::move(patterns_);
 }

@@ -57,6 +57,7 @@ struct RecordPatterns {
   // The time line around its "hh:mm AM" part, and its length.
   std::string timePrefix, timeSuffix;
   size_t timeLineLength = 0;
+  size_t leastRecordSize = 0;  // in bytes, so a file holds at most its size over this in records
   std::string_view monthNames[12];
 
   // Where the fixed texts and steps live; the patterns point into them.

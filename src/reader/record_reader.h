@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,9 @@ class RecordReader {
   // unfinished.
   void finish();
 
+  // The most records that `bytes` bytes can hold.
+  static uint64_t mostRecordsIn(uint64_t bytes);
+
   // Answers that are not valid UTF-8 are read in this code page from now on (null: none).
   void readOtherAnswersIn(CodePage* codePage) { codePage_ = codePage; }
   const FileNotes& notes() const { return notes_; }
@@ -82,13 +86,18 @@ class RecordReader {
   std::string fileName_;
   RecordSink& sink_;
 
+  // Marks the bytes from `from` to the line end put after the bytes, included.
+  void markFrom(size_t from);
+
   // Room for a line carried over from the block before, then the block, then a line end that
-  // stops field scans at the end of the bytes, and the bytes after it that a scan of four bytes
-  // at a time reads.
+  // stops field scans at the end of the bytes.
   static constexpr size_t kCarryRoom = (kMaxLineLength + 1 + kPageSize - 1) / kPageSize * kPageSize;
-  static constexpr size_t kEndRoom = 4;
+  static constexpr size_t kEndRoom = 1;
   const size_t blockEnd_;
   PageBuffer buffer_;
+  // A bit per byte of the buffer, set for the bytes of a field that have a class (field_values.h):
+  // a field's scan goes from mark to mark.
+  std::unique_ptr<uint64_t[]> marks_;
   size_t begin_ = kCarryRoom;  // the first byte not taken yet, at a line's start
   size_t end_ = kCarryRoom;    // the end of the bytes put in
   bool lineTried_ = false;     // the line at begin_ is not the one expected: its end is sought

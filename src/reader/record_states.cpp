@@ -30,6 +30,10 @@ const char* faultText(Fault fault) {
   return kTexts[static_cast<int>(fault)];
 }
 
+uint64_t RecordReader::mostRecordsIn(uint64_t bytes) {
+  return bytes / recordPatterns().leastRecordSize;
+}
+
 std::string RecordReader::cutShortText(size_t linesRead, const std::string& cause) {
   return "record skipped: cut short after " + std::to_string(linesRead) + " of " +
          std::to_string(kRecordLineCount) + " lines " + cause;

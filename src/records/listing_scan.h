@@ -10,11 +10,11 @@ namespace survey {
 // Whether the listing may show `c` other than as itself: in caret notation, or, for a carriage
 // return before a line end, not at all; or, for the lead byte of a C1 control, with the byte
 // after it as "<U+009B>".
-constexpr bool needsAttention(unsigned char c) { return showsAsCaret(c) || c == kC1Lead; }
+constexpr bool needsAttention(int c) { return showsAsCaret(c) || c == kC1Lead; }
 
 // The offset of the first byte of `data` that needs attention, or `size` when none does.
-// Record files are nearly all plain text, so this is the listing's hot loop: it uses vector
-// instructions where the processor has them.
+// Record files are nearly all plain text, so this is the listing's hot loop, on the byte-set
+// scan (byte_scan.h).
 size_t findAttentionByte(const char* data, size_t size);
 
 // Copies `data` to `out` up to the first byte that needs attention, except that a carriage
@@ -23,9 +23,5 @@ size_t findAttentionByte(const char* data, size_t size);
 // `data` taken; `*written` is the count written to `out`. May write anything to the rest of
 // out[0, size).
 size_t copyShownText(const char* data, size_t size, char* out, size_t* written);
-
-// The same two without vector instructions, as used where they are missing.
-size_t findAttentionBytePlain(const char* data, size_t size);
-size_t copyShownTextPlain(const char* data, size_t size, char* out, size_t* written);
 
 }  // namespace survey

@@ -19,6 +19,7 @@ class SnapshotFile : public RandomAccessFile {
     return file_->readAt(offset, buffer,
                          static_cast<size_t>(std::min<uint64_t>(capacity, size_ - offset)), count);
   }
+  uint64_t size() const { return size_; }
 
  private:
   std::unique_ptr<StoreFile> file_;
@@ -27,15 +28,18 @@ class SnapshotFile : public RandomAccessFile {
 
 class SequentialSnapshot : public SequentialFile {
  public:
-  explicit SequentialSnapshot(std::unique_ptr<RandomAccessFile> file) : file_(std::move(file)) {}
+  SequentialSnapshot(std::unique_ptr<RandomAccessFile> file, uint64_t size)
+      : file_(std::move(file)), size_(size) {}
   Status read(char* buffer, size_t capacity, size_t* count) override {
     Status status = file_->readAt(position_, buffer, capacity, count);
     position_ += *count;
     return status;
   }
+  uint64_t knownSize() const override { return size_; }
 
  private:
   std::unique_ptr<RandomAccessFile> file_;
+  uint64_t size_;
   uint64_t position_ = 0;
 };
 
@@ -78,7 +82,11 @@ Status openForReading(FileSystem& files, const std::string& path, const WaitNoti
                       std::unique_ptr<SequentialFile>* file) {
   std::unique_ptr<RandomAccessFile> snapshot;
   Status status = openSnapshot(files, path, waiting, &snapshot);
-  if (status.ok()) *file = std::make_unique<SequentialSnapshot>(std::move(snapshot));
+  if (status.ok()) {
+    // openSnapshot makes a SnapshotFile, which knows the size it reads up to.
+    const uint64_t size = static_cast<const SnapshotFile&>(*snapshot).size();
+    *file = std::make_unique<SequentialSnapshot>(std::move(snapshot), size);
+  }
   return status;
 }
 
