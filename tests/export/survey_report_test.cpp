@@ -6,8 +6,8 @@
 #include "export/csv_table.h"
 #include "export/exporter.h"
 #include "export/reporter.h"
-#include "reader/record_row.h"
 #include "export/sample_records.h"
+#include "reader/record_row.h"
 #include "support/same_text.h"
 
 namespace survey::testing {
