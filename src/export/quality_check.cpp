@@ -35,16 +35,31 @@ void QualityCheck::beginFile(std::string_view name, std::optional<CalendarDay> c
   latestRunDate_.reset();
 }
 
+void QualityCheck::expect(const RecordRow& row) {
+  expectedAnswers_ =
+      recordIdOf(row.fields + kFirstAnswerColumn, kColumnCount - kFirstAnswerColumn, &scratch_);
+  byAnswers_.prefetch(expectedAnswers_);
+  expected_ = &row;
+}
+
 const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::string* out) {
   Place here{};
   here.file = files_.size() - 1;
   here.line = lineOf(row.fields[kLineColumn]);
-  // The memory of answers is far larger than the cache: its slot is loaded while the run is
-  // hashed.
-  const uint64_t answers =
-      recordIdOf(row.fields + kFirstAnswerColumn, kColumnCount - kFirstAnswerColumn, &scratch_);
-  byAnswers_.prefetch(answers);
-  const uint64_t run = recordIdOf(row.fields + kRunDateColumn, 2, &scratch_);
+  if (expected_ != &row) expect(row);
+  expected_ = nullptr;
+  const uint64_t answers = expectedAnswers_;
+  // Records come in runs of one start time: its hash and its day are worked out when it changes.
+  const std::string_view runDate = row.fields[kRunDateColumn];
+  const std::string_view runTime = row.fields[kRunTimeColumn];
+  if (!runKnown_ || runDate != runDate_ || runTime != runTime_) {
+    runDate_.assign(runDate);
+    runTime_.assign(runTime);
+    runHash_ = recordIdOf(row.fields + kRunDateColumn, 2, &scratch_);
+    runDay_ = readDate(runDate);
+    runKnown_ = true;
+  }
+  const uint64_t run = runHash_;
   RuleContext context;
   context.fileChanged = fileChanged_;
   if (latestRunDate_) {
@@ -61,9 +76,8 @@ const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::strin
       }
     }
   }
-  if (auto day = readDate(row.fields[kRunDateColumn]);
-      day && (!latestRunDate_ || dayNumber(*day) > dayNumber(*latestRunDate_))) {
-    latestRunDate_ = day;
+  if (runDay_ && (!latestRunDate_ || dayNumber(*runDay_) > dayNumber(*latestRunDate_))) {
+    latestRunDate_ = runDay_;
     latestRunPlace_ = here;
   }
 

@@ -21,6 +21,9 @@ class QualityCheck {
 
   // The records that follow are of this file; `changed`: the day it was last changed, if known.
   void beginFile(std::string_view name, std::optional<CalendarDay> changed = std::nullopt);
+  // Hashes the record's answers and starts loading their slot in the memory of answers, so
+  // that the caller's work before check(row) hides the wait; optional.
+  void expect(const RecordRow& row);
   // Runs every rule on the record and appends a CSV row per finding to `out` (null: none);
   // returns the findings, valid until the next call.
   const std::vector<Finding>& check(const RecordRow& row, std::string* out);
@@ -46,9 +49,16 @@ class QualityCheck {
   // the memory of answers alone cannot tell apart.
   HashIndex<Place> byId_;
   std::optional<CalendarDay> fileChanged_;
+  // The start time of the last record's run, its hash and its day.
+  std::string runDate_, runTime_;
+  uint64_t runHash_ = 0;
+  std::optional<CalendarDay> runDay_;
+  bool runKnown_ = false;
   std::optional<CalendarDay> latestRunDate_;
   Place latestRunPlace_;
   std::string scratch_;
+  const RecordRow* expected_ = nullptr;  // the row whose answers are hashed already
+  uint64_t expectedAnswers_ = 0;
   std::vector<Finding> found_;
   uint64_t findings_ = 0;
   bool safeCells_ = false;
