@@ -35,20 +35,15 @@ void QualityCheck::beginFile(std::string_view name, std::optional<CalendarDay> c
   latestRunDate_.reset();
 }
 
-void QualityCheck::expect(const RecordRow& row) {
-  expectedAnswers_ =
-      recordIdOf(row.fields + kFirstAnswerColumn, kColumnCount - kFirstAnswerColumn, &scratch_);
-  byAnswers_.prefetch(expectedAnswers_);
-  expected_ = &row;
-}
-
 const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::string* out) {
   Place here{};
   here.file = files_.size() - 1;
   here.line = lineOf(row.fields[kLineColumn]);
-  if (expected_ != &row) expect(row);
-  expected_ = nullptr;
-  const uint64_t answers = expectedAnswers_;
+  // The memory of answers is far larger than the cache: its slot is loaded while the run is
+  // looked at.
+  const uint64_t answers =
+      recordIdOf(row.fields + kFirstAnswerColumn, kColumnCount - kFirstAnswerColumn, &scratch_);
+  byAnswers_.prefetch(answers);
   // Records come in runs of one start time: its hash and its day are worked out when it changes.
   const std::string_view runDate = row.fields[kRunDateColumn];
   const std::string_view runTime = row.fields[kRunTimeColumn];

@@ -21,9 +21,6 @@ class QualityCheck {
 
   // The records that follow are of this file; `changed`: the day it was last changed, if known.
   void beginFile(std::string_view name, std::optional<CalendarDay> changed = std::nullopt);
-  // Hashes the record's answers and starts loading their slot in the memory of answers, so
-  // that the caller's work before check(row) hides the wait; optional.
-  void expect(const RecordRow& row);
   // Runs every rule on the record and appends a CSV row per finding to `out` (null: none);
   // returns the findings, valid until the next call.
   const std::vector<Finding>& check(const RecordRow& row, std::string* out);
@@ -57,8 +54,6 @@ class QualityCheck {
   std::optional<CalendarDay> latestRunDate_;
   Place latestRunPlace_;
   std::string scratch_;
-  const RecordRow* expected_ = nullptr;  // the row whose answers are hashed already
-  uint64_t expectedAnswers_ = 0;
   std::vector<Finding> found_;
   uint64_t findings_ = 0;
   bool safeCells_ = false;
