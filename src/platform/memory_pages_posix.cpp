@@ -10,11 +10,15 @@ namespace survey {
 
 void preferLargePages(void* start, size_t bytes) {
 #ifdef MADV_HUGEPAGE
-  const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-  const auto from = (reinterpret_cast<uintptr_t>(start) + page - 1) / page * page;
-  const auto to = (reinterpret_cast<uintptr_t>(start) + bytes) / page * page;
+  const auto page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  char* const begin = static_cast<char*>(start);
+  // The whole pages inside the range: from the first page boundary to the last.
+  const size_t intoPage = reinterpret_cast<uintptr_t>(begin) % page;
+  const size_t skipped = intoPage == 0 ? 0 : page - intoPage;
+  if (bytes <= skipped) return;
+  const size_t whole = (bytes - skipped) / page * page;
   // Only a hint: a system that refuses it keeps the ordinary pages.
-  if (from < to) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+  if (whole != 0) madvise(begin + skipped, whole, MADV_HUGEPAGE);
 #else
   (void)start;
   (void)bytes;
