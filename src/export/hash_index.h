@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/memory_pages.h"
+
 namespace survey {
 
 // Linear probing, at most three quarters full, doubled when it would be fuller. The key 0
@@ -56,8 +58,14 @@ class HashIndex {
   }
 
   void grow() {
-    std::vector<Slot> old(slots_.empty() ? kFirstSlots : 2 * slots_.size());
-    old.swap(slots_);
+    const size_t size = slots_.empty() ? kFirstSlots : 2 * slots_.size();
+    // Large pages asked for before the slots are first written, which is when the system
+    // chooses the pages.
+    std::vector<Slot> fresh;
+    fresh.reserve(size);
+    preferLargePages(fresh.data(), size * sizeof(Slot));
+    fresh.resize(size);
+    const std::vector<Slot> old = std::exchange(slots_, std::move(fresh));
     for (const Slot& slot : old) {
       if (slot.key != 0) *find(slot.key) = slot;
     }

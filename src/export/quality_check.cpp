@@ -39,29 +39,40 @@ const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::strin
   Place here{};
   here.file = files_.size() - 1;
   here.line = lineOf(row.fields[kLineColumn]);
-  // The two memories are far larger than the cache: their slots are loaded while the answers
-  // are hashed.
-  byId_.prefetch(row.recordId);
+  // The memory of answers is far larger than the cache: its slot is loaded while the run is
+  // looked at.
   const uint64_t answers =
       recordIdOf(row.fields + kFirstAnswerColumn, kColumnCount - kFirstAnswerColumn, &scratch_);
-  const uint64_t run = recordIdOf(row.fields + kRunDateColumn, 2, &scratch_);
   byAnswers_.prefetch(answers);
+  // Records come in runs of one start time: its hash and its day are worked out when it changes.
+  const std::string_view runDate = row.fields[kRunDateColumn];
+  const std::string_view runTime = row.fields[kRunTimeColumn];
+  if (!runKnown_ || runDate != runDate_ || runTime != runTime_) {
+    runDate_.assign(runDate);
+    runTime_.assign(runTime);
+    runHash_ = recordIdOf(row.fields + kRunDateColumn, 2, &scratch_);
+    runDay_ = readDate(runDate);
+    runKnown_ = true;
+  }
+  const uint64_t run = runHash_;
   RuleContext context;
   context.fileChanged = fileChanged_;
   if (latestRunDate_) {
     context.latestRunDate = latestRunDate_;
     context.latestRunPlace = placeOf(latestRunPlace_);
   }
-  if (auto [at, added] = byId_.tryEmplace(row.recordId, here); !added) {
-    context.sameId = placeOf(*at);
+  if (auto [first, added] = byAnswers_.tryEmplace(answers, Answers{here, run}); !added) {
+    if (first->run == run) {
+      context.sameId = placeOf(first->place);
+    } else {
+      context.sameAnswers = placeOf(first->place);
+      if (auto [at, idAdded] = byId_.tryEmplace(row.recordId, here); !idAdded) {
+        context.sameId = placeOf(*at);
+      }
+    }
   }
-  if (auto [at, added] = byAnswers_.tryEmplace(answers, Answers{here, run});
-      !added && at->run != run) {
-    context.sameAnswers = placeOf(at->place);
-  }
-  if (auto day = readDate(row.fields[kRunDateColumn]);
-      day && (!latestRunDate_ || dayNumber(*day) > dayNumber(*latestRunDate_))) {
-    latestRunDate_ = day;
+  if (runDay_ && (!latestRunDate_ || dayNumber(*runDay_) > dayNumber(*latestRunDate_))) {
+    latestRunDate_ = runDay_;
     latestRunPlace_ = here;
   }
 

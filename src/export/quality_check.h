@@ -39,9 +39,18 @@ class QualityCheck {
   RecordPlace placeOf(const Place& place) const { return {files_[place.file], place.line}; }
 
   std::deque<std::string> files_;  // the names, which the places point to
-  HashIndex<Place> byId_;
+  // The first record of every set of answers, and its run. A record's identity covers its run
+  // and its answers, so a record of the same answers and run is the same record again.
   HashIndex<Answers> byAnswers_;
+  // The first record of each identity whose answers came first in another run: the few that
+  // the memory of answers alone cannot tell apart.
+  HashIndex<Place> byId_;
   std::optional<CalendarDay> fileChanged_;
+  // The start time of the last record's run, its hash and its day.
+  std::string runDate_, runTime_;
+  uint64_t runHash_ = 0;
+  std::optional<CalendarDay> runDay_;
+  bool runKnown_ = false;
   std::optional<CalendarDay> latestRunDate_;
   Place latestRunPlace_;
   std::string scratch_;

@@ -290,6 +290,14 @@ int64_t dayNumber(const CalendarDay& day) {
 }
 
 std::optional<CalendarDay> readDate(std::string_view text) {
+  // YYYY-MM-DD, the form the program writes its run dates in, read without splitting.
+  if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
+    const std::string_view year = text.substr(0, 4), month = text.substr(5, 2);
+    const std::string_view day = text.substr(8, 2);
+    if (allDigits(year) && allDigits(month) && allDigits(day)) {
+      return validDay(digitsValue(year), digitsValue(month), digitsValue(day));
+    }
+  }
   std::array<std::string_view, 3> parts;
   size_t count = 0;
   size_t start = 0;

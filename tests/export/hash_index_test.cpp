@@ -16,17 +16,20 @@ TEST(HashIndex, KeepsTheFirstValueOfEveryKeyThroughGrowth) {
     const char* what;
     uint64_t step;
     uint64_t mixedWith;
+    uint64_t count;
   } cases[] = {
-      {"consecutive", 1, 0},
-      {"same low bits", uint64_t{1} << 20, 0},
-      {"differ in the high half only", uint64_t{1} << 32, 0},
-      {"scattered", 0x9E3779B97F4A7C15U, 0x5555},
+      {"consecutive", 1, 0, 5000},
+      {"same low bits", uint64_t{1} << 20, 0, 5000},
+      {"differ in the high half only", uint64_t{1} << 32, 0, 5000},
+      {"scattered", 0x9E3779B97F4A7C15U, 0x5555, 5000},
+      // Slots over several megabytes, which may lie in large pages.
+      {"many, scattered", 0x9E3779B97F4A7C15U, 0, 300000},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     HashIndex<uint64_t> index;
     std::map<uint64_t, uint64_t> expected;
-    for (uint64_t n = 0; n < 5000; ++n) {
+    for (uint64_t n = 0; n < c.count; ++n) {
       const uint64_t key = (n * c.step) ^ c.mixedWith;
       const auto [value, added] = index.tryEmplace(key, n);
       const auto [at, firstTime] = expected.try_emplace(key, n);

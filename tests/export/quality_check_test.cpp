@@ -97,6 +97,48 @@ TEST(QualityCheck, LocatesEachPlantedProblemByFileAndLine) {
                    "survey-export: south.dat: 2 records checked, 2 findings\n");
 }
 
+TEST(QualityCheck, TellsTheSameRecordAgainFromTheSameAnswersOfAnotherRun) {
+  // One set of answers saved in runs that start on different days, in the order given: each
+  // record is a duplicate of the first of its run, or else retyped from the first of all.
+  const LocalTime monday{7, 11, 126, 9, 0}, tuesday{8, 11, 126, 9, 0}, wednesday{9, 11, 126, 9, 0};
+  const struct {
+    const char* what;
+    std::vector<LocalTime> runs;
+    std::vector<std::string> expected;  // line rule detail, for each finding
+  } cases[] = {
+      {"one run",
+       {monday, monday, monday},
+       {"36 duplicate the same record as north.dat line 1",
+        "71 duplicate the same record as north.dat line 1"}},
+      {"the second run twice",
+       {monday, tuesday, tuesday},
+       {"36 retyped the same answers as north.dat line 1, of another run",
+        "71 duplicate the same record as north.dat line 36"}},
+      {"back to the first run",
+       {monday, tuesday, monday},
+       {"36 retyped the same answers as north.dat line 1, of another run",
+        "71 duplicate the same record as north.dat line 1"}},
+      {"three runs, the last two again",
+       {monday, tuesday, wednesday, wednesday, tuesday},
+       {"36 retyped the same answers as north.dat line 1, of another run",
+        "71 retyped the same answers as north.dat line 1, of another run",
+        "106 duplicate the same record as north.dat line 71",
+        "141 duplicate the same record as north.dat line 36"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string north;
+    for (const LocalTime& run : c.runs) north += recordOf(cleanAnswers(), run);
+    // The modification day is unknown, and run dates go back at most a day: only these rules.
+    const Checked run = check({{"north.dat", north}});
+    std::vector<std::string> found;
+    for (auto& row : decodeCsv(run.out)) {
+      found.push_back(row["line"] + " " + row["rule"] + " " + row["detail"]);
+    }
+    EXPECT_EQ(found, c.expected) << run.out;
+  }
+}
+
 TEST(QualityCheck, RunDatesAfterTheFileLastChangedAreFound) {
   FakeEnv env("");
   SurveyAnswers other = cleanAnswers();
