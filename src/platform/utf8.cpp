@@ -59,19 +59,22 @@ bool isValidUtf8(std::string_view text) {
 }
 
 size_t wholeCharactersLength(std::string_view text) {
-  // A character cut short is a lead byte and fewer than three continuation bytes after it.
+  // A character cut short is a lead byte and fewer continuation bytes after it than its bit
+  // pattern announces (C0 to DF one, E0 to EF two, F0 to F7 three), well-formed or not: a
+  // long word keeps no start of a character whose other bytes were cut off.
   size_t start = text.size();
   while (start > 0 && text.size() - start < 3 &&
          isContinuation(static_cast<unsigned char>(text[start - 1]))) {
     --start;
   }
   if (start == 0) return text.size();
-  const size_t lead = start - 1;
-  const size_t present = text.size() - start;
-  const Utf8Lead first = utf8Lead(static_cast<unsigned char>(text[lead]));
-  const bool cut = first.continuations > 0 && static_cast<size_t>(first.continuations) > present &&
-                   continuationsFit(text, start, present, first);
-  return cut ? lead : text.size();
+  const auto lead = static_cast<unsigned char>(text[start - 1]);
+  const size_t announced = lead >= 0xF8   ? 0
+                           : lead >= 0xF0 ? 3
+                           : lead >= 0xE0 ? 2
+                           : lead >= 0xC0 ? 1
+                                          : 0;
+  return announced > text.size() - start ? start - 1 : text.size();
 }
 
 }  // namespace survey

@@ -27,8 +27,8 @@ size_t utf8SequenceLength(std::string_view text, size_t at);
 
 bool isValidUtf8(std::string_view text);
 
-// The length of `text` without a character cut short at its end: the bytes of a well-formed
-// sequence whose last bytes are missing are dropped. Anything else is left as it is.
+// The length of `text` without a character cut short at its end: a lead byte followed by
+// fewer continuation bytes than its bit pattern announces is dropped with them.
 size_t wholeCharactersLength(std::string_view text);
 
 }  // namespace survey

@@ -35,10 +35,11 @@ TEST(Utf8, AwkwardSequences) {
       {"two bytes cut", "a\xc3", 1, false, 1},
       {"three bytes cut after two", "a\xe2\x82", 1, false, 1},
       {"four bytes cut after three", "ab\xf0\x9f\x98", 1, false, 2},
-      // Bytes no character starts with are not a character cut short: they stay.
-      {"cut overlong", "a\xe0\x80", 1, false, 3},
-      {"cut beyond U+10FFFF", "a\xf4\x90", 1, false, 3},
-      {"C1 lead alone", "a\xc1", 1, false, 2},
+      // A lead byte cut short goes by its bit pattern, whether or not its bytes are well-formed.
+      {"cut overlong", "a\xe0\x80", 1, false, 1},
+      {"cut beyond U+10FFFF", "a\xf4\x90", 1, false, 1},
+      {"C1 lead alone", "a\xc1", 1, false, 1},
+      {"F8 is no lead", "a\xf8", 1, false, 2},
       {"four continuations", "a\x80\x80\x80\x80", 1, false, 5},
       {"whole character then a cut one", "\xc3\xa9\xc3", 2, false, 2},
   };
