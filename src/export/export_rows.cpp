@@ -115,6 +115,8 @@ class Exporter : public RecordSink {
 
   // The row is written in place; a duplicate's bytes are taken back with --unique.
   void record(const RecordRow& row) override {
+    // The identity's slot is far in memory: it loads while the row is written.
+    fingerprints_.prefetch(row.recordId);
     if (options_.check) return checkRecord(row);
     if (stats_ != nullptr) {
       const bool duplicate = !fingerprints_.insert(row.recordId);
