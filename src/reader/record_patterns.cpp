@@ -63,6 +63,9 @@ class PatternBuilder {
   // Puts the line's texts into the arena and its steps after the others; `place` points them
   // there once the arena is complete.
   void add(const LineText& text, LinePattern* pattern);
+  // Puts the runs of lines of fixed text only into the arena, for the lines with `lineEnd`.
+  void addRuns(const std::vector<LineText>& lines, const char* lineEnd,
+               LinePattern (&patterns)[kRecordLineCount]);
   void place();
 
   RecordPatterns patterns_;
@@ -73,11 +76,18 @@ class PatternBuilder {
   };
   std::vector<Pending> pending_;
   std::vector<std::pair<size_t, size_t>> tails_;
+  struct PendingRun {
+    LinePattern* pattern;
+    size_t at, size, lines;
+  };
+  std::vector<PendingRun> runs_;
 };
 
 RecordPatterns PatternBuilder::build() {
+  std::vector<LineText> bodies;
   for (size_t line = 0; line < kRecordLineCount; ++line) {
-    LineText body = compileLine(line);
+    bodies.push_back(compileLine(line));
+    LineText body = bodies.back();
     LineText trimmed = body;
     std::string& end = trimmed.last();
     while (!end.empty() && isBlank(end.back())) end.pop_back();
@@ -92,6 +102,8 @@ RecordPatterns PatternBuilder::build() {
       add(text, &patterns_.trimmed[crlf][line]);
     }
   }
+  addRuns(bodies, "\n", patterns_.lines[0]);
+  addRuns(bodies, "\r\n", patterns_.lines[1]);
   place();
   for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
     auto field = std::find_if(patterns_.fields.begin(), patterns_.fields.end(),
@@ -135,6 +147,19 @@ void PatternBuilder::add(const LineText& text, LinePattern* pattern) {
   }
 }
 
+void PatternBuilder::addRuns(const std::vector<LineText>& lines, const char* lineEnd,
+                             LinePattern (&patterns)[kRecordLineCount]) {
+  std::string& arena = patterns_.arena;
+  for (size_t line = 0; line < kRecordLineCount; ++line) {
+    size_t last = line;
+    while (last < kRecordLineCount && lines[last].segments.empty()) ++last;
+    if (last - line < 2) continue;
+    const size_t at = arena.size();
+    for (size_t fixed = line; fixed < last; ++fixed) arena += lines[fixed].head + lineEnd;
+    runs_.push_back({&patterns[line], at, arena.size() - at, last - line});
+  }
+}
+
 void PatternBuilder::place() {
   const char* arena = patterns_.arena.data();
   for (size_t step = 0; step < patterns_.steps.size(); ++step) {
@@ -147,6 +172,10 @@ void PatternBuilder::place() {
     *line.pattern = {{arena + line.headAt, static_cast<uint32_t>(line.headSize)},
                      patterns_.steps.data() + line.firstStep,
                      patterns_.steps.data() + line.firstStep + line.stepCount};
+  }
+  for (const PendingRun& run : runs_) {
+    run.pattern->run = {arena + run.at, static_cast<uint32_t>(run.size)};
+    run.pattern->runLines = static_cast<uint32_t>(run.lines);
   }
 }
 

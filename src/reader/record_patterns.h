@@ -31,11 +31,15 @@ struct PatternStep {
   FixedText rest;
 };
 
-// A line: a head of fixed text, then its steps.
+// A line: a head of fixed text, then its steps. A line of fixed text only that the next line
+// follows in the same way also has the text of both and of any such lines after them, which one
+// compare can match: `runLines` lines (0: none).
 struct LinePattern {
   FixedText head;
   const PatternStep* steps;
   const PatternStep* stepsEnd;
+  FixedText run{nullptr, 0};
+  uint32_t runLines = 0;
 };
 
 struct RecordPatterns {

@@ -188,6 +188,10 @@ TEST(RecordReader, ReadsALastLineWithoutLineEndAndSkipsATruncatedLastRecord) {
       {file.size() - 1, nullptr},
       {lineStart(file, 90),
        "71-89: record skipped: cut short after 19 of 35 lines by the end of the file"},
+      {lineStart(file, 73),
+       "71-72: record skipped: cut short after 2 of 35 lines by the end of the file"},
+      {lineStart(file, 105),
+       "71-104: record skipped: cut short after 34 of 35 lines by the end of the file"},
       {lineStart(file, 90) + 10,
        "71-90: record skipped: line 90 (record line 20) has no line end (the file ends inside "
        "it)"},
@@ -244,6 +248,13 @@ TEST(RecordReader, SkipsAnEditedRecordAndGoesOn) {
        "36-70: record skipped: line 66 (record line 31) does not match the layout"},
       {"Country Is :: Nigeria\n", "Country Is :: Nigeria\r\r\n",
        "36-70: record skipped: line 60 (record line 25) does not match the layout"},
+      // Inside and at the ends of runs of lines that hold fixed text only.
+      {"Copyright", "Copyleft",
+       "36-70: record skipped: line 37 (record line 2) does not match the layout"},
+      {"E.Mail", "EMail",
+       "36-70: record skipped: line 40 (record line 5) does not match the layout"},
+      {"Department Of", "Department of",
+       "36-70: record skipped: line 70 (record line 35) does not match the layout"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.to.substr(0, 40));
