@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
+#include <unordered_map>
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
@@ -92,7 +92,9 @@ void FrequencyTable::grow() {
 }
 
 std::vector<FrequencyTable::Group> FrequencyTable::groups() const {
-  std::map<std::string, Group> byKey;
+  // By folded key, in no order: the sorts below order the groups and their variants fully.
+  std::unordered_map<std::string, Group> byKey;
+  byKey.reserve(kept_);
   std::string key;
   for (const Slot& slot : slots_) {
     if (slot.count == 0) continue;

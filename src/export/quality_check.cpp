@@ -1,8 +1,13 @@
 // The check's memory of the records before: identities, answers and the latest run date.
 #include "export/quality_check.h"
 
+#include <array>
 #include <string_view>
 
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include "export/frequency_table.h"
 #include "export/row_writers.h"
 #include "reader/record_id.h"
 
@@ -35,14 +40,20 @@ void QualityCheck::beginFile(std::string_view name, std::optional<CalendarDay> c
   latestRunDate_.reset();
 }
 
-const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::string* out) {
+const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::string* out,
+                                                const uint64_t* answerHashes, size_t hashed) {
   Place here{};
   here.file = files_.size() - 1;
   here.line = lineOf(row.fields[kLineColumn]);
-  // The memory of answers is far larger than the cache: its slot is loaded while the run is
-  // looked at.
-  const uint64_t answers =
-      recordIdOf(row.fields + kFirstAnswerColumn, kColumnCount - kFirstAnswerColumn, &scratch_);
+  // The answers' hash is the hash of each answer's hash, in column order: the report has most
+  // of them already, from counting the answers. The memory of answers is far larger than the
+  // cache: its slot is loaded while the run is looked at.
+  std::array<uint64_t, kColumnCount - kFirstAnswerColumn> hashes{};
+  for (size_t at = 0; at < hashes.size(); ++at) {
+    hashes[at] = at < hashed ? answerHashes[at]
+                             : FrequencyTable::hashOf(row.fields[kFirstAnswerColumn + at]);
+  }
+  const uint64_t answers = XXH3_64bits(hashes.data(), sizeof hashes);
   byAnswers_.prefetch(answers);
   // Records come in runs of one start time: its hash and its day are worked out when it changes.
   const std::string_view runDate = row.fields[kRunDateColumn];
@@ -55,7 +66,10 @@ const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::strin
     runKnown_ = true;
   }
   const uint64_t run = runHash_;
+  figures_ = readAges(row);
+  figures_.runDay = runDay_;
   RuleContext context;
+  context.figures = figures_;
   context.fileChanged = fileChanged_;
   if (latestRunDate_) {
     context.latestRunDate = latestRunDate_;

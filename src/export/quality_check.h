@@ -22,9 +22,14 @@ class QualityCheck {
   // The records that follow are of this file; `changed`: the day it was last changed, if known.
   void beginFile(std::string_view name, std::optional<CalendarDay> changed = std::nullopt);
   // Runs every rule on the record and appends a CSV row per finding to `out` (null: none);
-  // returns the findings, valid until the next call.
-  const std::vector<Finding>& check(const RecordRow& row, std::string* out);
+  // returns the findings, valid until the next call. `answerHashes`: FrequencyTable::hashOf of
+  // the first `hashed` answers from entryDate on, when the caller has them; the rest are hashed
+  // here.
+  const std::vector<Finding>& check(const RecordRow& row, std::string* out,
+                                    const uint64_t* answerHashes = nullptr, size_t hashed = 0);
   uint64_t findings() const { return findings_; }
+  // The figures of the record last checked, as the rules read them.
+  const RecordFigures& figures() const { return figures_; }
 
  private:
   // Packed into eight bytes, as one is kept for every record: 16 million files, a trillion lines.
@@ -55,6 +60,7 @@ class QualityCheck {
   Place latestRunPlace_;
   std::string scratch_;
   std::vector<Finding> found_;
+  RecordFigures figures_;
   uint64_t findings_ = 0;
   bool safeCells_ = false;
 };

@@ -108,13 +108,6 @@ std::optional<CalendarDay> dayOf(int year, int month, int day) {
   return year < 0 ? withShortYear(-1 - year, month, day) : validDay(year, month, day);
 }
 
-// The answer as the sum S + A and A show it, when both read as finite numbers.
-std::optional<double> figure(std::string_view text) {
-  double value = 0;
-  if (!readNumber(text, &value)) return std::nullopt;
-  return value;
-}
-
 std::string placeText(const RecordPlace& place) {
   return std::string(place.file) + " line " + std::to_string(place.line);
 }
@@ -195,23 +188,17 @@ void checkNumber(const RecordRow& row, const RuleContext& /*context*/,
   add(found, kAgeColumn, "not-a-number", row.fields[kAgeColumn], "not a whole number");
 }
 
-void checkAgeMismatch(const RecordRow& row, const RuleContext& /*context*/,
+void checkAgeMismatch(const RecordRow& row, const RuleContext& context,
                       std::vector<Finding>* found) {
-  const std::string_view typed = row.fields[kAgeColumn];
-  std::string_view digits = typed;
-  if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) digits.remove_prefix(1);
-  const auto sum = figure(row.fields[kSumColumn]);
-  const auto another = figure(row.fields[kAnotherYearAgeColumn]);
-  if (!allDigits(digits) || digits.size() > 15 || !sum || !another) return;
-  double typedAge = 0;
-  readNumber(typed, &typedAge);
-  const double sameAge = *sum - *another;
+  const RecordFigures& figures = context.figures;
+  if (!figures.typedAge || !figures.sum || !figures.another) return;
+  const double sameAge = *figures.sum - *figures.another;
   // The figures carry six significant digits: within their rounding, the ages agree.
-  const double tolerance = 5e-6 * (std::fabs(*sum) + std::fabs(*another)) + 1e-9;
-  if (std::fabs(sameAge - typedAge) <= tolerance) return;
+  const double tolerance = 5e-6 * (std::fabs(*figures.sum) + std::fabs(*figures.another)) + 1e-9;
+  if (std::fabs(sameAge - *figures.typedAge) <= tolerance) return;
   char same[40];
   std::snprintf(same, sizeof same, "%.6g", sameAge);
-  add(found, kAgeColumn, "age-mismatch", typed,
+  add(found, kAgeColumn, "age-mismatch", row.fields[kAgeColumn],
       std::string("the same age is ") + same + " (" + std::string(row.fields[kSumColumn]) + " - " +
           std::string(row.fields[kAnotherYearAgeColumn]) + ")");
 }
@@ -235,7 +222,7 @@ void checkShifted(const RecordRow& row, const RuleContext& /*context*/,
 
 void checkRunDate(const RecordRow& row, const RuleContext& context, std::vector<Finding>* found) {
   const std::string_view value = row.fields[kRunDateColumn];
-  const auto day = readDate(value);
+  const auto& day = context.figures.runDay;
   if (!day) return;
   const int64_t number = dayNumber(*day);
   if (day->year < 2000) {
@@ -278,6 +265,21 @@ void checkNormalised(const RecordRow& row, const RuleContext& /*context*/,
 }
 
 }  // namespace
+
+RecordFigures readAges(const RecordRow& row) {
+  RecordFigures figures;
+  // A whole number, as a typed age should be: a sign at most, then one to fifteen digits.
+  const std::string_view typed = row.fields[kAgeColumn];
+  std::string_view digits = typed;
+  if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) digits.remove_prefix(1);
+  double value = 0;
+  if (allDigits(digits) && digits.size() <= 15 && readNumber(typed, &value)) {
+    figures.typedAge = value;
+  }
+  if (readNumber(row.fields[kSumColumn], &value)) figures.sum = value;
+  if (readNumber(row.fields[kAnotherYearAgeColumn], &value)) figures.another = value;
+  return figures;
+}
 
 int64_t dayNumber(const CalendarDay& day) {
   // Days from civil date, after the proleptic Gregorian calendar.

@@ -25,8 +25,18 @@ struct CalendarDay {
 // Days since 1970-01-01 (negative before).
 int64_t dayNumber(const CalendarDay& day);
 
-// What the check knows of the records before this one.
+// The record's figures that more than one reader wants, read once: the typed age when it is a
+// whole number, the sum S + A and A when they read as finite numbers, the run date as a day.
+struct RecordFigures {
+  std::optional<double> typedAge, sum, another;
+  std::optional<CalendarDay> runDay;
+};
+// The ages of `row`; the run day is left to the caller, who reads it once per run.
+RecordFigures readAges(const RecordRow& row);
+
+// What the check knows of this record's figures and of the records before it.
 struct RuleContext {
+  RecordFigures figures;
   std::optional<RecordPlace> sameId;       // an earlier record with the same recordId
   std::optional<RecordPlace> sameAnswers;  // an earlier record of another run, answers alike
   // The latest run date of the records above in the same file, and where it was.

@@ -4,19 +4,7 @@
 namespace survey {
 namespace {
 
-constexpr size_t kAgeColumn = 11, kAnotherYearAgeColumn = 26, kSumColumn = 27;
-
-// A whole number, as a typed age should be.
-bool readWhole(std::string_view text, double* value) {
-  std::string_view digits = text;
-  if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) digits.remove_prefix(1);
-  if (digits.empty() || digits.size() > 15) return false;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-  }
-  readNumber(text, value);
-  return true;
-}
+constexpr size_t kAgeColumn = 11;
 
 }  // namespace
 
@@ -63,18 +51,17 @@ void ReportTally::record(const RecordRow& row) {
       answers_[at].add(value, hashes[at]);
     }
   }
-  double age = 0;
-  if (readWhole(row.fields[kAgeColumn], &age)) {
-    typedAges_.add(age);
+  // The check reads the ages for its own rules, and hashes the answers as counted here: the
+  // histograms take the ages from it.
+  const std::vector<Finding>& found = check_.check(row, nullptr, hashes.data(), hashes.size());
+  const RecordFigures& figures = check_.figures();
+  if (figures.typedAge) {
+    typedAges_.add(*figures.typedAge);
   } else if (!isMissingLike(row.fields[kAgeColumn])) {
     ++typedAges_.notNumbers;
   }
-  double sum = 0, another = 0;
-  if (readNumber(row.fields[kSumColumn], &sum) &&
-      readNumber(row.fields[kAnotherYearAgeColumn], &another)) {
-    sameAges_.add(sum - another);
-  }
-  for (const Finding& finding : check_.check(row, nullptr)) {
+  if (figures.sum && figures.another) sameAges_.add(*figures.sum - *figures.another);
+  for (const Finding& finding : found) {
     RuleCount& rule = findings_[std::string(finding.rule)];
     ++rule.count;
     if (rule.located.size() < kLocatedPerRule) {

@@ -21,6 +21,13 @@ bool mapped(std::string_view utf8, int options, std::string* out) {
   return true;
 }
 
+bool isAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool toNfc(std::string_view utf8, std::string* nfc) {
@@ -28,6 +35,15 @@ bool toNfc(std::string_view utf8, std::string* nfc) {
 }
 
 bool foldedKey(std::string_view utf8, std::string* key) {
+  // ASCII, most answers, has no accents nor other forms: its key is its lower case, got without
+  // the library's decoding into code points.
+  if (isAscii(utf8)) {
+    key->assign(utf8);
+    for (char& c : *key) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return true;
+  }
   return mapped(
       utf8,
       UTF8PROC_STABLE | UTF8PROC_COMPOSE | UTF8PROC_COMPAT | UTF8PROC_CASEFOLD | UTF8PROC_STRIPMARK,

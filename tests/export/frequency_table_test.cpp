@@ -42,6 +42,10 @@ TEST(FrequencyTable, GroupsSpellingsThatDifferInCaseAccentsOrUnicodeForm) {
        {"Nigeria", "Nig\xC3\xA9ria", "NIGERIA", "Nigeria"},
        {"Nigeria 4 [Nigeria 2, NIGERIA 1, Nig\xC3\xA9ria 1]"}},
       {"ties go by bytes", {"b", "a"}, {"a 1 [a 1]", "b 1 [b 1]"}},
+      {"tied groups and tied variants go by bytes",
+       {"zed", "apple", "Mango", "mango", "APPLE", "Zed", "kiwi"},
+       {"APPLE 2 [APPLE 1, apple 1]", "Mango 2 [Mango 1, mango 1]", "Zed 2 [Zed 1, zed 1]",
+        "kiwi 1 [kiwi 1]"}},
       {"other letters stay apart", {"Ife", "Ile", "Ife"}, {"Ife 2 [Ife 2]", "Ile 1 [Ile 1]"}},
   };
   for (const auto& c : cases) {

@@ -1,9 +1,14 @@
 // survey-export --check over whole files: findings located by file and line, across files, and
 // its exit status.
+#include "export/quality_check.h"
+
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include "export/csv_table.h"
 #include "export/exporter.h"
+#include "export/frequency_table.h"
 #include "export/sample_records.h"
 #include "support/same_text.h"
 
@@ -136,6 +141,52 @@ TEST(QualityCheck, TellsTheSameRecordAgainFromTheSameAnswersOfAnotherRun) {
       found.push_back(row["line"] + " " + row["rule"] + " " + row["detail"]);
     }
     EXPECT_EQ(found, c.expected) << run.out;
+  }
+}
+
+// The report hands the check the hashes of the answers it counted; records hashed either way
+// must still be told apart and alike: a form typed twice, the same record twice.
+TEST(QualityCheck, AnswerHashesFromTheCallerMatchItsOwn) {
+  constexpr size_t kFirst = 5, kAll = kColumnCount - kFirst;
+  const struct {
+    size_t firstGiven, secondGiven;
+    bool sameRun;
+    const char* expected;
+  } cases[] = {
+      {0, 0, false, "retyped"},     {0, kAll, false, "retyped"},    {21, 0, false, "retyped"},
+      {21, 3, false, "retyped"},    {kAll, kAll, false, "retyped"}, {0, 21, true, "duplicate"},
+      {kAll, 0, true, "duplicate"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.firstGiven) + " " + std::to_string(c.secondGiven));
+    std::array<std::array<std::string, kColumnCount>, 2> texts;
+    std::array<RecordRow, 2> rows;
+    std::array<std::array<uint64_t, kAll>, 2> hashes{};
+    for (size_t at = 0; at < 2; ++at) {
+      for (size_t column = 0; column < kColumnCount; ++column) {
+        texts[at][column] = "NA";
+      }
+      texts[at][kLineColumn] = at == 0 ? "1" : "40";
+      texts[at][kRunDateColumn] = at == 1 && !c.sameRun ? "2026-12-09" : "2026-12-08";
+      texts[at][kRunTimeColumn] = "09:00";
+      texts[at][10] = "1990-01-02";  // dateOfBirth
+      texts[at][7] = "Ada";          // firstName
+      texts[at][kColumnCount - 1] = "41";
+      for (size_t column = 0; column < kColumnCount; ++column) {
+        rows[at].fields[column] = texts[at][column];
+      }
+      for (size_t answer = 0; answer < kAll; ++answer) {
+        hashes[at][answer] = FrequencyTable::hashOf(texts[at][kFirst + answer]);
+      }
+    }
+    QualityCheck check;
+    check.beginFile("north.dat");
+    EXPECT_TRUE(check.check(rows[0], nullptr, hashes[0].data(), c.firstGiven).empty());
+    std::vector<std::string> rules;
+    for (const Finding& found : check.check(rows[1], nullptr, hashes[1].data(), c.secondGiven)) {
+      rules.emplace_back(found.rule);
+    }
+    EXPECT_EQ(rules, std::vector<std::string>{c.expected});
   }
 }
 

@@ -48,8 +48,10 @@ struct RowOf {
   RecordRow row;
 };
 
-// Every finding as "column rule value | detail".
-std::vector<std::string> findingsOf(const RowOf& record, const RuleContext& context = {}) {
+// Every finding as "column rule value | detail"; the record's figures read as the check reads them.
+std::vector<std::string> findingsOf(const RowOf& record, RuleContext context = {}) {
+  context.figures = readAges(record.row);
+  context.figures.runDay = readDate(record.row.fields[kRunDateColumn]);
   std::vector<Finding> found;
   for (const QualityRule& rule : qualityRules()) rule.check(record.row, context, &found);
   std::vector<std::string> texts;
@@ -303,6 +305,38 @@ TEST(QualityRules, ReadsNumbersAsStrtodDoes) {
   const std::string longFigure = "1" + std::string(100, '0') + ".5";  // past the stack copy
   ASSERT_TRUE(readNumber(longFigure, &value));
   EXPECT_EQ(value, std::strtod(longFigure.c_str(), nullptr));
+}
+
+// The ages read once for the rules and the report: whole typed ages only, finite figures only.
+TEST(QualityRules, ReadsTheAgesOnce) {
+  const auto none = std::nullopt;
+  const struct {
+    const char* typedText;
+    const char* sumText;
+    const char* anotherText;
+    std::optional<double> typedAge, sum, another;
+  } cases[] = {
+      {"36", "41", "5", 36.0, 41.0, 5.0},
+      {"+36", "41.5", "-5", 36.0, 41.5, -5.0},
+      {"-3", "1e2", "0", -3.0, 100.0, 0.0},
+      {"36,5", "41,5", "5", none, none, 5.0},
+      {"36.0", "inf", "nan", none, none, none},
+      {"", "", "x", none, none, none},
+      {"+", "-", "5 ", none, none, none},
+      {"123456789012345", "1", "1", 123456789012345.0, 1.0, 1.0},
+      {"1234567890123456", "1", "1", none, 1.0, 1.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.typedText) + " " + c.sumText + " " + c.anotherText);
+    const RowOf record({{"ageNowText", c.typedText},
+                        {"sameAgePlusAnotherYearAge", c.sumText},
+                        {"anotherYearAge", c.anotherText}});
+    const RecordFigures figures = readAges(record.row);
+    EXPECT_EQ(figures.typedAge, c.typedAge);
+    EXPECT_EQ(figures.sum, c.sum);
+    EXPECT_EQ(figures.another, c.another);
+    EXPECT_FALSE(figures.runDay);  // left to the caller
+  }
 }
 
 TEST(QualityRules, TellsAsciiAndMissingLikeText) {
