@@ -250,15 +250,10 @@ class Exporter : public RecordSink {
 };
 
 // The records into the database of --output, in one transaction that is committed only when
-// every file was read and every step succeeded. A database that this run made and could not
-// complete is removed.
+// every file was read and every step succeeded. A database that this run was making is not
+// left behind.
 int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<std::string>& paths,
                      CodePage* codePage, FaultList* faults) {
-  std::string unused;
-  FileFacts facts;
-  const bool existed = !env.files()
-                            .readBounded(options.output, kWaitBeforeNotice, 0, &unused, &facts)
-                            .is(Status::Kind::kMissing);
   int status = 2;
   {
     std::unique_ptr<RecordDatabase> database;
@@ -280,7 +275,6 @@ int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<s
       }
     }
   }
-  if (status == 2 && !existed) env.files().remove(options.output, kWaitBeforeNotice);
   if (status == 2) {
     env.errors().write(std::string(kProgram) + ": " +
                        shownOnOneLine(options.output + ": left as it was") + "\n");

@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "export/export_reports.h"
+#include "export/output_file.h"
+#include "platform/system_env.h"
 #include "reader/record_patterns.h"
 #include "reader/record_row.h"
 #include "records/store_files.h"
@@ -100,33 +102,72 @@ double realOf(std::string_view text) {
 
 class SqliteDatabase : public RecordDatabase {
  public:
-  ~SqliteDatabase() override {
-    for (sqlite3_stmt* statement : {insertRecord_, insertFile_, insertFault_, updateFile_}) {
-      sqlite3_finalize(statement);
-    }
-    if (!committed_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(db_);
-  }
+  ~SqliteDatabase() override { close(); }
 
+  // A database that is there is changed in place. A new one is made under the partial name
+  // beside it and renamed into place once committed, so that a failed or killed run leaves no
+  // database behind.
   Status open(const std::string& path) {
     // This program uses SQLite from one thread and reads no memory statistics: the
     // connection's lock and the count of every allocation, under a lock of its own, are work
     // for nothing. The count can be switched off only before SQLite's first use; later the call
     // fails and changes nothing.
     sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-    if (sqlite3_open_v2(path.c_str(), &db_,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+    files_ = makeSystemFileSystem();
+    target_ = path;
+    partial_ = path + OutputFile::kPartialSuffix;
+    // Another run may be making the same database: it holds the partial file's lock until the
+    // file has its name. Whoever gets the lock next finds the file renamed (or removed after a
+    // failure) and starts again, then to add to the database in place.
+    for (int tries = 0; tries < kOpenTries; ++tries) {
+      if (exists(target_)) {
+        if (Status begun = connect(target_, false); !begun.ok()) return begun;
+        return makeTables();
+      }
+      if (Status begun = connect(partial_, true); !begun.ok()) {
+        return Status::error(partial_ + ": " + begun.reason());
+      }
+      if (!moved() && !exists(target_)) {
+        owned_ = true;
+        return makeTables();
+      }
+      close();
+    }
+    return Status::error("another run kept making it meanwhile; run again");
+  }
+
+  // Opens `file` and begins the run's transaction, waiting a while for another run's. A file
+  // being made is held locked from then until it is closed, its renaming included.
+  Status connect(const std::string& file, bool making) {
+    making_ = making;
+    const int create = making ? SQLITE_OPEN_CREATE : 0;
+    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | create | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
       return failed();
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, static_cast<int>(kSharingWaitLimit.count()));
-    if (Status begun = run("BEGIN IMMEDIATE"); !begun.ok()) return begun;
+    if (!making) return run("BEGIN IMMEDIATE");
+    // Locked against readers too, and kept locked past the commit.
+    if (Status begun = run("BEGIN EXCLUSIVE"); !begun.ok()) return begun;
+    return run("PRAGMA locking_mode = EXCLUSIVE");
+  }
+
+  // Makes the tables in a new database, or checks the version of one that is there.
+  Status makeTables() {
     int version = 0;
     if (Status read = intOf("PRAGMA user_version", &version); !read.ok()) return read;
     int tables = 0;
     if (Status read = intOf("SELECT COUNT(*) FROM sqlite_master", &tables); !read.ok()) {
       return read;
+    }
+    if (making_ && tables > 0) {
+      // Left by a run killed between its commit and the renaming: that run did not finish.
+      if (Status dropped = run(kDropTables); !dropped.ok()) return dropped;
+      if (Status read = intOf("SELECT COUNT(*) FROM sqlite_master", &tables); !read.ok()) {
+        return read;
+      }
+      version = 0;
     }
     fresh_ = version == 0 && tables == 0;
     if (fresh_) {
@@ -221,11 +262,46 @@ class SqliteDatabase : public RecordDatabase {
       if (Status made = run(kRecordIndex); !made.ok()) return made;
     }
     if (Status done = run("COMMIT"); !done.ok()) return done;
+    if (making_) {
+      // Still under the lock: whatever has the target's name now was not made by this
+      // program's runs, and is kept.
+      if (Status renamed = files_->renameWithoutReplacing(partial_, target_); !renamed.ok()) {
+        return Status::error(exists(target_) ? "made by another program meanwhile; run again"
+                                             : renamed.reason());
+      }
+      renamed_ = true;
+      if (Status synced = files_->syncDirectory(target_); !synced.ok()) return synced;
+    }
     committed_ = true;
     return Status();
   }
 
  private:
+  // Ends the connection. A database this run was making and did not rename is removed while
+  // the lock still keeps other runs out of it; SQLite removes its journal on closing.
+  void close() {
+    for (sqlite3_stmt** statement : {&insertRecord_, &insertFile_, &insertFault_, &updateFile_}) {
+      sqlite3_finalize(*statement);
+      *statement = nullptr;
+    }
+    if (db_ == nullptr) return;
+    if (!committed_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (owned_ && !renamed_) files_->remove(partial_, kWaitBeforeNotice);
+    sqlite3_close(db_);
+    db_ = nullptr;
+  }
+  bool exists(const std::string& path) {
+    std::string unused;
+    FileFacts facts;
+    return !files_->readBounded(path, kWaitBeforeNotice, 0, &unused, &facts)
+                .is(Status::Kind::kMissing);
+  }
+  // Whether the open file lost its name to a rename or removal since it was opened.
+  bool moved() {
+    int moved = 0;
+    sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+    return moved != 0;
+  }
   Status failed() const {
     return Status::error(db_ == nullptr ? "out of memory" : sqlite3_errmsg(db_));
   }
@@ -292,11 +368,20 @@ class SqliteDatabase : public RecordDatabase {
     return status;
   }
 
+  static constexpr const char* kDropTables =
+      "DROP TABLE IF EXISTS faults; DROP TABLE IF EXISTS files; DROP TABLE IF EXISTS records;";
+  static constexpr int kOpenTries = 3;
   static constexpr const char* kAppendCache = "PRAGMA cache_size = -4096";
   static constexpr const char* kLookUpCache = "PRAGMA cache_size = -32768";
   static constexpr const char* kSortCache = "PRAGMA cache_size = -16384";
 
   sqlite3* db_ = nullptr;
+  std::unique_ptr<FileSystem> files_;  // the files SQLite writes to
+  std::string target_;
+  std::string partial_;
+  bool making_ = false;        // the file open is the partial one, renamed to the target at commit
+  bool owned_ = false;         // it is this run's: locked, and still under the partial name
+  bool renamed_ = false;       // it has the target's name
   bool fresh_ = false;         // the database was made by this run and has no key yet
   FingerprintSet identities_;  // of the records added to a new database
   bool sawIdentityZero_ = false;

@@ -191,6 +191,9 @@ class FileSystem {
   // Gives the file `from` the name `to` in one step, replacing what `to` names; both are in
   // one directory. Readers see the old file or the new one, never a part.
   virtual Status rename(const std::string& from, const std::string& to) = 0;
+  // Gives the file `from` the name `to` in one step unless something has that name already:
+  // then fails, and both names stay as they were. Both are in one directory.
+  virtual Status renameWithoutReplacing(const std::string& from, const std::string& to) = 0;
   // Syncs the directory that holds `path`, so that entries created or removed there survive a
   // power cut; a file system that cannot sync a directory by its nature counts as synced.
   virtual Status syncDirectory(const std::string& path) = 0;

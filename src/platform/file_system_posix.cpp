@@ -2,6 +2,7 @@
 // lock for its two locks.
 #include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -242,6 +243,18 @@ class PosixFileSystem : public FileSystem {
 
   Status rename(const std::string& from, const std::string& to) override {
     return ::rename(from.c_str(), to.c_str()) == 0 ? Status() : failure(errno);
+  }
+
+  Status renameWithoutReplacing(const std::string& from, const std::string& to) override {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+      return Status();
+    }
+    if (errno != EINVAL && errno != ENOSYS) return failure(errno);
+    // A file system without that kind of rename: a new link fails the same way when the name
+    // is taken, and the old one is then dropped.
+    if (link(from.c_str(), to.c_str()) != 0) return failure(errno);
+    unlink(from.c_str());
+    return Status();
   }
 
   // unlink removes a link itself, never what it points to.

@@ -361,6 +361,16 @@ class WindowsFileSystem : public FileSystem {
     return renamed ? Status() : failure();
   }
 
+  // Without MOVEFILE_REPLACE_EXISTING the move fails when the target is there.
+  Status renameWithoutReplacing(const std::string& from, const std::string& to) override {
+    const std::wstring wideFrom = fileName(from);
+    const std::wstring wideTo = fileName(to);
+    const bool renamed = retryWhileBusy(
+        [&] { return MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH) != 0; },
+        isSharingViolation, kRenameWait);
+    return renamed ? Status() : failure();
+  }
+
   // Wine acts on a link's target for DeleteFileW, for a handle opened to be deleted on close
   // and for MoveFileExW, and reports the target's attributes: a name may not be what it looks.
   bool removesNameOnly() const override { return false; }

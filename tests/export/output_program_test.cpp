@@ -84,12 +84,18 @@ TEST_F(OutputProgram, ADatabaseThatAFailedRunMadeIsRemoved) {
   fs::create_directory(dir_ / "folder");
   EXPECT_EQ(run("--format sqlite --output new.db datas.dat folder"), 2);
   EXPECT_EQ(names(), "datas.dat folder many.dat ");
+  // The file a new database is made in cannot be made: no database appears.
+  fs::create_directory(dir_ / "new.db.partial");
+  EXPECT_EQ(run("--format sqlite --output new.db datas.dat"), 2);
+  EXPECT_EQ(names(), "datas.dat folder many.dat new.db.partial ");
 }
 
-// Runs an export into `database` from a pipe fed many.dat and held open, and kills it once
-// the run has begun to change the database (its rollback journal is there).
-void killMidWrite(const fs::path& dir, const std::string& database, const std::string& many) {
-  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+// Starts an export into `database` from a pipe fed `many` and held open, and waits until the
+// run has begun to change the file `changed` (its rollback journal is there). Returns the
+// run's process; `*pipe` is the pipe's end to close once the run may finish.
+pid_t startMidWrite(const fs::path& dir, const std::string& database, const std::string& changed,
+                    const std::string& many, int* pipe) {
+  EXPECT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
   const pid_t child = fork();
   if (child == 0) {
     setsid();
@@ -103,12 +109,20 @@ void killMidWrite(const fs::path& dir, const std::string& database, const std::s
           static_cast<char*>(nullptr));
     _exit(127);
   }
-  ASSERT_GT(child, 0);
-  const int pipe = open((dir / "pipe").c_str(), O_WRONLY);
-  ASSERT_EQ(::write(pipe, many.data(), many.size()), static_cast<ssize_t>(many.size()));
-  const fs::path journal = dir / (database + "-journal");
+  EXPECT_GT(child, 0);
+  *pipe = open((dir / "pipe").c_str(), O_WRONLY);
+  EXPECT_EQ(::write(*pipe, many.data(), many.size()), static_cast<ssize_t>(many.size()));
+  const fs::path journal = dir / (changed + "-journal");
   for (int tries = 0; tries < 1000 && !fs::exists(journal); ++tries) usleep(10000);
   EXPECT_TRUE(fs::exists(journal));
+  return child;
+}
+
+// Kills a run into `database` once it has begun to change the file `changed`.
+void killMidWrite(const fs::path& dir, const std::string& database, const std::string& changed,
+                  const std::string& many) {
+  int pipe = -1;
+  const pid_t child = startMidWrite(dir, database, changed, many, &pipe);
   kill(child, SIGKILL);
   int status = 0;
   waitpid(child, &status, 0);
@@ -120,7 +134,7 @@ TEST_F(OutputProgram, ARunKilledMidWriteLeavesTheDatabaseAsItWas) {
   ASSERT_EQ(run("--format sqlite --output kept.db datas.dat"), 0);
   const std::string before = recordsOf(dir_ / "kept.db");
   ASSERT_NE(before, "");
-  killMidWrite(dir_, "kept.db", read("many.dat"));
+  killMidWrite(dir_, "kept.db", "kept.db", read("many.dat"));
   EXPECT_EQ(recordsOf(dir_ / "kept.db"), before);
   // SQLite's own journal may be left by the kill; the next run takes it over and ends it.
   EXPECT_EQ(run("--format sqlite --output kept.db datas.dat"), 0);
@@ -129,11 +143,35 @@ TEST_F(OutputProgram, ARunKilledMidWriteLeavesTheDatabaseAsItWas) {
   EXPECT_EQ(names(), "datas.dat kept.db many.dat pipe ");
 }
 
-TEST_F(OutputProgram, ARunKilledWhileMakingADatabaseLeavesNoRecordInIt) {
-  killMidWrite(dir_, "new.db", read("many.dat"));
+TEST_F(OutputProgram, ARunKilledWhileMakingADatabaseLeavesNoDatabase) {
+  killMidWrite(dir_, "new.db", "new.db.partial", read("many.dat"));
+  EXPECT_FALSE(fs::exists(dir_ / "new.db"));
+  // What the kill left is taken over by the next run and gone once it ends.
   EXPECT_EQ(run("--format sqlite --output new.db datas.dat"), 0);
   EXPECT_EQ(read("err"), "survey-export: datas.dat: 1 record new to new.db, 0 already there\n");
   ASSERT_EQ(run("--format sqlite --output whole.db datas.dat"), 0);
+  EXPECT_EQ(recordsOf(dir_ / "new.db"), recordsOf(dir_ / "whole.db"));
+  EXPECT_EQ(names(), "datas.dat many.dat new.db pipe whole.db ");
+}
+
+TEST_F(OutputProgram, TwoRunsMakingOneDatabaseBothAddTheirRecords) {
+  int pipe = -1;
+  const pid_t first = startMidWrite(dir_, "new.db", "new.db.partial", read("many.dat"), &pipe);
+  // The second run finds no database either, and waits for the first to make it.
+  const pid_t second = fork();
+  if (second == 0) {
+    close(pipe);  // the first run ends when the test closes its end
+    _exit(run("--format sqlite --output new.db datas.dat"));
+  }
+  ASSERT_GT(second, 0);
+  usleep(500000);
+  close(pipe);
+  int status = 0;
+  ASSERT_EQ(waitpid(first, &status, 0), first);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(waitpid(second, &status, 0), second);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << read("err");
+  ASSERT_EQ(run("--format sqlite --output whole.db - datas.dat", (dir_ / "many.dat").string()), 0);
   EXPECT_EQ(recordsOf(dir_ / "new.db"), recordsOf(dir_ / "whole.db"));
   EXPECT_EQ(names(), "datas.dat many.dat new.db pipe whole.db ");
 }

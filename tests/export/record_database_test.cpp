@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -263,6 +264,34 @@ TEST_F(RecordDatabaseTest, AFailedRunLeavesTheDatabaseAsItWas) {
   std::ostringstream notes;
   notes << std::ifstream(dir_ / "notes.db").rdbuf();
   EXPECT_EQ(notes.str(), "not a database\n");
+}
+
+TEST_F(RecordDatabaseTest, ANewDatabaseAppearsWholeAndNothingElseIsLeft) {
+  const auto entries = [this] {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.insert(entry.path().filename().string());
+    }
+    std::string joined;
+    for (const std::string& name : names) joined += name + " ";
+    return joined;
+  };
+  const auto contents = [this](const std::string& database) {
+    return records(database) +
+           query(dir_ / database, "SELECT path, records, newRecords FROM files");
+  };
+  // A run killed after its commit left a whole database of other records under the partial
+  // name: the next run starts the database afresh.
+  ASSERT_EQ(run("other.db", {"east.dat"}), 0) << errors_;
+  fs::rename(dir_ / "other.db", dir_ / "new.db.partial");
+  ASSERT_EQ(run("new.db", {"north.dat"}), 0) << errors_;
+  ASSERT_EQ(run("fresh.db", {"north.dat"}), 0) << errors_;
+  EXPECT_PRED_FORMAT2(sameText, contents("new.db"), contents("fresh.db"));
+  EXPECT_EQ(entries(), "fresh.db new.db ");
+
+  EXPECT_EQ(run("failed.db", {"north.dat", "missing.dat"}), 2);
+  EXPECT_NE(errors_.find("failed.db: left as it was"), std::string::npos) << errors_;
+  EXPECT_EQ(entries(), "fresh.db new.db ");
 }
 
 TEST_F(RecordDatabaseTest, NeedsAnOutputFileAndRefusesTextOptions) {

@@ -273,6 +273,11 @@ Status MemoryFileSystem::rename(const std::string& from, const std::string& to) 
   return Status();
 }
 
+Status MemoryFileSystem::renameWithoutReplacing(const std::string& from, const std::string& to) {
+  if (files.count(to) != 0 || links.count(to) != 0) return Status::error("File exists");
+  return rename(from, to);
+}
+
 Status MemoryFileSystem::syncDirectory(const std::string& path) {
   if (step("syncDirectory", path)) return Status::error(kFailure);
   unsyncedEntries.clear();

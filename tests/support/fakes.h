@@ -119,6 +119,7 @@ class MemoryFileSystem : public FileSystem {
   Status remove(const std::string& path, std::chrono::milliseconds wait) override;
   bool removesNameOnly() const override { return !callsFollowLinks; }
   Status rename(const std::string& from, const std::string& to) override;
+  Status renameWithoutReplacing(const std::string& from, const std::string& to) override;
   Status syncDirectory(const std::string& path) override;
   std::string textFileBytes(std::string_view text) override { return std::string(text); }
   Status modifiedAt(const std::string& path, LocalTime* time) override {
