@@ -21,13 +21,19 @@ struct Exported {
   std::string out, err;
 };
 
-// The tool run on files given by name and content.
-inline Exported exportFiles(const std::vector<std::pair<std::string, std::string>>& files,
-                            const std::vector<std::string>& args) {
+// A coordinator's tool (runExport, runReport) run on files given by name and content.
+inline Exported runOnFiles(int (*program)(Env&, const std::vector<std::string>&),
+                           const std::vector<std::pair<std::string, std::string>>& files,
+                           const std::vector<std::string>& args) {
   FakeEnv env("");
   for (const auto& [name, content] : files) env.memoryFiles().files[name] = content;
-  const int status = runExport(env, args);
+  const int status = program(env, args);
   return {status, env.fakeOutput().text, env.fakeErrors().text};
+}
+
+inline Exported exportFiles(const std::vector<std::pair<std::string, std::string>>& files,
+                            const std::vector<std::string>& args) {
+  return runOnFiles(runExport, files, args);
 }
 
 // JSON Lines of flat objects whose values are strings or whole numbers (kept as their digits).

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "export/csv_table.h"
+#include "export/export_run.h"
 #include "export/exporter.h"
 #include "export/frequency_table.h"
 #include "export/sample_records.h"
@@ -24,21 +25,12 @@ SurveyAnswers cleanAnswers() {
   return answers;
 }
 
-struct Checked {
-  int status;
-  std::string out, err;
-};
-
-Checked check(const std::vector<std::pair<std::string, std::string>>& files,
-              std::vector<std::string> args = {}) {
-  FakeEnv env("");
+// survey-export --check on files given by name and content, named in that order.
+Exported check(const std::vector<std::pair<std::string, std::string>>& files,
+               std::vector<std::string> args = {}) {
   args.insert(args.begin(), "--check");
-  for (const auto& [name, content] : files) {
-    env.memoryFiles().files[name] = content;
-    args.push_back(name);
-  }
-  const int status = runExport(env, args);
-  return {status, env.fakeOutput().text, env.fakeErrors().text};
+  for (const auto& file : files) args.push_back(file.first);
+  return exportFiles(files, args);
 }
 
 // The recordId column of the row that begins at `line` of the export of `file`.
@@ -54,7 +46,7 @@ std::string idAt(const std::string& name, const std::string& file, const std::st
 }
 
 TEST(QualityCheck, CleanRecordsGiveTheHeaderAloneAndStatusZero) {
-  const Checked run = check({{"north.dat", recordOf(cleanAnswers())}});
+  const Exported run = check({{"north.dat", recordOf(cleanAnswers())}});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, kHeader);
 }
@@ -76,7 +68,7 @@ TEST(QualityCheck, LocatesEachPlantedProblemByFileAndLine) {
   const std::string thirdId = idAt("north.dat", north, "71");
   const std::string shiftedId = idAt("south.dat", south, "1");
 
-  const Checked run = check({{"north.dat", north}, {"south.dat", south}});
+  const Exported run = check({{"north.dat", north}, {"south.dat", south}});
   EXPECT_EQ(run.status, 1);
   EXPECT_SAME_TEXT(
       run.out, std::string(kHeader) + "north.dat,36," + secondId + ",recordId,retyped," + secondId +
@@ -135,7 +127,7 @@ TEST(QualityCheck, TellsTheSameRecordAgainFromTheSameAnswersOfAnotherRun) {
     std::string north;
     for (const LocalTime& run : c.runs) north += recordOf(cleanAnswers(), run);
     // The modification day is unknown, and run dates go back at most a day: only these rules.
-    const Checked run = check({{"north.dat", north}});
+    const Exported run = check({{"north.dat", north}});
     std::vector<std::string> found;
     for (auto& row : decodeCsv(run.out)) {
       found.push_back(row["line"] + " " + row["rule"] + " " + row["detail"]);
@@ -212,7 +204,7 @@ TEST(QualityCheck, RefusesOptionsThatDoNotApply) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--format", "jsonl"}, {"--unique"}, {"--codebook"}}) {
     SCOPED_TRACE(args[0]);
-    const Checked run = check({{"north.dat", recordOf(cleanAnswers())}}, args);
+    const Exported run = check({{"north.dat", recordOf(cleanAnswers())}}, args);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("--check"), std::string::npos) << run.err;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "export/csv_table.h"
+#include "export/export_run.h"
 #include "export/exporter.h"
 #include "export/reporter.h"
 #include "export/sample_records.h"
@@ -13,20 +14,11 @@
 namespace survey::testing {
 namespace {
 
-struct Reported {
-  int status;
-  std::string out, err;
-};
-
-Reported reportOn(const std::vector<std::pair<std::string, std::string>>& files,
+// survey-report on files given by name and content, named in that order.
+Exported reportOn(const std::vector<std::pair<std::string, std::string>>& files,
                   std::vector<std::string> args = {}) {
-  FakeEnv env("");
-  for (const auto& [name, content] : files) {
-    env.memoryFiles().files[name] = content;
-    args.push_back(name);
-  }
-  const int status = runReport(env, args);
-  return {status, env.fakeOutput().text, env.fakeErrors().text};
+  for (const auto& file : files) args.push_back(file.first);
+  return runOnFiles(runReport, files, args);
 }
 
 // The lines from the title line to the blank line that ends its section.
@@ -57,7 +49,7 @@ class SurveyReport : public ::testing::Test {
     run_ = reportOn({{"north.dat", north_}, {"south.dat", south_}});
   }
   std::string north_, south_;
-  Reported run_;
+  Exported run_;
 };
 
 TEST_F(SurveyReport, CountsRecordsPerFileAndRunDate) {
@@ -131,7 +123,7 @@ std::vector<std::string> htmlRows(const std::string& page) {
 }
 
 TEST_F(SurveyReport, HtmlTablesCarryTheTextReportsNumbers) {
-  const Reported html = reportOn({{"north.dat", north_}, {"south.dat", south_}}, {"--format=html"});
+  const Exported html = reportOn({{"north.dat", north_}, {"south.dat", south_}}, {"--format=html"});
   EXPECT_EQ(html.status, 1);
   const std::vector<std::string> rows = htmlRows(html.out);
   // Each answer column's value rows are the text report's bar lines, in order.
@@ -164,7 +156,7 @@ TEST_F(SurveyReport, HtmlTablesCarryTheTextReportsNumbers) {
 TEST(SurveyReportHtml, IsOneFileWithAChartBesideEveryTableAndValuesEscaped) {
   SurveyAnswers answers = trickyAnswers();
   answers.country = "<script>alert(1)</script>&\"";
-  const Reported html = reportOn({{"north.dat", recordOf(answers)}}, {"--format", "html"});
+  const Exported html = reportOn({{"north.dat", recordOf(answers)}}, {"--format", "html"});
   ASSERT_EQ(html.status, 0) << html.err;
   for (const char* outside : {"http:", "https:", "src=", "href=", "url(", "@import", "<script"}) {
     EXPECT_EQ(html.out.find(outside), std::string::npos) << outside;
@@ -192,8 +184,8 @@ TEST(SurveyReportCodebook, EndsThePageInTextAndHtml) {
   Table codebook = decodeCsv(env.fakeOutput().text);
   ASSERT_EQ(codebook.size(), std::size(kColumnNames));
   const std::string north = recordOf(trickyAnswers());
-  const Reported text = reportOn({{"north.dat", north}});
-  const Reported html = reportOn({{"north.dat", north}}, {"--format", "html"});
+  const Exported text = reportOn({{"north.dat", north}});
+  const Exported html = reportOn({{"north.dat", north}}, {"--format", "html"});
   const size_t textStart = text.out.find("\nCodebook: what each column holds\n");
   const size_t htmlStart = html.out.find("<table class=\"codebook\">");
   ASSERT_NE(textStart, std::string::npos) << text.out;
@@ -226,7 +218,7 @@ TEST(SurveyReportOptions, RefusesWhatItDoesNotKnow) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.error);
-    const Reported run = reportOn({}, c.args);
+    const Exported run = reportOn({}, c.args);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
