@@ -40,21 +40,28 @@ void QualityCheck::beginFile(std::string_view name, std::optional<CalendarDay> c
   latestRunDate_.reset();
 }
 
-const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::string* out,
-                                                const uint64_t* answerHashes, size_t hashed) {
-  Place here{};
-  here.file = files_.size() - 1;
-  here.line = lineOf(row.fields[kLineColumn]);
+void QualityCheck::expect(const RecordRow& row, const uint64_t* answerHashes, size_t hashed) {
   // The answers' hash is the hash of each answer's hash, in column order: the report has most
   // of them already, from counting the answers. The memory of answers is far larger than the
-  // cache: its slot is loaded while the run is looked at.
+  // cache: its slot is loaded while other work goes on.
   std::array<uint64_t, kColumnCount - kFirstAnswerColumn> hashes{};
   for (size_t at = 0; at < hashes.size(); ++at) {
     hashes[at] = at < hashed ? answerHashes[at]
                              : FrequencyTable::hashOf(row.fields[kFirstAnswerColumn + at]);
   }
-  const uint64_t answers = XXH3_64bits(hashes.data(), sizeof hashes);
-  byAnswers_.prefetch(answers);
+  expectedAnswers_ = XXH3_64bits(hashes.data(), sizeof hashes);
+  expected_ = true;
+  byAnswers_.prefetch(expectedAnswers_);
+}
+
+const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::string* out,
+                                                const uint64_t* answerHashes, size_t hashed) {
+  Place here{};
+  here.file = files_.size() - 1;
+  here.line = lineOf(row.fields[kLineColumn]);
+  if (!expected_) expect(row, answerHashes, hashed);
+  expected_ = false;
+  const uint64_t answers = expectedAnswers_;
   // Records come in runs of one start time: its hash and its day are worked out when it changes.
   const std::string_view runDate = row.fields[kRunDateColumn];
   const std::string_view runTime = row.fields[kRunTimeColumn];

@@ -27,6 +27,10 @@ class QualityCheck {
   // here.
   const std::vector<Finding>& check(const RecordRow& row, std::string* out,
                                     const uint64_t* answerHashes = nullptr, size_t hashed = 0);
+  // Works out the answers' hash of the record to be checked next, with the same arguments as
+  // check, and starts loading its place in the memory of answers: a caller with other work to
+  // do before check lets that load overlap it.
+  void expect(const RecordRow& row, const uint64_t* answerHashes, size_t hashed);
   uint64_t findings() const { return findings_; }
   // The figures of the record last checked, as the rules read them.
   const RecordFigures& figures() const { return figures_; }
@@ -59,6 +63,9 @@ class QualityCheck {
   std::optional<CalendarDay> latestRunDate_;
   Place latestRunPlace_;
   std::string scratch_;
+  // The answers' hash that expect() worked out for the next record, if it did.
+  uint64_t expectedAnswers_ = 0;
+  bool expected_ = false;
   std::vector<Finding> found_;
   RecordFigures figures_;
   uint64_t findings_ = 0;

@@ -43,6 +43,7 @@ void ReportTally::record(const RecordRow& row) {
     hashes[at] = FrequencyTable::hashOf(row.fields[kFirstAnswer + at]);
     answers_[at].prefetch(hashes[at]);
   }
+  check_.expect(row, hashes.data(), hashes.size());
   for (size_t at = 0; at < kAnswerCount; ++at) {
     const std::string_view value = row.fields[kFirstAnswer + at];
     if (isMissingLike(value)) {
