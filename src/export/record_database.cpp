@@ -11,8 +11,8 @@
 
 #include "export/export_reports.h"
 #include "export/output_file.h"
+#include "export/record_database_schema.h"
 #include "platform/system_env.h"
-#include "reader/record_patterns.h"
 #include "reader/record_row.h"
 #include "records/store_files.h"
 
@@ -21,56 +21,6 @@
 #endif
 
 namespace survey {
-namespace {
-
-constexpr std::string_view kAgeNowText = "ageNowText";
-
-// A column's SQL type: the line a whole number, the figures real numbers, the rest text.
-const char* columnType(size_t column) {
-  if (column == kLineColumn) return "INTEGER";
-  if (column <= kRunTimeColumn) return "TEXT";
-  const RecordPatterns& patterns = recordPatterns();
-  const size_t field = static_cast<size_t>(patterns.fieldOfColumn[column]);
-  return patterns.fields[field].kind == FieldKind::kFigure ? "REAL" : "TEXT";
-}
-
-// The key on recordId, made after the records when a run fills a new database: one sort then
-// costs far less than keeping the index in order record by record.
-constexpr const char* kRecordIndex =
-    "CREATE UNIQUE INDEX recordsByRecordId ON records (recordId);\n";
-
-// The tables, without the key.
-std::string databaseTables() {
-  std::string schema = "CREATE TABLE records (\n";
-  for (size_t column = 0; column < kColumnCount; ++column) {
-    schema += "  " + std::string(kColumnNames[column]) + " " + columnType(column);
-    if (column == kRecordIdColumn) schema += " NOT NULL";
-    schema += ",\n";
-    if (kColumnNames[column] == kAgeNowText) schema += "  ageNow INTEGER,\n";
-  }
-  schema.replace(schema.size() - 2, 2, "\n);\n");
-  schema +=
-      "CREATE TABLE files (\n"
-      "  fileId INTEGER PRIMARY KEY,\n"
-      "  path TEXT NOT NULL,\n"
-      "  size INTEGER,\n"
-      "  records INTEGER,\n"
-      "  newRecords INTEGER,\n"
-      "  faults INTEGER,\n"
-      "  exportedAt TEXT NOT NULL\n"
-      ");\n"
-      "CREATE TABLE faults (\n"
-      "  fileId INTEGER NOT NULL REFERENCES files,\n"
-      "  firstLine INTEGER NOT NULL,\n"
-      "  lastLine INTEGER NOT NULL,\n"
-      "  message TEXT NOT NULL\n"
-      ");\n";
-  return schema;
-}
-
-}  // namespace
-
-std::string databaseSchema() { return databaseTables() + kRecordIndex; }
 
 bool wholeNumber(std::string_view text, int64_t* value) {
   const bool negative = !text.empty() && text[0] == '-';
@@ -324,35 +274,15 @@ class SqliteDatabase : public RecordDatabase {
                : failed();
   }
   Status prepareAll() {
-    std::string names;
-    std::string parameters;
     for (size_t column = 0; column < kColumnCount; ++column) {
-      real_[column] = std::string_view(columnType(column)) == "REAL";
-      names += (column == 0 ? "" : ", ") + std::string(kColumnNames[column]);
-      parameters += column == 0 ? "?" : ", ?";
-      if (kColumnNames[column] == kAgeNowText) {
-        ageNowColumn_ = column;
-        names += ", ageNow";
-        parameters += ", ?";
-      }
+      real_[column] = columnStorage(column) == ColumnStorage::kReal;
     }
-    Status prepared =
-        prepare("INSERT OR IGNORE INTO records (" + names + ") VALUES (" + parameters + ")",
-                &insertRecord_);
-    if (prepared.ok()) {
-      prepared = prepare("INSERT INTO files (path, exportedAt) VALUES (?, ?)", &insertFile_);
-    }
-    if (prepared.ok()) {
-      prepared = prepare(
-          "INSERT INTO faults (fileId, firstLine, lastLine, message) "
-          "VALUES (?, ?, ?, ?)",
-          &insertFault_);
-    }
-    if (prepared.ok()) {
-      prepared = prepare(
-          "UPDATE files SET size = ?, records = ?, newRecords = ?, faults = ? WHERE fileId = ?",
-          &updateFile_);
-    }
+    ageNowColumn_ = ageNowTextColumn();
+    const DatabaseStatements statements = databaseStatements();
+    Status prepared = prepare(statements.insertRecord, &insertRecord_);
+    if (prepared.ok()) prepared = prepare(statements.insertFile, &insertFile_);
+    if (prepared.ok()) prepared = prepare(statements.insertFault, &insertFault_);
+    if (prepared.ok()) prepared = prepare(statements.updateFile, &updateFile_);
     return prepared;
   }
   // The text is not copied: every caller keeps it unchanged until the statement has run.
@@ -368,12 +298,7 @@ class SqliteDatabase : public RecordDatabase {
     return status;
   }
 
-  static constexpr const char* kDropTables =
-      "DROP TABLE IF EXISTS faults; DROP TABLE IF EXISTS files; DROP TABLE IF EXISTS records;";
   static constexpr int kOpenTries = 3;
-  static constexpr const char* kAppendCache = "PRAGMA cache_size = -4096";
-  static constexpr const char* kLookUpCache = "PRAGMA cache_size = -32768";
-  static constexpr const char* kSortCache = "PRAGMA cache_size = -16384";
 
   sqlite3* db_ = nullptr;
   std::unique_ptr<FileSystem> files_;  // the files SQLite writes to
