@@ -257,7 +257,10 @@ int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<s
   int status = 2;
   {
     std::unique_ptr<RecordDatabase> database;
-    if (Status opened = RecordDatabase::open(options.output, &database); !opened.ok()) {
+    const auto notice = [&env](const std::string& text) {
+      env.errors().write(std::string(kProgram) + ": " + shownOnOneLine(text) + "\n");
+    };
+    if (Status opened = RecordDatabase::open(options.output, &database, notice); !opened.ok()) {
       env.errors().write(std::string(kProgram) + ": " +
                          shownOnOneLine(options.output + ": " + opened.reason()) + "\n");
     } else {

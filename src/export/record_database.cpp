@@ -57,7 +57,7 @@ class SqliteDatabase : public RecordDatabase {
   // A database that is there is changed in place. A new one is made under the partial name
   // beside it and renamed into place once committed, so that a failed or killed run leaves no
   // database behind.
-  Status open(const std::string& path) {
+  Status open(const std::string& path, const Notices& notices) {
     // This program uses SQLite from one thread and reads no memory statistics: the
     // connection's lock and the count of every allocation, under a lock of its own, are work
     // for nothing. The count can be switched off only before SQLite's first use; later the call
@@ -72,13 +72,24 @@ class SqliteDatabase : public RecordDatabase {
     for (int tries = 0; tries < kOpenTries; ++tries) {
       if (exists(target_)) {
         if (Status begun = connect(target_, false); !begun.ok()) return begun;
-        return makeTables();
+        if (Status made = makeTables(); !made.ok()) return made;
+        removeLeftover(notices);
+        return Status();
       }
+      // On the first try a partial file there is a leftover unless another run is making it,
+      // in which case its lock is waited for and the file is gone by then.
+      const bool leftover = tries == 0 && exists(partial_);
       if (Status begun = connect(partial_, true); !begun.ok()) {
         return Status::error(partial_ + ": " + begun.reason());
       }
       if (!moved() && !exists(target_)) {
+        // Only a file this program was making is taken over; anything else under that name is
+        // kept as it is.
+        if (!holdsOnlyOurTables(db_)) {
+          return Status::error(partial_ + ": " + kNotOurs);
+        }
         owned_ = true;
+        if (leftover && notices) notices(partial_ + ": " + kLeftoverRestarted);
         return makeTables();
       }
       close();
@@ -240,6 +251,33 @@ class SqliteDatabase : public RecordDatabase {
     sqlite3_close(db_);
     db_ = nullptr;
   }
+  // Removes a partial file left beside an existing database by a run that was stopped while
+  // making it, when no run holds it and it holds nothing but this program's tables. SQLite
+  // rolls back its journal on taking the lock.
+  void removeLeftover(const Notices& notices) {
+    if (!exists(partial_)) return;
+    sqlite3* leftover = nullptr;
+    if (sqlite3_open_v2(partial_.c_str(), &leftover, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) == SQLITE_OK &&
+        sqlite3_exec(leftover, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK &&
+        holdsOnlyOurTables(leftover) && files_->remove(partial_, kWaitBeforeNotice).ok() &&
+        notices) {
+      notices(partial_ + ": " + kLeftoverRemoved);
+    }
+    sqlite3_exec(leftover, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(leftover);
+  }
+  // Whether the database holds no table but this program's, under its version or none.
+  static bool holdsOnlyOurTables(sqlite3* db) {
+    int others = 1;
+    int version = -1;
+    if (!intOf(db, kOtherTables, &others).ok() ||
+        !intOf(db, "PRAGMA user_version", &version).ok()) {
+      return false;
+    }
+    return others == 0 &&
+           (version == 0 || (version >= kOldestDatabaseVersion && version <= kDatabaseVersion));
+  }
   bool exists(const std::string& path) {
     std::string unused;
     FileFacts facts;
@@ -259,13 +297,16 @@ class SqliteDatabase : public RecordDatabase {
     return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK ? Status()
                                                                                   : failed();
   }
-  Status intOf(const char* sql, int* value) {
+  Status intOf(const char* sql, int* value) { return intOf(db_, sql, value); }
+  static Status intOf(sqlite3* db, const char* sql, int* value) {
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK) return failed();
-    const int stepped = sqlite3_step(statement);
-    if (stepped == SQLITE_ROW) *value = sqlite3_column_int(statement, 0);
+    int stepped = SQLITE_ERROR;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
+      stepped = sqlite3_step(statement);
+      if (stepped == SQLITE_ROW) *value = sqlite3_column_int(statement, 0);
+    }
     sqlite3_finalize(statement);
-    return stepped == SQLITE_ROW ? Status() : failed();
+    return stepped == SQLITE_ROW ? Status() : Status::error(sqlite3_errmsg(db));
   }
   Status prepare(const std::string& sql, sqlite3_stmt** statement) {
     return sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, statement,
@@ -299,6 +340,13 @@ class SqliteDatabase : public RecordDatabase {
   }
 
   static constexpr int kOpenTries = 3;
+  static constexpr const char* kNotOurs =
+      "in the way: it is not a database this program was making; move it away and run again";
+  static constexpr const char* kLeftoverRestarted =
+      "left by a run that stopped before it finished; its records are dropped and the database "
+      "made afresh";
+  static constexpr const char* kLeftoverRemoved =
+      "left by a run that stopped before it finished making the database; removed";
 
   sqlite3* db_ = nullptr;
   std::unique_ptr<FileSystem> files_;  // the files SQLite writes to
@@ -325,16 +373,17 @@ class SqliteDatabase : public RecordDatabase {
 
 bool RecordDatabase::available() { return true; }
 
-Status RecordDatabase::open(const std::string& path, std::unique_ptr<RecordDatabase>* database) {
+Status RecordDatabase::open(const std::string& path, std::unique_ptr<RecordDatabase>* database,
+                            const Notices& notices) {
   auto opened = std::make_unique<SqliteDatabase>();
-  if (Status status = opened->open(path); !status.ok()) return status;
+  if (Status status = opened->open(path, notices); !status.ok()) return status;
   *database = std::move(opened);
   return Status();
 }
 #else
 bool RecordDatabase::available() { return false; }
 
-Status RecordDatabase::open(const std::string&, std::unique_ptr<RecordDatabase>*) {
+Status RecordDatabase::open(const std::string&, std::unique_ptr<RecordDatabase>*, const Notices&) {
   return Status::error(
       "this build of survey-export has no SQLite: --format sqlite is not available");
 }

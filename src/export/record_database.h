@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,9 +24,14 @@ std::string databaseSchema();
 
 class RecordDatabase {
  public:
+  // Told what the run did beyond the records: a leftover partial file removed or taken over.
+  using Notices = std::function<void(const std::string& notice)>;
   // Opens `path`, creating it and its tables when new, and begins the run's transaction. Fails
   // for a file that is not such a database, one of a later schema, or a build without SQLite.
-  static Status open(const std::string& path, std::unique_ptr<RecordDatabase>* database);
+  // A partial file beside it that a stopped run left is removed, or taken over when `path` is
+  // new; a file of that name that is not one is kept, and the run then fails.
+  static Status open(const std::string& path, std::unique_ptr<RecordDatabase>* database,
+                     const Notices& notices = nullptr);
   // Whether this build can write databases at all.
   static bool available();
 

@@ -83,6 +83,16 @@ class RecordDatabaseTest : public ::testing::Test {
   std::string records(const std::string& database) {
     return query(dir_ / database, "SELECT * FROM records ORDER BY recordId");
   }
+  // The names in the test's folder, in order, each followed by a space.
+  std::string entries() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.insert(entry.path().filename().string());
+    }
+    std::string joined;
+    for (const std::string& name : names) joined += name + " ";
+    return joined;
+  }
 
   fs::path dir_;
   std::map<std::string, std::string> sites_;
@@ -267,15 +277,6 @@ TEST_F(RecordDatabaseTest, AFailedRunLeavesTheDatabaseAsItWas) {
 }
 
 TEST_F(RecordDatabaseTest, ANewDatabaseAppearsWholeAndNothingElseIsLeft) {
-  const auto entries = [this] {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) {
-      names.insert(entry.path().filename().string());
-    }
-    std::string joined;
-    for (const std::string& name : names) joined += name + " ";
-    return joined;
-  };
   const auto contents = [this](const std::string& database) {
     return records(database) +
            query(dir_ / database, "SELECT path, records, newRecords FROM files");
@@ -292,6 +293,81 @@ TEST_F(RecordDatabaseTest, ANewDatabaseAppearsWholeAndNothingElseIsLeft) {
   EXPECT_EQ(run("failed.db", {"north.dat", "missing.dat"}), 2);
   EXPECT_NE(errors_.find("failed.db: left as it was"), std::string::npos) << errors_;
   EXPECT_EQ(entries(), "fresh.db new.db ");
+}
+
+// What a run killed while making `partial`'s database leaves: the file with pages written in
+// its transaction, and the journal that undoes them.
+void makeKilledRunLeftover(const fs::path& partial) {
+  const fs::path scratch = partial.string() + ".scratch";
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(scratch.c_str(), &db), SQLITE_OK);
+  // A cache of a few pages, so that the transaction's pages go to the file before the commit.
+  const std::string fill =
+      "PRAGMA cache_size = 2; BEGIN; CREATE TABLE records (recordId TEXT);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+      "INSERT INTO records SELECT hex(randomblob(500)) FROM n;";
+  ASSERT_EQ(sqlite3_exec(db, fill.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  fs::copy_file(scratch, partial);
+  fs::copy_file(scratch.string() + "-journal", partial.string() + "-journal");
+  sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  fs::remove(scratch);
+}
+
+// Another program's database under the partial name.
+void makeOtherDatabase(const fs::path& path) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE notes (text); INSERT INTO notes VALUES ('mine');",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+}
+
+TEST_F(RecordDatabaseTest, APartialFileIsRemovedOnlyWhenAStoppedRunOfOursLeftIt) {
+  ASSERT_EQ(run("fresh.db", {"north.dat"}), 0) << errors_;
+  const std::string fresh = records("fresh.db");
+  struct Case {
+    const char* name;
+    bool databaseThere;              // new.db was made before the leftover was found
+    void (*leave)(const fs::path&);  // what lies under new.db.partial
+    int status;
+    const char* entriesAfter;
+    const char* notice;  // on standard error; "" for none
+  };
+  const Case cases[] = {
+      {"killed making it", false, makeKilledRunLeftover, 0, "fresh.db new.db ",
+       "new.db.partial: left by a run that stopped before it finished; its records are dropped"},
+      {"killed making it, made since", true, makeKilledRunLeftover, 0, "fresh.db new.db ",
+       "new.db.partial: left by a run that stopped before it finished making the database; "
+       "removed"},
+      {"another program's", false, makeOtherDatabase, 2, "fresh.db new.db.partial ",
+       "new.db.partial: in the way"},
+      {"another program's, beside it", true, makeOtherDatabase, 0,
+       "fresh.db new.db new.db.partial ", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(dir_ / "new.db");
+    fs::remove(dir_ / "new.db.partial");
+    if (c.databaseThere) {
+      ASSERT_EQ(run("new.db", {"north.dat"}), 0) << errors_;
+    }
+    c.leave(dir_ / "new.db.partial");
+    EXPECT_EQ(run("new.db", {"north.dat"}), c.status) << errors_;
+    EXPECT_EQ(entries(), c.entriesAfter);
+    if (*c.notice == '\0') {
+      EXPECT_EQ(errors_.find("partial"), std::string::npos) << errors_;
+    } else {
+      EXPECT_NE(errors_.find(c.notice), std::string::npos) << errors_;
+    }
+    if (c.status == 0) {
+      EXPECT_PRED_FORMAT2(sameText, records("new.db"), fresh);
+    }
+    if (c.leave == makeOtherDatabase) {
+      EXPECT_EQ(query(dir_ / "new.db.partial", "SELECT * FROM notes"), "mine\n");
+    }
+  }
 }
 
 TEST_F(RecordDatabaseTest, NeedsAnOutputFileAndRefusesTextOptions) {
