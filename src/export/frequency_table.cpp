@@ -54,7 +54,7 @@ uint64_t FrequencyTable::hashOf(std::string_view value) {
   return XXH3_64bits(value.data(), value.size());
 }
 
-void FrequencyTable::add(std::string_view value, uint64_t hash) {
+FrequencyTable::Slot* FrequencyTable::count(std::string_view value, uint64_t hash, bool* kept) {
   ++total_;
   // Kept at most half full, up to twice the spellings kept: a column of few values keeps a
   // small table, which stays in the cache.
@@ -68,15 +68,17 @@ void FrequencyTable::add(std::string_view value, uint64_t hash) {
                   static_cast<uint32_t>(value.size()), 1};
       spellings_.append(value);
       ++kept_;
-      return;
+      *kept = true;
+      return &slot;
     }
     if (slot.hash == hash && slot.size == value.size() &&
         sameBytes(spellings_.data() + slot.offset, value.data(), value.size())) {
       ++slot.count;
-      return;
+      return &slot;
     }
   }
   ++uncounted_;
+  return nullptr;
 }
 
 void FrequencyTable::grow() {

@@ -20,7 +20,20 @@ class FrequencyTable {
   void add(std::string_view value) { add(value, hashOf(value)); }
   // The same with the value's hash, from hashOf, given; prefetch(hash) before it lets the table
   // load the slot while the caller does other work.
-  void add(std::string_view value, uint64_t hash);
+  void add(std::string_view value, uint64_t hash) {
+    bool kept = false;
+    count(value, hash, &kept);
+  }
+  // The same, and returns the note kept with the value's spelling: a byte, noteOf(value), that
+  // the caller works out once, when the spelling is first kept. 0 for a value counted as other.
+  template <typename NoteOf>
+  uint8_t add(std::string_view value, uint64_t hash, const NoteOf& noteOf) {
+    bool kept = false;
+    Slot* slot = count(value, hash, &kept);
+    if (slot == nullptr) return 0;
+    if (kept) slot->note = noteOf(value);
+    return static_cast<uint8_t>(slot->note);
+  }
   static uint64_t hashOf(std::string_view value);
   void prefetch(uint64_t hash) const {
     if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
@@ -43,10 +56,19 @@ class FrequencyTable {
   // and its count (0: the slot is empty). No allocation per value, one probe most of the time.
   struct Slot {
     uint64_t hash = 0;
-    uint32_t offset = 0, size = 0;
+    uint32_t offset = 0;
+    uint32_t size : 24;  // no spelling kept is longer than kMaxBytes
+    uint32_t note : 8;
     uint64_t count = 0;
+    Slot() : size(0), note(0) {}
+    Slot(uint64_t hash, uint32_t offset, uint32_t size, uint64_t count)
+        : hash(hash), offset(offset), size(size), note(0), count(count) {}
   };
+  static_assert(kMaxBytes < (1U << 24), "a kept spelling's size fits its slot");
   static constexpr size_t kFirstSlots = 64;
+  // Counts the value; returns its slot, null when it is counted as other. `*kept`: the spelling
+  // was kept now.
+  Slot* count(std::string_view value, uint64_t hash, bool* kept);
   // Twice the slots, each slot moved to its place in them.
   void grow();
 

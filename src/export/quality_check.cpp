@@ -55,7 +55,8 @@ void QualityCheck::expect(const RecordRow& row, const uint64_t* answerHashes, si
 }
 
 const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::string* out,
-                                                const uint64_t* answerHashes, size_t hashed) {
+                                                const uint64_t* answerHashes, size_t hashed,
+                                                uint64_t quietColumns) {
   Place here{};
   here.file = files_.size() - 1;
   here.line = lineOf(row.fields[kLineColumn]);
@@ -78,6 +79,7 @@ const std::vector<Finding>& QualityCheck::check(const RecordRow& row, std::strin
   RuleContext context;
   context.figures = figures_;
   context.fileChanged = fileChanged_;
+  context.quietColumns = quietColumns;
   if (latestRunDate_) {
     context.latestRunDate = latestRunDate_;
     context.latestRunPlace = placeOf(latestRunPlace_);

@@ -24,9 +24,10 @@ class QualityCheck {
   // Runs every rule on the record and appends a CSV row per finding to `out` (null: none);
   // returns the findings, valid until the next call. `answerHashes`: FrequencyTable::hashOf of
   // the first `hashed` answers from entryDate on, when the caller has them; the rest are hashed
-  // here.
+  // here. `quietColumns`: a bit (1 << column) for each answer known to be quiet (quietAnswer).
   const std::vector<Finding>& check(const RecordRow& row, std::string* out,
-                                    const uint64_t* answerHashes = nullptr, size_t hashed = 0);
+                                    const uint64_t* answerHashes = nullptr, size_t hashed = 0,
+                                    uint64_t quietColumns = 0);
   // Works out the answers' hash of the record to be checked next, with the same arguments as
   // check, and starts loading its place in the memory of answers: a caller with other work to
   // do before check lets that load overlap it.

@@ -1,6 +1,7 @@
 // The data-quality rules, each a function of one record and what the check knows before it.
 #include "export/quality_rules.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -9,14 +10,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "export/quality_text.h"
 #include "platform/text_forms.h"
 
 namespace survey {
 namespace {
 
-constexpr std::string_view kMonthNames[] = {"january",   "february", "march",    "april",
-                                            "may",       "june",     "july",     "august",
-                                            "september", "october",  "november", "december"};
 constexpr std::string_view kMissingLike[] = {"", "na", "n/a", "none", "-"};
 constexpr std::string_view kMeridiems[] = {"am", "pm", "a.m.", "p.m.", "a.m", "p.m"};
 // The columns of names, where a console that could not type a letter leaves "?" or U+FFFD.
@@ -25,88 +24,6 @@ constexpr size_t kEntryDateColumn = 5, kDateOfBirthColumn = 10, kAgeColumn = 11;
 constexpr size_t kAnotherYearAgeColumn = 26, kSumColumn = 27;
 constexpr size_t kFirstAnswerColumn = 5, kLastAnswerColumn = 25;
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-// ASCII letters in lower case; the words compared with are ASCII, so other bytes stay as they are.
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// `text` equals the lower-case `word` but for the case of its ASCII letters.
-bool sameWord(std::string_view text, std::string_view word) {
-  if (text.size() != word.size()) return false;
-  for (size_t at = 0; at < text.size(); ++at) {
-    if (lowerAscii(text[at]) != word[at]) return false;
-  }
-  return true;
-}
-
-bool allDigits(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (std::isdigit(static_cast<unsigned char>(c)) == 0) return false;
-  }
-  return true;
-}
-
-bool allLetters(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (std::isalpha(static_cast<unsigned char>(c)) == 0 && static_cast<unsigned char>(c) < 0x80) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// 1 to 12 for a month's name or its first three letters, else 0.
-int monthByName(std::string_view text) {
-  if (text.size() < 3 || text.size() > 9) return 0;  // "may" to "september"
-  for (size_t month = 0; month < std::size(kMonthNames); ++month) {
-    if (sameWord(text, kMonthNames[month]) ||
-        (text.size() == 3 && sameWord(text, kMonthNames[month].substr(0, 3)))) {
-      return static_cast<int>(month) + 1;
-    }
-  }
-  return 0;
-}
-
-// The value of a run of one to four decimal digits.
-int digitsValue(std::string_view digits) {
-  int value = 0;
-  for (char c : digits) value = value * 10 + (c - '0');
-  return value;
-}
-
-bool isLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-std::optional<CalendarDay> validDay(int year, int month, int day) {
-  static constexpr std::array<int, 12> kDays = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return std::nullopt;
-  if (day > kDays[static_cast<size_t>(month - 1)]) return std::nullopt;
-  if (month == 2 && day == 29 && !isLeap(year)) return std::nullopt;
-  return CalendarDay{year, month, day};
-}
-
-// A two-digit year: 00 to 49 as 20xx, 50 to 99 as 19xx.
-std::optional<CalendarDay> withShortYear(int year, int month, int day) {
-  return validDay(year < 50 ? 2000 + year : 1900 + year, month, day);
-}
-
-// A year part: four digits, or two (returned negative so that the caller widens it).
-std::optional<int> yearPart(std::string_view part) {
-  if (!allDigits(part) || (part.size() != 4 && part.size() != 2)) return std::nullopt;
-  const int value = digitsValue(part);
-  return part.size() == 2 ? -1 - value : value;
-}
-
-// A day or numeric month part: one or two digits.
-int smallPart(std::string_view part) {
-  if (!allDigits(part) || part.size() > 2) return 0;
-  return digitsValue(part);
-}
-
-std::optional<CalendarDay> dayOf(int year, int month, int day) {
-  if (month == 0 || day == 0) return std::nullopt;
-  return year < 0 ? withShortYear(-1 - year, month, day) : validDay(year, month, day);
-}
 
 std::string placeText(const RecordPlace& place) {
   return std::string(place.file) + " line " + std::to_string(place.line);
@@ -143,6 +60,43 @@ bool isMeridiem(std::string_view text) {
   return false;
 }
 
+// The answer's own part of each rule: whether the rule may find something in it.
+
+bool notADate(size_t column, std::string_view value) {
+  return !isMissingLike(value) && !isShiftedWord(column, value) && !readDate(value);
+}
+
+bool notANumber(std::string_view value) {
+  if (isMissingLike(value)) return false;
+  if (value[0] == '+' || value[0] == '-') value.remove_prefix(1);
+  return !allDigits(value);
+}
+
+// A word where a date belongs, or AM/PM that may be the rest of a time before it.
+bool mayBeShifted(size_t column, std::string_view value) {
+  return isShiftedWord(column, value) || (column > kFirstAnswerColumn && isMeridiem(value));
+}
+
+bool hasReplacedLetter(std::string_view value) {
+  return value.find('?') != std::string_view::npos ||
+         value.find(kReplacementCharacter) != std::string_view::npos;
+}
+
+// Whether `value` is valid UTF-8 not in NFC; `nfc` is then its NFC form.
+bool unnormalised(std::string_view value, std::string* nfc) {
+  if (isAscii(value)) return false;  // ASCII is in every normal form
+  return toNfc(value, nfc) && *nfc != value;
+}
+
+bool isNameColumn(size_t column) {
+  return std::find(std::begin(kNameColumns), std::end(kNameColumns), column) !=
+         std::end(kNameColumns);
+}
+
+bool quiet(const RuleContext& context, size_t column) {
+  return ((context.quietColumns >> column) & 1U) != 0;
+}
+
 // [-]digits[.digits]: the form the records' figures take, which from_chars reads as strtod
 // does, both rounding correctly, without the copy that strtod needs.
 bool isPlainDecimal(std::string_view text) {
@@ -171,20 +125,16 @@ void checkRetyped(const RecordRow& row, const RuleContext& context, std::vector<
       "the same answers as " + placeText(*context.sameAnswers) + ", of another run");
 }
 
-void checkDates(const RecordRow& row, const RuleContext& /*context*/, std::vector<Finding>* found) {
+void checkDates(const RecordRow& row, const RuleContext& context, std::vector<Finding>* found) {
   for (size_t column : {kEntryDateColumn, kDateOfBirthColumn}) {
     const std::string_view value = row.fields[column];
-    if (isMissingLike(value) || isShiftedWord(column, value) || readDate(value)) continue;
+    if (quiet(context, column) || !notADate(column, value)) continue;
     add(found, column, "not-a-date", value, "no common date form reads it");
   }
 }
 
-void checkNumber(const RecordRow& row, const RuleContext& /*context*/,
-                 std::vector<Finding>* found) {
-  std::string_view value = row.fields[kAgeColumn];
-  if (isMissingLike(value)) return;
-  if (value[0] == '+' || value[0] == '-') value.remove_prefix(1);
-  if (allDigits(value)) return;
+void checkNumber(const RecordRow& row, const RuleContext& context, std::vector<Finding>* found) {
+  if (quiet(context, kAgeColumn) || !notANumber(row.fields[kAgeColumn])) return;
   add(found, kAgeColumn, "not-a-number", row.fields[kAgeColumn], "not a whole number");
 }
 
@@ -203,9 +153,9 @@ void checkAgeMismatch(const RecordRow& row, const RuleContext& context,
           std::string(row.fields[kAnotherYearAgeColumn]) + ")");
 }
 
-void checkShifted(const RecordRow& row, const RuleContext& /*context*/,
-                  std::vector<Finding>* found) {
+void checkShifted(const RecordRow& row, const RuleContext& context, std::vector<Finding>* found) {
   for (size_t column = kFirstAnswerColumn; column <= kLastAnswerColumn; ++column) {
+    if (quiet(context, column)) continue;
     const std::string_view value = row.fields[column];
     const std::string_view before = row.fields[column - 1];
     if (isShiftedWord(column, value)) {
@@ -239,26 +189,22 @@ void checkRunDate(const RecordRow& row, const RuleContext& context, std::vector<
   }
 }
 
-void checkReplacedLetter(const RecordRow& row, const RuleContext& /*context*/,
+void checkReplacedLetter(const RecordRow& row, const RuleContext& context,
                          std::vector<Finding>* found) {
   for (size_t column : kNameColumns) {
     const std::string_view value = row.fields[column];
-    if (value.find('?') == std::string_view::npos &&
-        value.find(kReplacementCharacter) == std::string_view::npos) {
-      continue;
-    }
+    if (quiet(context, column) || !hasReplacedLetter(value)) continue;
     add(found, column, "replaced-letter", value,
         "a letter the console could not type became ? or U+FFFD");
   }
 }
 
-void checkNormalised(const RecordRow& row, const RuleContext& /*context*/,
+void checkNormalised(const RecordRow& row, const RuleContext& context,
                      std::vector<Finding>* found) {
   std::string nfc;
   for (size_t column = kFirstAnswerColumn; column <= kLastAnswerColumn; ++column) {
     const std::string_view value = row.fields[column];
-    if (isAscii(value)) continue;  // ASCII is in every normal form
-    if (!toNfc(value, &nfc) || nfc == value) continue;
+    if (quiet(context, column) || !unnormalised(value, &nfc)) continue;
     add(found, column, "unnormalised", value,
         "not in Unicode NFC, which is \"" + nfc + "\": it counts apart from that spelling");
   }
@@ -279,56 +225,6 @@ RecordFigures readAges(const RecordRow& row) {
   if (readNumber(row.fields[kSumColumn], &value)) figures.sum = value;
   if (readNumber(row.fields[kAnotherYearAgeColumn], &value)) figures.another = value;
   return figures;
-}
-
-int64_t dayNumber(const CalendarDay& day) {
-  // Days from civil date, after the proleptic Gregorian calendar.
-  const int64_t year = day.year - (day.month <= 2 ? 1 : 0);
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t yearOfEra = year - era * 400;
-  const int64_t dayOfYear = (153 * (day.month + (day.month > 2 ? -3 : 9)) + 2) / 5 + day.day - 1;
-  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
-std::optional<CalendarDay> readDate(std::string_view text) {
-  // YYYY-MM-DD, the form the program writes its run dates in, read without splitting.
-  if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
-    const std::string_view year = text.substr(0, 4), month = text.substr(5, 2);
-    const std::string_view day = text.substr(8, 2);
-    if (allDigits(year) && allDigits(month) && allDigits(day)) {
-      return validDay(digitsValue(year), digitsValue(month), digitsValue(day));
-    }
-  }
-  std::array<std::string_view, 3> parts;
-  size_t count = 0;
-  size_t start = 0;
-  for (size_t at = 0; at <= text.size(); ++at) {
-    if (at == text.size() || text[at] == '-' || text[at] == '/' || text[at] == '.') {
-      if (count == parts.size()) return std::nullopt;
-      parts[count++] = text.substr(start, at - start);
-      start = at + 1;
-    }
-  }
-  if (count != parts.size()) return std::nullopt;
-  // Year first: year, month (a number or a name), day.
-  if (parts[0].size() == 4) {
-    const auto year = yearPart(parts[0]);
-    if (!year) return std::nullopt;
-    const int month = allDigits(parts[1]) ? smallPart(parts[1]) : monthByName(parts[1]);
-    return dayOf(*year, month, smallPart(parts[2]));
-  }
-  const auto year = yearPart(parts[2]);
-  if (!year) return std::nullopt;
-  if (int month = monthByName(parts[1]); month != 0) {
-    return dayOf(*year, month, smallPart(parts[0]));
-  }
-  if (int month = monthByName(parts[0]); month != 0) {
-    return dayOf(*year, month, smallPart(parts[1]));
-  }
-  // Both numbers: day first, as most of the world writes it, else month first.
-  if (auto found = dayOf(*year, smallPart(parts[1]), smallPart(parts[0]))) return found;
-  return dayOf(*year, smallPart(parts[0]), smallPart(parts[1]));
 }
 
 bool isMissingLike(std::string_view text) {
@@ -387,6 +283,16 @@ bool readNumber(std::string_view text, double* value) {
   char* end = nullptr;
   *value = std::strtod(start, &end);
   return end == start + text.size() && std::isfinite(*value);
+}
+
+bool quietAnswer(size_t column, std::string_view value) {
+  if ((column == kEntryDateColumn || column == kDateOfBirthColumn) && notADate(column, value)) {
+    return false;
+  }
+  if (column == kAgeColumn && notANumber(value)) return false;
+  if (isNameColumn(column) && hasReplacedLetter(value)) return false;
+  std::string nfc;
+  return !mayBeShifted(column, value) && !unnormalised(value, &nfc);
 }
 
 const std::vector<QualityRule>& qualityRules() {

@@ -44,6 +44,9 @@ struct RuleContext {
   std::optional<RecordPlace> latestRunPlace;
   // The day the file was last changed, in local time, when known.
   std::optional<CalendarDay> fileChanged;
+  // A bit per column (1 << column) whose answer is known to be quiet (quietAnswer): the rules
+  // skip it.
+  uint64_t quietColumns = 0;
 };
 
 struct Finding {
@@ -61,6 +64,11 @@ struct QualityRule {
 
 // Every rule, in the order their findings for one record are listed.
 const std::vector<QualityRule>& qualityRules();
+
+// Whether no rule that looks at an answer by itself (not-a-date, not-a-number, shifted,
+// replaced-letter, unnormalised) can find anything in `value` as the answer of `column`, whatever
+// the rest of the record. A caller that counts answers works this out once per spelling.
+bool quietAnswer(size_t column, std::string_view value);
 
 // A date as people write it: year-month-day, day/month/year, month/day/year (when the day is
 // above 12), with -, / or . between, or with the month's English name or its first three

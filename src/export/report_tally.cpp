@@ -5,6 +5,8 @@ namespace survey {
 namespace {
 
 constexpr size_t kAgeColumn = 11;
+// The notes kept with each spelling counted.
+constexpr uint8_t kQuietNote = 1, kNoisyNote = 2;
 
 }  // namespace
 
@@ -44,17 +46,25 @@ void ReportTally::record(const RecordRow& row) {
     answers_[at].prefetch(hashes[at]);
   }
   check_.expect(row, hashes.data(), hashes.size());
+  // Each spelling's note tells whether it is quiet (quietAnswer): the check's rules that look
+  // at an answer by itself then pass it by.
+  uint64_t quiet = 0;
   for (size_t at = 0; at < kAnswerCount; ++at) {
     const std::string_view value = row.fields[kFirstAnswer + at];
     if (isMissingLike(value)) {
       ++missing_[at];
-    } else {
-      answers_[at].add(value, hashes[at]);
+      continue;
     }
+    const size_t column = kFirstAnswer + at;
+    const uint8_t note = answers_[at].add(value, hashes[at], [column](std::string_view spelling) {
+      return quietAnswer(column, spelling) ? kQuietNote : kNoisyNote;
+    });
+    if (note == kQuietNote) quiet |= uint64_t{1} << column;
   }
   // The check reads the ages for its own rules, and hashes the answers as counted here: the
   // histograms take the ages from it.
-  const std::vector<Finding>& found = check_.check(row, nullptr, hashes.data(), hashes.size());
+  const std::vector<Finding>& found =
+      check_.check(row, nullptr, hashes.data(), hashes.size(), quiet);
   const RecordFigures& figures = check_.figures();
   if (figures.typedAge) {
     typedAges_.add(*figures.typedAge);

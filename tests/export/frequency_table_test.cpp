@@ -80,6 +80,27 @@ TEST(FrequencyTable, CountsTheFirstSpellingsExactlyOnceFull) {
   EXPECT_EQ(large.uncounted(), 1u);
 }
 
+TEST(FrequencyTable, KeepsTheNoteOfEachSpellingWorkedOutOnce) {
+  FrequencyTable table;
+  std::map<std::string, int> workedOut;
+  const auto add = [&](const std::string& value) {
+    return table.add(value, FrequencyTable::hashOf(value), [&](std::string_view spelling) {
+      ++workedOut[std::string(spelling)];
+      return static_cast<uint8_t>(spelling.size());
+    });
+  };
+  EXPECT_EQ(add("Ada"), 3);
+  EXPECT_EQ(add("Okafor"), 6);
+  EXPECT_EQ(add("Ada"), 3);
+  for (size_t value = 2; value < FrequencyTable::kMaxSpellings; ++value) add(std::to_string(value));
+  EXPECT_EQ(add("late"), 0);  // counted as other: no note
+  EXPECT_EQ(add("Okafor"), 6);
+  EXPECT_EQ(workedOut["Ada"], 1);
+  EXPECT_EQ(workedOut["Okafor"], 1);
+  EXPECT_EQ(workedOut.count("late"), 0u);
+  EXPECT_EQ(table.total(), FrequencyTable::kMaxSpellings + 3);
+}
+
 TEST(FrequencyTable, CountsEqualAnIndependentCount) {
   // Values of every length up to 40 that differ from each other in one byte only, at each
   // place, each coming a different number of times while the table grows: every count stays

@@ -146,9 +146,12 @@ TEST_F(OutputProgram, ARunKilledMidWriteLeavesTheDatabaseAsItWas) {
 TEST_F(OutputProgram, ARunKilledWhileMakingADatabaseLeavesNoDatabase) {
   killMidWrite(dir_, "new.db", "new.db.partial", read("many.dat"));
   EXPECT_FALSE(fs::exists(dir_ / "new.db"));
-  // What the kill left is taken over by the next run and gone once it ends.
+  // What the kill left is taken over by the next run, which says so, and gone once it ends.
   EXPECT_EQ(run("--format sqlite --output new.db datas.dat"), 0);
-  EXPECT_EQ(read("err"), "survey-export: datas.dat: 1 record new to new.db, 0 already there\n");
+  EXPECT_EQ(read("err"),
+            "survey-export: new.db.partial: left by a run that stopped before it finished; its "
+            "records are dropped and the database made afresh\n"
+            "survey-export: datas.dat: 1 record new to new.db, 0 already there\n");
   ASSERT_EQ(run("--format sqlite --output whole.db datas.dat"), 0);
   EXPECT_EQ(recordsOf(dir_ / "new.db"), recordsOf(dir_ / "whole.db"));
   EXPECT_EQ(names(), "datas.dat many.dat new.db pipe whole.db ");

@@ -205,6 +205,49 @@ TEST(QualityRules, RulesOnEarlierRecordsUseWhatTheCheckKnows) {
   }
 }
 
+// The rules that look at an answer alone find nothing in it exactly when it is quiet: in every
+// answer column, after a time that an AM/PM answer could be the rest of.
+TEST(QualityRules, AnAnswerIsQuietWhenTheRulesOfAnAnswerAloneFindNothingInIt) {
+  const char* const values[] = {"Ada",
+                                "AM",
+                                "p.m.",
+                                "Pam",
+                                "2-Jan-1990",
+                                "13/01/1990",
+                                "Harcourt",
+                                "Monday",
+                                "N/A",
+                                "",
+                                "36",
+                                "+7",
+                                "36,5",
+                                "Jos?",
+                                "Why?",
+                                "1990-02-30",
+                                "January",
+                                "Jos\xC3\xA9",
+                                "Jose\xCC\x81",
+                                "Ok\xEF\xBF\xBD",
+                                "\xE6\x97\xA5\xE6\x9C\xAC"};
+  const std::string aloneRules = " not-a-date not-a-number shifted replaced-letter unnormalised ";
+  for (size_t column = 5; column <= 25; ++column) {
+    for (const char* value : values) {
+      SCOPED_TRACE(std::string(kColumnNames[column]) + " \"" + value + "\"");
+      const RowOf record({{std::string(kColumnNames[column - 1]), "10:30"},
+                          {std::string(kColumnNames[column]), value}});
+      bool found = false;
+      for (const std::string& finding : findingsOf(record)) {
+        const std::string prefix = std::string(kColumnNames[column]) + " ";
+        const std::string rule =
+            finding.substr(prefix.size(), finding.find(' ', prefix.size()) - prefix.size());
+        found |= finding.compare(0, prefix.size(), prefix) == 0 &&
+                 aloneRules.find(" " + rule + " ") != std::string::npos;
+      }
+      EXPECT_EQ(quietAnswer(column, value), !found);
+    }
+  }
+}
+
 TEST(QualityRules, ReadsDatesInCommonForms) {
   const struct {
     const char* text;
@@ -246,6 +289,14 @@ TEST(QualityRules, ReadsDatesInCommonForms) {
       {"1990-01-00", ""},
       {"1990-1a-02", ""},
       {"1990-01-2 ", ""},
+      {"2006-1-5", "2006-01-05"},
+      {"5/13/90", "1990-05-13"},
+      {"1-2-00", "2000-02-01"},
+      {"1990/123/2", ""},
+      {"12345/1/1990", ""},
+      {"/1/1990", ""},
+      {"1.2.3", ""},
+      {"1-2-199", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

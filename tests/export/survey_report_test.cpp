@@ -104,6 +104,24 @@ TEST_F(SurveyReport, CountsTheFindingsByRuleAndLocatesTheFirst) {
       << findings;
 }
 
+// A spelling's findings are counted every time it comes, not only the first.
+TEST(SurveyReportFindings, CountsAnAnswerFoundFaultyEveryTimeItComes) {
+  SurveyAnswers faulty = trickyAnswers();
+  faulty.firstName = "Jose\xCC\x81";
+  faulty.surname = "Okaf?r";
+  faulty.dateOfBirth = "1990-02-30";
+  std::string records;
+  for (int copy = 0; copy < 3; ++copy) {
+    faulty.placeOfBirth = "Site" + std::to_string(copy);  // three sets of answers
+    records += recordOf(faulty);
+  }
+  const std::string findings =
+      section(reportOn({{"north.dat", records}}).out, "Findings of survey-export --check");
+  for (const char* count : {"  not-a-date: 3\n", "  replaced-letter: 3\n", "  unnormalised: 3\n"}) {
+    EXPECT_NE(findings.find(count), std::string::npos) << count << findings;
+  }
+}
+
 // The rows of every HTML table as "column|value|count|kind", in order.
 std::vector<std::string> htmlRows(const std::string& page) {
   std::vector<std::string> rows;
