@@ -90,16 +90,6 @@ int monthByName(std::string_view text) {
   return 0;
 }
 
-int64_t dayNumber(const CalendarDay& day) {
-  // Days from civil date, after the proleptic Gregorian calendar.
-  const int64_t year = day.year - (day.month <= 2 ? 1 : 0);
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t yearOfEra = year - era * 400;
-  const int64_t dayOfYear = (153 * (day.month + (day.month > 2 ? -3 : 9)) + 2) / 5 + day.day - 1;
-  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
 std::optional<CalendarDay> readDate(std::string_view text) {
   // YYYY-MM-DD, the form the program writes its run dates in, read without splitting.
   if (text.size() == 10 && text[4] == '-' && text[7] == '-') {

@@ -22,8 +22,16 @@ struct RecordPlace {
 struct CalendarDay {
   int year = 0, month = 0, day = 0;
 };
-// Days since 1970-01-01 (negative before).
-int64_t dayNumber(const CalendarDay& day);
+// Days since 1970-01-01 (negative before). Inline: the check counts days for every record.
+inline int64_t dayNumber(const CalendarDay& day) {
+  // Days from civil date, after the proleptic Gregorian calendar.
+  const int64_t year = day.year - (day.month <= 2 ? 1 : 0);
+  const int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const int64_t yearOfEra = year - era * 400;
+  const int64_t dayOfYear = (153 * (day.month + (day.month > 2 ? -3 : 9)) + 2) / 5 + day.day - 1;
+  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
 
 // The record's figures that more than one reader wants, read once: the typed age when it is a
 // whole number, the sum S + A and A when they read as finite numbers, the run date as a day.
