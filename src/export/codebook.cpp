@@ -1,6 +1,7 @@
 // The codebook, from the questionnaire's prompts, the record layout and notes of its own.
 #include "export/codebook.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -70,31 +71,6 @@ std::string joined(const std::vector<std::string>& parts, std::string_view separ
 
 }  // namespace
 
-std::string columnLabel(size_t column) {
-  const RecordPatterns& patterns = recordPatterns();
-  if (column > kRunTimeColumn) {
-    const std::vector<PromptText> prompts = promptTexts();
-    const RecordPatterns::Field& field =
-        patterns.fields[static_cast<size_t>(patterns.fieldOfColumn[column])];
-    std::vector<std::string> texts;
-    for (size_t from = 0, to = 0; from <= field.name.size(); from = to + 1) {
-      to = std::min(field.name.find('+', from), field.name.size());
-      std::string_view answer = std::string_view(field.name).substr(from, to - from);
-      for (const PromptText& prompt : prompts) {
-        if (prompt.answer == answer) texts.emplace_back(promptWords(prompt.prompt));
-      }
-    }
-    if (!texts.empty()) return joined(texts, " / ");
-  }
-  for (const ColumnNote& known : kNotes) {
-    if (known.column == kColumnNames[column]) {
-      const std::string_view note = known.note;
-      return std::string(note.substr(0, note.find(';')));
-    }
-  }
-  return std::string(kColumnNames[column]);
-}
-
 std::vector<CodebookRow> codebookRows() {
   const RecordPatterns& patterns = recordPatterns();
   const std::vector<PromptText> prompts = promptTexts();
@@ -127,6 +103,12 @@ std::vector<CodebookRow> codebookRows() {
                                std::string(note)});
   }
   return rows;
+}
+
+std::string columnLabel(size_t column) {
+  const CodebookRow row = codebookRows()[column];
+  if (!row.promptText.empty()) return row.promptText;
+  return row.note.empty() ? row.column : row.note.substr(0, row.note.find(';'));
 }
 
 std::string codebook(bool csv, bool safeCells) {

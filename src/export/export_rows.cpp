@@ -161,10 +161,12 @@ class Exporter : public RecordSink {
     reports_.intoDatabase(outputName_);
   }
 
-  bool outputFailed() const { return !written_.ok(); }
-
-  // Writes what is left, the summary, and gives the exit status.
-  int finish() {
+  // Each file in turn until output fails; then what is left and the summary. Returns the exit
+  // status.
+  int exportFiles(const std::vector<std::string>& paths) {
+    for (auto path = paths.begin(); path != paths.end() && written_.ok(); ++path) {
+      exportFile(*path);
+    }
     flush();
     if (faults_ != nullptr) {
       if (Status listed = faults_->flush(); !listed.ok()) {
@@ -203,9 +205,7 @@ class Exporter : public RecordSink {
     report(name_ + ": " + status.reason());
     status_ = 2;
   }
-  void report(const std::string& text) {
-    env_.errors().write(std::string(kProgram) + ": " + shownOnOneLine(text) + "\n");
-  }
+  void report(const std::string& text) { tellError(env_.errors(), kProgram, text); }
   // A failed step of the database ends the run as a failed write does.
   void keep(const Status& status) {
     if (written_.ok()) written_ = status;
@@ -236,7 +236,7 @@ class Exporter : public RecordSink {
   StatsTable* stats_ = nullptr;
   uint64_t fileBytes_ = 0, fileRecords_ = 0, fileFaults_ = 0;
   FaultList* const faults_;  // null without --faults
-  ErrorReports reports_;
+  ExportReports reports_;
   FingerprintSet fingerprints_;
   QualityCheck check_;
   std::string findings_;  // the CSV rows of one record's findings
@@ -258,26 +258,19 @@ int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<s
   {
     std::unique_ptr<RecordDatabase> database;
     if (Status opened = RecordDatabase::open(options.output, &database); !opened.ok()) {
-      env.errors().write(std::string(kProgram) + ": " +
-                         shownOnOneLine(options.output + ": " + opened.reason()) + "\n");
+      tellError(env.errors(), kProgram, options.output + ": " + opened.reason());
     } else {
       Exporter exporter(env, options, codePage, env.output(), options.output, faults);
       exporter.intoDatabase(database.get());
-      for (const std::string& path : paths) {
-        exporter.exportFile(path);
-        if (exporter.outputFailed()) break;
-      }
-      status = exporter.finish();
+      status = exporter.exportFiles(paths);
       if (Status committed = status == 2 ? Status() : database->commit(); !committed.ok()) {
-        env.errors().write(std::string(kProgram) + ": " +
-                           shownOnOneLine(options.output + ": " + committed.reason()) + "\n");
+        tellError(env.errors(), kProgram, options.output + ": " + committed.reason());
         status = 2;
       }
     }
   }
   if (status == 2) {
-    env.errors().write(std::string(kProgram) + ": " +
-                       shownOnOneLine(options.output + ": left as it was") + "\n");
+    tellError(env.errors(), kProgram, options.output + ": left as it was");
   }
   return status;
 }
@@ -295,15 +288,10 @@ int exportRows(Env& env, const ExportOptions& options, const std::vector<std::st
                       file ? options.output : "standard output", faults);
     StatsTable table;
     if (options.stats) exporter.intoTable(&table);
-    for (const std::string& path : paths) {
-      exporter.exportFile(path);
-      if (exporter.outputFailed()) break;
-    }
-    exportStatus = exporter.finish();
+    exportStatus = exporter.exportFiles(paths);
     if (options.stats && exportStatus != 2) {
       if (Status written = table.write(options.statsFormat, *file); !written.ok()) {
-        env.errors().write(std::string(kProgram) + ": " +
-                           shownOnOneLine(options.output + ": " + written.reason()) + "\n");
+        tellError(env.errors(), kProgram, options.output + ": " + written.reason());
         exportStatus = 2;
       }
     }
