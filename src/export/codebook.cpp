@@ -63,10 +63,10 @@ std::string_view promptWords(std::string_view prompt) {
   return prompt;
 }
 
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
-  std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : std::string(separator)) + part;
-  return text;
+// Adds `part` to the list `list`, after `separator` unless the list is empty.
+void addTo(std::string* list, std::string_view separator, std::string_view part) {
+  if (!list->empty()) *list += separator;
+  *list += part;
 }
 
 }  // namespace
@@ -76,7 +76,7 @@ std::vector<CodebookRow> codebookRows() {
   const std::vector<PromptText> prompts = promptTexts();
   std::vector<CodebookRow> rows;
   for (size_t column = 0; column < kColumnCount; ++column) {
-    std::vector<std::string> numbers, texts, lines;
+    CodebookRow row{std::string(kColumnNames[column]), "", "", "", std::string(kTyped), ""};
     if (column > kRunTimeColumn) {
       const RecordPatterns::Field& field =
           patterns.fields[static_cast<size_t>(patterns.fieldOfColumn[column])];
@@ -86,21 +86,18 @@ std::vector<CodebookRow> codebookRows() {
         std::string_view answer = std::string_view(field.name).substr(from, to - from);
         for (size_t prompt = 0; prompt < prompts.size(); ++prompt) {
           if (prompts[prompt].answer != answer) continue;
-          numbers.push_back(std::to_string(prompt + 1));
-          texts.emplace_back(promptWords(prompts[prompt].prompt));
+          addTo(&row.prompt, ", ", std::to_string(prompt + 1));
+          addTo(&row.promptText, " / ", promptWords(prompts[prompt].prompt));
         }
       }
-      for (size_t line : field.recordLines) lines.push_back(std::to_string(line + 1));
+      for (size_t line : field.recordLines) addTo(&row.recordLines, ", ", std::to_string(line + 1));
     } else if (column >= kRunDateColumn) {
-      lines.push_back(std::to_string(patterns.dayLine + 1));
+      row.recordLines = std::to_string(patterns.dayLine + 1);
     }
-    std::string_view type = kTyped, note;
     for (const ColumnNote& known : kNotes) {
-      if (known.column == kColumnNames[column]) type = known.type, note = known.note;
+      if (known.column == row.column) row.type = known.type, row.note = known.note;
     }
-    rows.push_back(CodebookRow{std::string(kColumnNames[column]), joined(numbers, ", "),
-                               joined(texts, " / "), joined(lines, ", "), std::string(type),
-                               std::string(note)});
+    rows.push_back(std::move(row));
   }
   return rows;
 }
