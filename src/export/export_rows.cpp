@@ -33,17 +33,13 @@ constexpr const char* kWaiting = "); waiting for it";
 // caret notation, each row's line end (CR LF or LF) kept.
 std::string shownAtTerminal(std::string_view rows) {
   std::string shown;
-  while (!rows.empty()) {
-    const size_t end = rows.find('\n');
-    std::string_view line = rows.substr(0, end);
-    rows.remove_prefix(end == std::string_view::npos ? rows.size() : end + 1);
-    const bool crlf = end != std::string_view::npos && !line.empty() && line.back() == '\r';
-    if (crlf) line.remove_suffix(1);
-    appendCaretNotation(line, &shown);
-    if (crlf) shown.push_back('\r');
-    if (end != std::string_view::npos) shown.push_back('\n');
+  for (size_t from = 0;;) {
+    const size_t lineEnd = rows.find("\r\n", from);
+    appendCaretNotation(rows.substr(from, lineEnd - from), &shown);
+    if (lineEnd == std::string_view::npos) return shown;
+    shown += "\r\n";
+    from = lineEnd + 2;
   }
-  return shown;
 }
 
 // Each file read in turn from start to end, its rows written in place into one block, which goes
