@@ -5,6 +5,7 @@
 
 #include "export/codebook.h"
 #include "export/record_input.h"
+#include "reader/record_reader.h"
 
 namespace survey {
 Status openOutput(Env& env, const ExportOptions& options, std::unique_ptr<OutputFile>* file) {
@@ -34,7 +35,7 @@ int writeCodebook(Env& env, const ExportOptions& options) {
   std::unique_ptr<OutputFile> file;
   if (!openOutput(env, options, &file).ok()) return 2;
   ConsoleOutput& output = file ? *file : env.output();
-  const std::string bom(options.bom ? kByteOrderMark : "");
+  const std::string bom(options.bom ? RecordReader::kUtf8Mark : "");
   Status written = output.write(bom + codebook(options.csv, options.safeCells));
   if (!written.ok()) {
     tellError(env.errors(), kExportName,

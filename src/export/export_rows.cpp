@@ -78,7 +78,7 @@ class Exporter : public RecordSink {
       fileBytes_ = fileRecords_ = fileFaults_ = 0;
       keep(database_->beginFile(name_, exportedAt()));
     } else if (options_.csv && !headerWritten_) {
-      std::string header(options_.bom ? kByteOrderMark : "");
+      std::string header(options_.bom ? RecordReader::kUtf8Mark : "");
       options_.check ? QualityCheck::appendHeader(&header) : appendCsvHeader(&header);
       write(header);
       headerWritten_ = true;
