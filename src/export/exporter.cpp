@@ -108,8 +108,8 @@ int runExport(Env& env, const std::vector<std::string>& args) {
       }
       return true;
     };
-    auto flag = std::find_if(std::begin(kFlags), std::end(kFlags),
-                             [&](const auto& known) { return arg == known.first; });
+    const auto* flag = std::find_if(std::begin(kFlags), std::end(kFlags),
+                                    [&](const auto& known) { return arg == known.first; });
     std::string format;
     try {
       if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
