@@ -62,6 +62,16 @@ struct Outcome {
   bool saved = false;
 };
 
+Outcome outcomeOf(FakeEnv& env) {
+  Outcome outcome;
+  outcome.status = runSurvey(env);
+  outcome.out = env.fakeOutput().text;
+  outcome.errors = env.fakeErrors().text;
+  outcome.record = env.recordFile();
+  outcome.saved = env.recordFileExists();
+  return outcome;
+}
+
 // The number 5, the questionnaire (option 1), `steps` from its first answer on, then -1.
 Outcome typedRun(const std::vector<Step>& steps, FakeLineEditor** used = nullptr,
                  bool outputIsTerminal = false) {
@@ -73,23 +83,12 @@ Outcome typedRun(const std::vector<Step>& steps, FakeLineEditor** used = nullptr
   env.fakeTerminal().isTerminal = outputIsTerminal;
   env.fakeTerminal().editor = editors.back().get();
   if (used != nullptr) *used = editors.back().get();
-  Outcome outcome;
-  outcome.status = runSurvey(env);
-  outcome.out = env.fakeOutput().text;
-  outcome.errors = env.fakeErrors().text;
-  outcome.record = env.recordFile();
-  outcome.saved = env.recordFileExists();
-  return outcome;
+  return outcomeOf(env);
 }
 
 Outcome pipedRun(const std::string& keys) {
   FakeEnv env(keys);
-  Outcome outcome;
-  outcome.status = runSurvey(env);
-  outcome.out = env.fakeOutput().text;
-  outcome.record = env.recordFile();
-  outcome.saved = env.recordFileExists();
-  return outcome;
+  return outcomeOf(env);
 }
 
 struct Case {
