@@ -97,20 +97,12 @@ class PtyRun {
   void type(const std::string& keys) const {
     ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
   }
-  // Reads the screen until the key wait has put the terminal in raw mode, echo and signals
-  // off.
+  // Reads the screen until the key wait has put the terminal in raw mode; true if echo and
+  // signals are off there too.
   bool awaitKeyWait() {
-    bool raw = false;
-    const bool waiting = readUntil([&] {
-      termios now{};
-      if (screen_.find("Press any key to continue...") == std::string::npos ||
-          tcgetattr(slave_, &now) != 0 || (now.c_lflag & ICANON) != 0) {
-        return false;
-      }
-      raw = (now.c_lflag & (ECHO | ISIG)) == 0;
-      return true;
-    });
-    return waiting && raw;
+    termios now{};
+    return awaitEditing("Press any key to continue...") && tcgetattr(slave_, &now) == 0 &&
+           (now.c_lflag & (ECHO | ISIG)) == 0;
   }
   // Reads the screen until it shows `text`.
   bool awaitScreen(const char* text) {
@@ -132,8 +124,8 @@ class PtyRun {
     termios after;
     return tcgetattr(slave_, &after) == 0 && sameSettings(before_, after);
   }
-  // Reads the screen until the line editor waits at `prompt`, the terminal out of canonical
-  // mode.
+  // Reads the screen until it shows `prompt` with the terminal out of canonical mode, as the
+  // line editor and the key wait put it.
   bool awaitEditing(const char* prompt) {
     return readUntil([&] {
       termios now{};
