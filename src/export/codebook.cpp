@@ -1,6 +1,7 @@
 // The codebook, from the questionnaire's prompts, the record layout and notes of its own.
 #include "export/codebook.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -62,45 +63,20 @@ std::string_view promptWords(std::string_view prompt) {
   return prompt;
 }
 
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
-  std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : std::string(separator)) + part;
-  return text;
+// Adds `part` to the list `list`, after `separator` unless the list is empty.
+void addTo(std::string* list, std::string_view separator, std::string_view part) {
+  if (!list->empty()) *list += separator;
+  *list += part;
 }
 
 }  // namespace
-
-std::string columnLabel(size_t column) {
-  const RecordPatterns& patterns = recordPatterns();
-  if (column > kRunTimeColumn) {
-    const std::vector<PromptText> prompts = promptTexts();
-    const RecordPatterns::Field& field =
-        patterns.fields[static_cast<size_t>(patterns.fieldOfColumn[column])];
-    std::vector<std::string> texts;
-    for (size_t from = 0, to = 0; from <= field.name.size(); from = to + 1) {
-      to = std::min(field.name.find('+', from), field.name.size());
-      std::string_view answer = std::string_view(field.name).substr(from, to - from);
-      for (const PromptText& prompt : prompts) {
-        if (prompt.answer == answer) texts.emplace_back(promptWords(prompt.prompt));
-      }
-    }
-    if (!texts.empty()) return joined(texts, " / ");
-  }
-  for (const ColumnNote& known : kNotes) {
-    if (known.column == kColumnNames[column]) {
-      const std::string_view note = known.note;
-      return std::string(note.substr(0, note.find(';')));
-    }
-  }
-  return std::string(kColumnNames[column]);
-}
 
 std::vector<CodebookRow> codebookRows() {
   const RecordPatterns& patterns = recordPatterns();
   const std::vector<PromptText> prompts = promptTexts();
   std::vector<CodebookRow> rows;
   for (size_t column = 0; column < kColumnCount; ++column) {
-    std::vector<std::string> numbers, texts, lines;
+    CodebookRow row{std::string(kColumnNames[column]), "", "", "", std::string(kTyped), ""};
     if (column > kRunTimeColumn) {
       const RecordPatterns::Field& field =
           patterns.fields[static_cast<size_t>(patterns.fieldOfColumn[column])];
@@ -110,23 +86,26 @@ std::vector<CodebookRow> codebookRows() {
         std::string_view answer = std::string_view(field.name).substr(from, to - from);
         for (size_t prompt = 0; prompt < prompts.size(); ++prompt) {
           if (prompts[prompt].answer != answer) continue;
-          numbers.push_back(std::to_string(prompt + 1));
-          texts.emplace_back(promptWords(prompts[prompt].prompt));
+          addTo(&row.prompt, ", ", std::to_string(prompt + 1));
+          addTo(&row.promptText, " / ", promptWords(prompts[prompt].prompt));
         }
       }
-      for (size_t line : field.recordLines) lines.push_back(std::to_string(line + 1));
+      for (size_t line : field.recordLines) addTo(&row.recordLines, ", ", std::to_string(line + 1));
     } else if (column >= kRunDateColumn) {
-      lines.push_back(std::to_string(patterns.dayLine + 1));
+      row.recordLines = std::to_string(patterns.dayLine + 1);
     }
-    std::string_view type = kTyped, note;
     for (const ColumnNote& known : kNotes) {
-      if (known.column == kColumnNames[column]) type = known.type, note = known.note;
+      if (known.column == row.column) row.type = known.type, row.note = known.note;
     }
-    rows.push_back(CodebookRow{std::string(kColumnNames[column]), joined(numbers, ", "),
-                               joined(texts, " / "), joined(lines, ", "), std::string(type),
-                               std::string(note)});
+    rows.push_back(std::move(row));
   }
   return rows;
+}
+
+std::string columnLabel(size_t column) {
+  const CodebookRow row = codebookRows()[column];
+  if (!row.promptText.empty()) return row.promptText;
+  return row.note.empty() ? row.column : row.note.substr(0, row.note.find(';'));
 }
 
 std::string codebook(bool csv, bool safeCells) {

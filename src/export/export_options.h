@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "export/stats_file.h"
 
@@ -21,13 +20,10 @@ struct ExportOptions {
   bool safeCells = false;
   bool codebook = false;
   bool check = false;  // findings of the data-quality rules in place of the rows
-  bool bom = false;
+  bool bom = false;    // CSV after a UTF-8 byte-order mark, by which Excel tells UTF-8
   std::string encoding;
   std::string output;  // empty: standard output
   std::string faults;  // the fault list's path, if one is asked for
 };
-
-// The UTF-8 byte-order mark, by which Excel tells UTF-8 from the system's code page.
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace survey

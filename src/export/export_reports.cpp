@@ -93,31 +93,31 @@ void ExportReports::endFile(const FileNotes& notes, bool readFailed, std::string
   if (tally.outsideLines > 0) {
     text += ", " + counted(tally.outsideLines, "line") + " outside any record skipped";
   }
-  if (readFailed) text += "; the read stopped at an error";
-  if (notes.byteOrderMark) text += "; a UTF-8 byte-order mark at the start, passed over";
-  if (notes.recordMarks > 0) {
-    text += "; " + counted(notes.recordMarks, "UTF-8 byte-order mark") +
-            " before a record past the start (files joined end to end), passed over";
-  }
-  if (notes.blankLinesAtEnd > 0) {
-    text +=
-        "; " + counted(notes.blankLinesAtEnd, "blank line") + " after the last record, passed over";
-  }
-  if (notes.trimmedLines > 0) {
-    text += "; " + counted(notes.trimmedLines, "line") +
-            " without the blanks that end them (as an editor trims them), read as written";
-  }
-  if (notes.noFinalLineEnd) text += "; no line end at the end of the file, read as if there were";
-  if (notes.convertedRecords > 0) {
-    text += "; " + counted(notes.convertedRecords, "record") + " with answers read as " +
-            std::string(codePage);
-  }
-  if (notes.utf16) {
-    text += "; the file is UTF-16: convert it to UTF-8 first (iconv -f UTF-16 -t UTF-8)";
-  } else if (notes.notUtf8 > 0 && codePage.empty()) {
-    text +=
-        "; answers that are not UTF-8 may be in a legacy code page: name it with --encoding "
-        "(cp850, cp437, cp1252)";
+  // What else the file showed, in order: a count, its noun (none: not shown), the rest.
+  const struct {
+    uint64_t count;
+    const char* noun;
+    std::string rest;
+  } kNotes[] = {
+      {readFailed, nullptr, "the read stopped at an error"},
+      {notes.byteOrderMark, nullptr, "a UTF-8 byte-order mark at the start, passed over"},
+      {notes.recordMarks, "UTF-8 byte-order mark",
+       " before a record past the start (files joined end to end), passed over"},
+      {notes.blankLinesAtEnd, "blank line", " after the last record, passed over"},
+      {notes.trimmedLines, "line",
+       " without the blanks that end them (as an editor trims them), read as written"},
+      {notes.noFinalLineEnd, nullptr, "no line end at the end of the file, read as if there were"},
+      {notes.convertedRecords, "record", " with answers read as " + std::string(codePage)},
+      {notes.utf16, nullptr,
+       "the file is UTF-16: convert it to UTF-8 first (iconv -f UTF-16 -t UTF-8)"},
+      {!notes.utf16 && notes.notUtf8 > 0 && codePage.empty(), nullptr,
+       "answers that are not UTF-8 may be in a legacy code page: name it with --encoding "
+       "(cp850, cp437, cp1252)"},
+  };
+  for (const auto& note : kNotes) {
+    if (note.count > 0) {
+      text += "; " + (note.noun ? counted(note.count, note.noun) : "") + note.rest;
+    }
   }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "console/characters.h"
+#include "platform/env.h"
 #include "reader/record_outcomes.h"
 
 namespace survey {
@@ -44,9 +45,9 @@ class ExportReports {
   // Reports of one kind in one file shown before the rest are only counted.
   static constexpr uint64_t kShownOfAKind = 10;
 
-  // Each report goes to `write` as one line, ending with a line end.
-  explicit ExportReports(std::string program) : program_(std::move(program)) {}
-  virtual ~ExportReports() = default;
+  // Each report goes to `errors` as one line, "program: " first.
+  ExportReports(std::string program, ConsoleOutput& errors)
+      : program_(std::move(program)), errors_(errors) {}
 
   void beginFile(std::string_view name);
   void skipped(const SkippedLines& lines);
@@ -64,9 +65,6 @@ class ExportReports {
   // 1 once lines were skipped, else 0.
   int status() const { return status_; }
 
- protected:
-  virtual void write(const std::string& line) = 0;
-
  private:
   struct FileTally {
     std::string name;
@@ -76,9 +74,12 @@ class ExportReports {
   };
   FileTally& file() { return files_.back(); }
   // Control characters, of a file name say, are shown in caret notation.
-  void report(const std::string& text) { write(program_ + ": " + shownOnOneLine(text) + "\n"); }
+  void report(const std::string& text) {
+    errors_.write(program_ + ": " + shownOnOneLine(text) + "\n");
+  }
 
   std::string program_;
+  ConsoleOutput& errors_;
   std::vector<FileTally> files_;
   std::string database_;
   bool checking_ = false;

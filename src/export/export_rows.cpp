@@ -33,17 +33,13 @@ constexpr const char* kWaiting = "); waiting for it";
 // caret notation, each row's line end (CR LF or LF) kept.
 std::string shownAtTerminal(std::string_view rows) {
   std::string shown;
-  while (!rows.empty()) {
-    const size_t end = rows.find('\n');
-    std::string_view line = rows.substr(0, end);
-    rows.remove_prefix(end == std::string_view::npos ? rows.size() : end + 1);
-    const bool crlf = end != std::string_view::npos && !line.empty() && line.back() == '\r';
-    if (crlf) line.remove_suffix(1);
-    appendCaretNotation(line, &shown);
-    if (crlf) shown.push_back('\r');
-    if (end != std::string_view::npos) shown.push_back('\n');
+  for (size_t from = 0;;) {
+    const size_t lineEnd = rows.find("\r\n", from);
+    appendCaretNotation(rows.substr(from, lineEnd - from), &shown);
+    if (lineEnd == std::string_view::npos) return shown;
+    shown += "\r\n";
+    from = lineEnd + 2;
   }
-  return shown;
 }
 
 // Each file read in turn from start to end, its rows written in place into one block, which goes
@@ -82,7 +78,7 @@ class Exporter : public RecordSink {
       fileBytes_ = fileRecords_ = fileFaults_ = 0;
       keep(database_->beginFile(name_, exportedAt()));
     } else if (options_.csv && !headerWritten_) {
-      std::string header(options_.bom ? kByteOrderMark : "");
+      std::string header(options_.bom ? RecordReader::kUtf8Mark : "");
       options_.check ? QualityCheck::appendHeader(&header) : appendCsvHeader(&header);
       write(header);
       headerWritten_ = true;
@@ -161,10 +157,12 @@ class Exporter : public RecordSink {
     reports_.intoDatabase(outputName_);
   }
 
-  bool outputFailed() const { return !written_.ok(); }
-
-  // Writes what is left, the summary, and gives the exit status.
-  int finish() {
+  // Each file in turn until output fails; then what is left and the summary. Returns the exit
+  // status.
+  int exportFiles(const std::vector<std::string>& paths) {
+    for (auto path = paths.begin(); path != paths.end() && written_.ok(); ++path) {
+      exportFile(*path);
+    }
     flush();
     if (faults_ != nullptr) {
       if (Status listed = faults_->flush(); !listed.ok()) {
@@ -203,9 +201,7 @@ class Exporter : public RecordSink {
     report(name_ + ": " + status.reason());
     status_ = 2;
   }
-  void report(const std::string& text) {
-    env_.errors().write(std::string(kProgram) + ": " + shownOnOneLine(text) + "\n");
-  }
+  void report(const std::string& text) { tellError(env_.errors(), kProgram, text); }
   // A failed step of the database ends the run as a failed write does.
   void keep(const Status& status) {
     if (written_.ok()) written_ = status;
@@ -236,7 +232,7 @@ class Exporter : public RecordSink {
   StatsTable* stats_ = nullptr;
   uint64_t fileBytes_ = 0, fileRecords_ = 0, fileFaults_ = 0;
   FaultList* const faults_;  // null without --faults
-  ErrorReports reports_;
+  ExportReports reports_;
   FingerprintSet fingerprints_;
   QualityCheck check_;
   std::string findings_;  // the CSV rows of one record's findings
@@ -258,29 +254,22 @@ int exportToDatabase(Env& env, const ExportOptions& options, const std::vector<s
   {
     std::unique_ptr<RecordDatabase> database;
     const auto notice = [&env](const std::string& text) {
-      env.errors().write(std::string(kProgram) + ": " + shownOnOneLine(text) + "\n");
+      tellError(env.errors(), kProgram, text);
     };
     if (Status opened = RecordDatabase::open(options.output, &database, notice); !opened.ok()) {
-      env.errors().write(std::string(kProgram) + ": " +
-                         shownOnOneLine(options.output + ": " + opened.reason()) + "\n");
+      tellError(env.errors(), kProgram, options.output + ": " + opened.reason());
     } else {
       Exporter exporter(env, options, codePage, env.output(), options.output, faults);
       exporter.intoDatabase(database.get());
-      for (const std::string& path : paths) {
-        exporter.exportFile(path);
-        if (exporter.outputFailed()) break;
-      }
-      status = exporter.finish();
+      status = exporter.exportFiles(paths);
       if (Status committed = status == 2 ? Status() : database->commit(); !committed.ok()) {
-        env.errors().write(std::string(kProgram) + ": " +
-                           shownOnOneLine(options.output + ": " + committed.reason()) + "\n");
+        tellError(env.errors(), kProgram, options.output + ": " + committed.reason());
         status = 2;
       }
     }
   }
   if (status == 2) {
-    env.errors().write(std::string(kProgram) + ": " +
-                       shownOnOneLine(options.output + ": left as it was") + "\n");
+    tellError(env.errors(), kProgram, options.output + ": left as it was");
   }
   return status;
 }
@@ -298,15 +287,10 @@ int exportRows(Env& env, const ExportOptions& options, const std::vector<std::st
                       file ? options.output : "standard output", faults);
     StatsTable table;
     if (options.stats) exporter.intoTable(&table);
-    for (const std::string& path : paths) {
-      exporter.exportFile(path);
-      if (exporter.outputFailed()) break;
-    }
-    exportStatus = exporter.finish();
+    exportStatus = exporter.exportFiles(paths);
     if (options.stats && exportStatus != 2) {
       if (Status written = table.write(options.statsFormat, *file); !written.ok()) {
-        env.errors().write(std::string(kProgram) + ": " +
-                           shownOnOneLine(options.output + ": " + written.reason()) + "\n");
+        tellError(env.errors(), kProgram, options.output + ": " + written.reason());
         exportStatus = 2;
       }
     }

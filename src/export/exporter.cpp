@@ -71,6 +71,17 @@ int usageError(Env& env, const std::string& message) {
 
 const ProgramInfo kExportProgram = {kProgram, kHelp, /*failureStatus=*/2};
 
+const std::pair<const char*, std::string ExportOptions::*> kValueOptions[] = {
+    {"--encoding", &ExportOptions::encoding},
+    {"--faults", &ExportOptions::faults},
+    {"--output", &ExportOptions::output},
+};
+const std::pair<const char*, bool ExportOptions::*> kFlags[] = {
+    {"--unique", &ExportOptions::unique},     {"--safe-cells", &ExportOptions::safeCells},
+    {"--codebook", &ExportOptions::codebook}, {"--check", &ExportOptions::check},
+    {"--bom", &ExportOptions::bom},
+};
+
 }  // namespace
 
 int runExport(Env& env, const std::vector<std::string>& args) {
@@ -97,6 +108,8 @@ int runExport(Env& env, const std::vector<std::string>& args) {
       }
       return true;
     };
+    const auto* flag = std::find_if(std::begin(kFlags), std::end(kFlags),
+                                    [&](const auto& known) { return arg == known.first; });
     std::string format;
     try {
       if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
@@ -113,79 +126,59 @@ int runExport(Env& env, const std::vector<std::string>& args) {
         options.statsFormat = format == "sav" ? StatsFormat::kSpss : StatsFormat::kStata;
         options.csv = format == "csv";
         options.sqlite = format == "sqlite";
-      } else if (valueOf("--encoding", &options.encoding)) {
-      } else if (valueOf("--faults", &options.faults)) {
-      } else if (arg == "--unique") {
-        options.unique = true;
-      } else if (arg == "--safe-cells") {
-        options.safeCells = true;
-      } else if (arg == "--codebook") {
-        options.codebook = true;
-      } else if (arg == "--check") {
-        options.check = true;
-      } else if (valueOf("--output", &options.output)) {
-      } else if (arg == "--bom") {
-        options.bom = true;
-      } else {
+      } else if (flag != std::end(kFlags)) {
+        options.*flag->second = true;
+      } else if (std::none_of(std::begin(kValueOptions), std::end(kValueOptions),
+                              [&](const auto& known) {
+                                return valueOf(known.first, &(options.*known.second));
+                              })) {
         return usageError(env, "unrecognized option '" + arg + "'");
       }
     } catch (const std::invalid_argument& missing) {
       return usageError(env, missing.what());
     }
   }
-  if (options.check && (!options.csv || options.unique || options.codebook)) {
-    return usageError(env,
-                      "option '--check' writes CSV of every record; it takes no --format, "
-                      "--unique or --codebook");
+  const std::pair<bool, const char*> kWrongTogether[] = {
+      {options.check && (!options.csv || options.unique || options.codebook),
+       "option '--check' writes CSV of every record; it takes no --format, --unique or "
+       "--codebook"},
+      {options.safeCells && !options.csv, "option '--safe-cells' is for CSV only"},
+      {options.bom && !options.csv, "option '--bom' is for CSV only"},
+      {options.sqlite && (options.output.empty() || options.codebook),
+       "format 'sqlite' needs '--output FILE' and is for records only"},
+      {options.stats && (options.output.empty() || options.codebook),
+       "formats 'dta' and 'sav' need '--output FILE' and are for records only"},
+      {options.stats && !StatsTable::available(),
+       "this build of survey-export has no libreadstat: formats 'dta' and 'sav' are not "
+       "available"},
+      {options.sqlite && !RecordDatabase::available(),
+       "this build of survey-export has no SQLite: format 'sqlite' is not available"},
+  };
+  for (const auto& [wrong, message] : kWrongTogether) {
+    if (wrong) return usageError(env, message);
   }
-  if (options.safeCells && !options.csv) {
-    return usageError(env, "option '--safe-cells' is for CSV only");
-  }
-  if (options.bom && !options.csv) return usageError(env, "option '--bom' is for CSV only");
-  if (options.sqlite && (options.output.empty() || options.codebook)) {
-    return usageError(env, "format 'sqlite' needs '--output FILE' and is for records only");
-  }
-  if (options.stats && (options.output.empty() || options.codebook)) {
-    return usageError(env, "formats 'dta' and 'sav' need '--output FILE' and are for records only");
-  }
-  if (options.stats && !StatsTable::available()) {
-    return usageError(env,
-                      "this build of survey-export has no libreadstat: formats 'dta' and "
-                      "'sav' are not available");
-  }
-  if (options.sqlite && !RecordDatabase::available()) {
-    return usageError(env,
-                      "this build of survey-export has no SQLite: format 'sqlite' is not "
-                      "available");
-  }
-  if (options.codebook) {
-    return writeCodebook(env, options);
-  }
+  if (options.codebook) return writeCodebook(env, options);
   std::unique_ptr<CodePage> codePage;
   if (!options.encoding.empty() && (codePage = openCodePage(options.encoding)) == nullptr) {
     return usageError(env, "unknown encoding '" + options.encoding + "'");
   }
   if (paths.empty()) paths.emplace_back(kRecordFileName);
-  std::unique_ptr<FaultList> faults;
-  // Replacing a file that is read, a record file say, would lose its records.
-  if (!options.output.empty() &&
-      std::find(paths.begin(), paths.end(), options.output) != paths.end()) {
-    return usageError(env, "the output '" + options.output + "' is a file to read");
-  }
-  if (!options.faults.empty()) {
-    // Emptying a file that is about to be read would lose its records.
-    if (std::find(paths.begin(), paths.end(), options.faults) != paths.end()) {
-      return usageError(env, "the fault list '" + options.faults + "' is a file to read");
+  // Replacing or emptying a file that is read, a record file say, would lose its records.
+  for (const auto& [path, what] :
+       {std::pair(options.output, "output"), std::pair(options.faults, "fault list")}) {
+    if (!path.empty() && std::find(paths.begin(), paths.end(), path) != paths.end()) {
+      return usageError(env, "the " + std::string(what) + " '" + path + "' is a file to read");
     }
+  }
+  std::unique_ptr<FaultList> faults;
+  if (!options.faults.empty()) {
     faults = std::make_unique<FaultList>();
     if (Status opened = faults->open(env.files(), options.faults, options.safeCells);
         !opened.ok()) {
-      env.errors().write(std::string(kProgram) + ": " +
-                         shownOnOneLine(options.faults + ": " + opened.reason()) + "\n");
+      tellError(env.errors(), kProgram, options.faults + ": " + opened.reason());
       return 2;
     }
   }
-
   return exportRows(env, options, paths, codePage.get(), faults.get());
 }
 

@@ -33,14 +33,8 @@ Status OutputFile::create(FileSystem& files, const std::string& target,
 
 Status OutputFile::write(std::string_view bytes) {
   if (file_ == nullptr) return Status::error("the file is closed");
-  while (!bytes.empty()) {
-    size_t written = 0;
-    Status appended = file_->append(bytes, &written);
-    if (!appended.ok()) return appended;
-    if (written == 0) return Status::error("no byte was written");
-    bytes.remove_prefix(written);
-  }
-  return Status();
+  size_t written = 0;  // all of them unless the append fails
+  return file_->append(bytes, &written);
 }
 
 Status OutputFile::commit() {

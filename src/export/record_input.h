@@ -24,19 +24,6 @@ class StandardInputFile : public SequentialFile {
   ConsoleInput& input_;
 };
 
-// Reports written to standard error as they come, under the name `program`.
-class ErrorReports : public ExportReports {
- public:
-  ErrorReports(const char* program, ConsoleOutput& errors)
-      : ExportReports(program), errors_(errors) {}
-
- protected:
-  void write(const std::string& line) override { errors_.write(line); }
-
- private:
-  ConsoleOutput& errors_;
-};
-
 // The day the file at `path` was last changed, when it is a file ("-" is not) and that is known.
 std::optional<CalendarDay> changedDay(FileSystem& files, const std::string& path);
 

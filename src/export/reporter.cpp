@@ -45,7 +45,7 @@ const ProgramInfo kReportProgram = {kProgram, kHelp, /*failureStatus=*/2};
 // Feeds the records to the tally and the skipped lines to both.
 class ReportSink : public RecordSink {
  public:
-  ReportSink(ReportTally& tally, ErrorReports& reports) : tally_(tally), reports_(reports) {}
+  ReportSink(ReportTally& tally, ExportReports& reports) : tally_(tally), reports_(reports) {}
   void record(const RecordRow& row) override { tally_.record(row); }
   void skipped(const SkippedLines& lines) override {
     tally_.skipped(lines);
@@ -54,7 +54,7 @@ class ReportSink : public RecordSink {
 
  private:
   ReportTally& tally_;
-  ErrorReports& reports_;
+  ExportReports& reports_;
 };
 
 void report(Env& env, const std::string& text) { tellError(env.errors(), kProgram, text); }
@@ -65,7 +65,7 @@ int usageError(Env& env, const std::string& message) {
 
 // Reads one file, or standard input for "-", into the tally; false when it could not be read.
 bool readFile(Env& env, const std::string& path, CodePage* codePage, ReportTally& tally,
-              ErrorReports& reports) {
+              ExportReports& reports) {
   const std::string name = path == "-" ? kStandardInputName : path;
   std::unique_ptr<SequentialFile> file;
   if (path == "-") {
@@ -156,7 +156,7 @@ int runReport(Env& env, const std::vector<std::string>& args) {
 
   ReportTally tally;
   // Skipped lines as survey-export words them; no per-file summary, which the page gives.
-  ErrorReports reports(kProgram, env.errors());
+  ExportReports reports(kProgram, env.errors());
   for (const std::string& path : paths) {
     if (!readFile(env, path, codePage.get(), tally, reports)) status = 2;
   }

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -170,8 +171,27 @@ void openClosedStandardStreams() {
   }
 }
 
+namespace {
+
+// Output piped to another program passes through the pipe's buffer: a wider one lets the large
+// blocks of a listing or an export through with far fewer switches between the two programs.
+// The buffer only grows, and where the system refuses, the pipe stays as it was.
+void widenOutputPipe(int fd) {
+#ifdef F_SETPIPE_SZ
+  constexpr int kPipeBytes = 1024 * 1024;  // what the system allows any user by default
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISFIFO(info.st_mode)) return;
+  if (fcntl(fd, F_GETPIPE_SZ) < kPipeBytes) fcntl(fd, F_SETPIPE_SZ, kPipeBytes);
+#else
+  (void)fd;
+#endif
+}
+
+}  // namespace
+
 ConsoleParts makeConsoleParts() {
   openClosedStandardStreams();
+  widenOutputPipe(STDOUT_FILENO);
   ConsoleParts parts;
   parts.input = std::make_unique<FdInput>();
   parts.output = std::make_unique<FdOutput>(STDOUT_FILENO);

@@ -21,14 +21,12 @@ RecordReader::RecordReader(std::string_view fileName, RecordSink& sink, size_t b
       fileName_(fileName),
       sink_(sink),
       blockEnd_(kCarryRoom + blockSize),
-      buffer_(blockEnd_ + kEndRoom),
-      marks_(new uint64_t[(blockEnd_ + kEndRoom + 63) / 64]),
+      buffer_(blockEnd_ + 1),
+      marks_(new uint64_t[(blockEnd_ + 1 + 63) / 64]),
       fields_(patterns_.fields.size()) {
-  std::fill(buffer_.data() + blockEnd_, buffer_.data() + blockEnd_ + kEndRoom, '\n');
   markFrom(begin_);
   std::fill(std::begin(row_.plain), std::end(row_.plain), true);
-  row_.plain[kFileColumn] = std::none_of(fileName_.begin(), fileName_.end(),
-                                         [](char c) { return kByteClasses[c] & kNotPlain; });
+  row_.plain[kFileColumn] = isPlainText(fileName_);
   row_.fields[kFileColumn] = fileName_;
 }
 

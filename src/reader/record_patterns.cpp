@@ -60,51 +60,45 @@ class PatternBuilder {
  private:
   LineText compileLine(size_t line);
   size_t fieldNamed(std::string_view name);
-  // Puts the line's texts into the arena and its steps after the others; `place` points them
-  // there once the arena is complete.
-  void add(const LineText& text, LinePattern* pattern);
-  // Puts the runs of lines of fixed text only into the arena, for the lines with `lineEnd`.
-  void addRuns(const std::vector<LineText>& lines, const char* lineEnd,
-               LinePattern (&patterns)[kRecordLineCount]);
-  void place();
+  // The text, kept in the arena, which has room reserved for every text so that none moves.
+  FixedText keep(std::string_view text);
+  // Keeps the line's texts, with `lineEnd`, and its steps, and points `pattern` at them.
+  void add(LineText text, const char* lineEnd, LinePattern* pattern);
+  // A line of fixed text only that lines of fixed text follow gets the run of them, whose texts
+  // the arena holds one after the other.
+  void addRuns(LinePattern (&patterns)[kRecordLineCount]);
 
   RecordPatterns patterns_;
-  // Until the arena is complete: each pattern's head and steps, and each step's tail, by offset.
-  struct Pending {
-    LinePattern* pattern;
-    size_t headAt, headSize, firstStep, stepCount;
-  };
-  std::vector<Pending> pending_;
-  std::vector<std::pair<size_t, size_t>> tails_;
-  struct PendingRun {
-    LinePattern* pattern;
-    size_t at, size, lines;
-  };
-  std::vector<PendingRun> runs_;
 };
 
 RecordPatterns PatternBuilder::build() {
-  std::vector<LineText> bodies;
+  std::vector<LineText> lines[2];  // as the writer writes them, and without their ending blanks
+  size_t bytes = 0, segments = 0;
   for (size_t line = 0; line < kRecordLineCount; ++line) {
-    bodies.push_back(compileLine(line));
-    LineText body = bodies.back();
+    LineText body = compileLine(line);
     LineText trimmed = body;
     std::string& end = trimmed.last();
     while (!end.empty() && isBlank(end.back())) end.pop_back();
     patterns_.hasTrimmed[line] = end.size() != body.last().size();
-    for (int crlf = 0; crlf < 2; ++crlf) {
-      const char* lineEnd = crlf ? "\r\n" : "\n";
-      LineText text = body;
-      text.last() += lineEnd;
-      add(text, &patterns_.lines[crlf][line]);
-      text = trimmed;
-      text.last() += lineEnd;
-      add(text, &patterns_.trimmed[crlf][line]);
-    }
+    bytes += body.head.size() + 2;
+    for (const LineText::Segment& segment : body.segments) bytes += segment.tail.size();
+    segments += body.segments.size();
+    lines[0].push_back(std::move(body));
+    lines[1].push_back(std::move(trimmed));
   }
-  addRuns(bodies, "\n", patterns_.lines[0]);
-  addRuns(bodies, "\r\n", patterns_.lines[1]);
-  place();
+  // Each line four times, with either line end, trimmed or not.
+  patterns_.arena.reserve(4 * bytes);
+  patterns_.steps.reserve(4 * segments);
+  for (int crlf = 0; crlf < 2; ++crlf) {
+    const char* lineEnd = crlf ? "\r\n" : "\n";
+    for (size_t line = 0; line < kRecordLineCount; ++line) {
+      add(lines[0][line], lineEnd, &patterns_.lines[crlf][line]);
+    }
+    for (size_t line = 0; line < kRecordLineCount; ++line) {
+      add(lines[1][line], lineEnd, &patterns_.trimmed[crlf][line]);
+    }
+    addRuns(patterns_.lines[crlf]);
+  }
   for (size_t column = kRunTimeColumn + 1; column < kColumnCount; ++column) {
     auto field = std::find_if(patterns_.fields.begin(), patterns_.fields.end(),
                               [&](const auto& f) { return f.column == static_cast<int>(column); });
@@ -133,49 +127,41 @@ RecordPatterns PatternBuilder::build() {
   return std::move(patterns_);
 }
 
-void PatternBuilder::add(const LineText& text, LinePattern* pattern) {
+FixedText PatternBuilder::keep(std::string_view text) {
   std::string& arena = patterns_.arena;
-  pending_.push_back(
-      {pattern, arena.size(), text.head.size(), patterns_.steps.size(), text.segments.size()});
-  arena += text.head;
-  for (const LineText::Segment& segment : text.segments) {
-    const RecordPatterns::Field& field = patterns_.fields[segment.field];
-    patterns_.steps.push_back(
-        {static_cast<uint16_t>(segment.field), field.kind, segment.tail[0], {}});
-    tails_.emplace_back(arena.size(), segment.tail.size());
-    arena += segment.tail;
+  if (arena.size() + text.size() > arena.capacity()) {
+    throw std::logic_error("the record layout's texts outgrow the room reserved for them");
   }
+  const char* at = arena.data() + arena.size();
+  arena += text;
+  return {at, static_cast<uint32_t>(text.size())};
 }
 
-void PatternBuilder::addRuns(const std::vector<LineText>& lines, const char* lineEnd,
-                             LinePattern (&patterns)[kRecordLineCount]) {
-  std::string& arena = patterns_.arena;
+void PatternBuilder::add(LineText text, const char* lineEnd, LinePattern* pattern) {
+  text.last() += lineEnd;
+  std::vector<PatternStep>& steps = patterns_.steps;
+  pattern->head = keep(text.head);
+  pattern->steps = steps.data() + steps.size();
+  for (const LineText::Segment& segment : text.segments) {
+    const FieldKind kind = patterns_.fields[segment.field].kind;
+    // The tail's first byte is compared as the field's stop, but after the time line.
+    const size_t compared = kind == FieldKind::kTimeLine ? 0 : 1;
+    steps.push_back({static_cast<uint16_t>(segment.field), kind, segment.tail[0],
+                     keep(std::string_view(segment.tail).substr(compared))});
+  }
+  pattern->stepsEnd = steps.data() + steps.size();
+}
+
+void PatternBuilder::addRuns(LinePattern (&patterns)[kRecordLineCount]) {
   for (size_t line = 0; line < kRecordLineCount; ++line) {
     size_t last = line;
-    while (last < kRecordLineCount && lines[last].segments.empty()) ++last;
+    uint32_t size = 0;
+    while (last < kRecordLineCount && patterns[last].steps == patterns[last].stepsEnd) {
+      size += patterns[last++].head.size;
+    }
     if (last - line < 2) continue;
-    const size_t at = arena.size();
-    for (size_t fixed = line; fixed < last; ++fixed) arena += lines[fixed].head + lineEnd;
-    runs_.push_back({&patterns[line], at, arena.size() - at, last - line});
-  }
-}
-
-void PatternBuilder::place() {
-  const char* arena = patterns_.arena.data();
-  for (size_t step = 0; step < patterns_.steps.size(); ++step) {
-    PatternStep& placed = patterns_.steps[step];
-    const size_t compared = placed.kind == FieldKind::kTimeLine ? 0 : 1;
-    placed.rest = {arena + tails_[step].first + compared,
-                   static_cast<uint32_t>(tails_[step].second - compared)};
-  }
-  for (const Pending& line : pending_) {
-    *line.pattern = {{arena + line.headAt, static_cast<uint32_t>(line.headSize)},
-                     patterns_.steps.data() + line.firstStep,
-                     patterns_.steps.data() + line.firstStep + line.stepCount};
-  }
-  for (const PendingRun& run : runs_) {
-    run.pattern->run = {arena + run.at, static_cast<uint32_t>(run.size)};
-    run.pattern->runLines = static_cast<uint32_t>(run.lines);
+    patterns[line].run = {patterns[line].head.data, size};
+    patterns[line].runLines = static_cast<uint32_t>(last - line);
   }
 }
 

@@ -89,10 +89,9 @@ class RecordReader {
   // Marks the bytes from `from` to the line end put after the bytes, included.
   void markFrom(size_t from);
 
-  // Room for a line carried over from the block before, then the block, then a line end that
-  // stops field scans at the end of the bytes.
+  // Room for a line carried over from the block before, then the block, then a byte for the line
+  // end that markFrom puts after the bytes, which stops field scans there.
   static constexpr size_t kCarryRoom = (kMaxLineLength + 1 + kPageSize - 1) / kPageSize * kPageSize;
-  static constexpr size_t kEndRoom = 1;
   const size_t blockEnd_;
   PageBuffer buffer_;
   // A bit per byte of the buffer, set for the bytes of a field that have a class (field_values.h):

@@ -28,13 +28,6 @@ TEST(RunDriver, TheKeyWaitComesBeforeTheLastPressAnyKey) {
                    expected.substr(0, expected.size() - pressAnyKey.size()));
 }
 
-TEST(RunDriver, ThreePassesWithOptionsThatShowNothingCountToThree) {
-  FakeEnv env("1\n0\n2\n6\n3\n-1\n-1\n");
-  EXPECT_EQ(runSurvey(env), 0);
-  EXPECT_SAME_TEXT(env.fakeOutput().text, session(pass(1, 1) + pass(2, 2) + pass(3, 3)));
-  EXPECT_EQ(env.fakeClock().calls, 1);
-}
-
 TEST(RunDriver, TheSameBytesOnATerminalButFlushedPerLineThere) {
   const std::string keys = "1\n0\n2\n6\n3\n-1\n-1\n";
   FakeEnv piped(keys);
@@ -67,6 +60,9 @@ TEST_P(NumberPromptTest, ReadsAsTheWholeNumberRulesSay) {
   EXPECT_EQ(runSurvey(env), 0);
   EXPECT_SAME_TEXT(env.fakeOutput().text, session(c.passes));
   EXPECT_EQ(!env.fakeErrors().text.empty(), c.notice) << env.fakeErrors().text;
+  EXPECT_EQ(env.fakeClock().calls, 1);
+  EXPECT_EQ(env.fakeTerminal().keyWaits, 1);
+  EXPECT_FALSE(env.recordFileExists());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -92,7 +88,12 @@ INSTANTIATE_TEST_SUITE_P(
         // "up" is left for the next number prompt, which reads it as 0.
         NumberCase{"DigitsThenLettersAtMenu", "5\n7up\n-1\n", pass(5, 1) + pass(0, 2), true},
         NumberCase{"EndOfInputAtNumberPrompt", "", "", false},
-        NumberCase{"EndOfInputAfterPasses", "1 0 2 0", pass(1, 1) + pass(2, 2), false}),
+        NumberCase{"EndOfInputAfterPasses", "1 0 2 0", pass(1, 1) + pass(2, 2), false},
+        NumberCase{"ThreePassesWithOptionsThatShowNothing", "1\n0\n2\n6\n3\n-1\n-1\n",
+                   pass(1, 1) + pass(2, 2) + pass(3, 3), false},
+        // Each word is read once, as 0: three passes, then the end of input ends the run.
+        NumberCase{"LettersNeverLoopForever", "a b c d e f\n", pass(0, 1) + pass(0, 2) + pass(0, 3),
+                   true}),
     [](const ::testing::TestParamInfo<NumberCase>& info) { return info.param.name; });
 
 TEST(RunDriver, EndOfInputAtTheMenuPromptSkipsTheRestOfThePass) {
@@ -100,14 +101,6 @@ TEST(RunDriver, EndOfInputAtTheMenuPromptSkipsTheRestOfThePass) {
   EXPECT_EQ(runSurvey(env), 0);
   EXPECT_SAME_TEXT(env.fakeOutput().text, startBlock() + numberPrompt() + menu(3) + exitBlock());
   EXPECT_EQ(env.fakeTerminal().keyWaits, 1);
-}
-
-TEST(RunDriver, LettersNeverLoopForever) {
-  FakeEnv env("a b c d e f\n");
-  EXPECT_EQ(runSurvey(env), 0);
-  // Each word is read once, as 0: three passes, then the end of input ends the run.
-  EXPECT_SAME_TEXT(env.fakeOutput().text, session(pass(0, 1) + pass(0, 2) + pass(0, 3)));
-  EXPECT_FALSE(env.recordFileExists());
 }
 
 TEST(RunDriver, AFailedStandardOutputEndsWithStatusOneAndANotice) {

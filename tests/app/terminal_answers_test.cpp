@@ -21,6 +21,7 @@ Step line(const std::string& text) { return {LineRead::kLine, text}; }
 Step key(const std::string& pressed) { return {LineRead::kLine, pressed}; }
 const Step kCtrlC = {LineRead::kInterrupt, ""};
 const Step kCtrlD = {LineRead::kEnd, ""};
+const std::vector<Step> kSave = {line("")};  // Enter at the check
 
 std::vector<std::string> answerWords() {
   std::istringstream in(sampleAnswers());
@@ -62,6 +63,16 @@ struct Outcome {
   bool saved = false;
 };
 
+Outcome outcomeOf(FakeEnv& env) {
+  Outcome outcome;
+  outcome.status = runSurvey(env);
+  outcome.out = env.fakeOutput().text;
+  outcome.errors = env.fakeErrors().text;
+  outcome.record = env.recordFile();
+  outcome.saved = env.recordFileExists();
+  return outcome;
+}
+
 // The number 5, the questionnaire (option 1), `steps` from its first answer on, then -1.
 Outcome typedRun(const std::vector<Step>& steps, FakeLineEditor** used = nullptr,
                  bool outputIsTerminal = false) {
@@ -73,23 +84,12 @@ Outcome typedRun(const std::vector<Step>& steps, FakeLineEditor** used = nullptr
   env.fakeTerminal().isTerminal = outputIsTerminal;
   env.fakeTerminal().editor = editors.back().get();
   if (used != nullptr) *used = editors.back().get();
-  Outcome outcome;
-  outcome.status = runSurvey(env);
-  outcome.out = env.fakeOutput().text;
-  outcome.errors = env.fakeErrors().text;
-  outcome.record = env.recordFile();
-  outcome.saved = env.recordFileExists();
-  return outcome;
+  return outcomeOf(env);
 }
 
 Outcome pipedRun(const std::string& keys) {
   FakeEnv env(keys);
-  Outcome outcome;
-  outcome.status = runSurvey(env);
-  outcome.out = env.fakeOutput().text;
-  outcome.record = env.recordFile();
-  outcome.saved = env.recordFileExists();
-  return outcome;
+  return outcomeOf(env);
 }
 
 struct Case {
@@ -103,30 +103,27 @@ TEST(TerminalAnswers, StandardOutputAndTheRecordAreThoseOfTheAcceptedAnswersPipe
   ASSERT_EQ(words.size(), 23u);
   const std::string all = joined(words);
   const std::vector<Case> cases = {
-      {"Enter at the check saves", typedWords(words) + std::vector<Step>{line("")}, all + "\n-1\n"},
+      {"Enter at the check saves", typedWords(words) + kSave, all + "\n-1\n"},
       {"two words joined with j",
-       std::vector<Step>{line("Ana  Maria"), key("j")} + typedWords(words, 1) +
-           std::vector<Step>{line("")},
+       std::vector<Step>{line("Ana  Maria"), key("j")} + typedWords(words, 1) + kSave,
        joined(with(words, 0, "Ana-Maria")) + "\n-1\n"},
       {"two words joined with Enter",
-       std::vector<Step>{line("Ana Maria"), key("")} + typedWords(words, 1) +
-           std::vector<Step>{line("")},
+       std::vector<Step>{line("Ana Maria"), key("")} + typedWords(words, 1) + kSave,
        joined(with(words, 0, "Ana-Maria")) + "\n-1\n"},
       {"the second word kept for the next question",
-       std::vector<Step>{line("Ana Kowal"), key("k")} + typedWords(words, 2) +
-           std::vector<Step>{line("")},
+       std::vector<Step>{line("Ana Kowal"), key("k")} + typedWords(words, 2) + kSave,
        all + "\n-1\n"},
       {"two words typed again after a key that is no choice",
        std::vector<Step>{line("Ana Kowal"), key("?"), key("t"), line("Ana")} +
-           typedWords(words, 1) + std::vector<Step>{line("")},
+           typedWords(words, 1) + kSave,
        all + "\n-1\n"},
       {"a number with text glued to it typed again",
        typedWords(words, 0, 5) + std::vector<Step>{line("30,5"), key("t"), line("30")} +
-           typedWords(words, 6) + std::vector<Step>{line("")},
+           typedWords(words, 6) + kSave,
        all + "\n-1\n"},
       {"a number with text glued to it kept: the text answers the next question",
        typedWords(words, 0, 5) + std::vector<Step>{line("30,5"), key("k")} + typedWords(words, 7) +
-           std::vector<Step>{line("")},
+           kSave,
        [&words] {
          std::vector<std::string> kept = with(words, 5, "30,5");
          kept.erase(kept.begin() + 6);  // ",5" answered the question of that word
@@ -138,12 +135,11 @@ TEST(TerminalAnswers, StandardOutputAndTheRecordAreThoseOfTheAcceptedAnswersPipe
       {"a number out of the list at the check is asked again",
        typedWords(words) + std::vector<Step>{line("24"), line("x"), line("")}, all + "\n-1\n"},
       {"Ctrl+C then another key goes back to the question",
-       typedWords(words, 0, 3) + std::vector<Step>{kCtrlC, key("x")} + typedWords(words, 3) +
-           std::vector<Step>{line("")},
+       typedWords(words, 0, 3) + std::vector<Step>{kCtrlC, key("x")} + typedWords(words, 3) + kSave,
        all + "\n-1\n"},
       {"Ctrl+D then another key goes back to the question",
        typedWords(words, 0, 3) + std::vector<Step>{kCtrlD, key("\r")} + typedWords(words, 3) +
-           std::vector<Step>{line("")},
+           kSave,
        all + "\n-1\n"},
       {"Ctrl+C at the check then another key goes back to it",
        typedWords(words) + std::vector<Step>{kCtrlC, key("n"), line("")}, all + "\n-1\n"},

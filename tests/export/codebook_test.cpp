@@ -1,4 +1,6 @@
 // The codebook: a row for every column, with its prompt, record lines and type.
+#include "export/codebook.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,6 +43,23 @@ TEST(Codebook, WritesACodebookOfEveryColumn) {
   const Exported jsonl = exportFiles({}, {"--codebook", "--format=jsonl"});
   EXPECT_EQ(std::count(jsonl.out.begin(), jsonl.out.end(), '\n'), kColumnCount);
   EXPECT_EQ(jsonl.out.rfind("{\"column\":\"file\",\"prompt\":\"\",", 0), 0u);
+}
+
+// A statistics file's label: the prompt, else what the column holds up to its first ';', else
+// the column's name.
+TEST(Codebook, LabelsEachColumnByItsPromptOrItsNote) {
+  const struct {
+    size_t column;
+    std::string label;
+  } cases[] = {
+      {kFileColumn, "the file as named on the command line, or (standard input) for -"},
+      {kRunDateColumn,
+       "the date the program run that saved the record started, YYYY-MM-DD in local time with no "
+       "zone"},
+      {7, "Enter Your Firstname"},
+      {kColumnCount - 1, "Enter The Same Age Again / Enter A Calculated Age For Another Year"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(columnLabel(c.column), c.label) << c.column;
 }
 
 }  // namespace

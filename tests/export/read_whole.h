@@ -10,6 +10,7 @@
 #include "export/export_reports.h"
 #include "export/row_writers.h"
 #include "reader/record_reader.h"
+#include "support/fakes.h"
 
 namespace survey::testing {
 
@@ -34,11 +35,6 @@ struct ExportResult {
 // `bytes` fed in pieces of `piece` bytes to a parser taking `blockSize` bytes at most at once.
 inline ExportResult readInPieces(std::string_view bytes, const std::string& name, size_t piece,
                                  size_t blockSize = RecordReader::kReadBlock) {
-  struct Reports : ExportReports {
-    Reports() : ExportReports("survey-export") {}
-    void write(const std::string& line) override { text += line; }
-    std::string text;
-  };
   struct Sink : RecordSink {
     void record(const RecordRow& row) override {
       size_t start = rows.size();
@@ -49,7 +45,8 @@ inline ExportResult readInPieces(std::string_view bytes, const std::string& name
     }
     void skipped(const SkippedLines& lines) override { reports.skipped(lines); }
     std::string rows;
-    Reports reports;
+    FakeOutput errors;
+    ExportReports reports{"survey-export", errors};
     FingerprintSet fingerprints;
   } sink;
   sink.reports.beginFile(name);
@@ -62,7 +59,7 @@ inline ExportResult readInPieces(std::string_view bytes, const std::string& name
   parser.finish();
   sink.reports.endFile(parser.notes(), false, "", false);
   sink.reports.summarize();
-  return {sink.rows, sink.reports.text, sink.reports.status()};
+  return {sink.rows, sink.errors.text, sink.reports.status()};
 }
 
 inline ExportResult readWhole(std::string_view bytes, const std::string& name) {

@@ -50,14 +50,20 @@ TEST(Utf16ToUtf8Test, JoinsPairsAcrossPiecesAndReplacesLoneSurrogates) {
   }
 }
 
-struct Utf8Case {
-  const char* name;
-  std::vector<std::string> pieces;
-  std::u16string utf16;
-};
-
+// Without a legacy code page each ill-formed part is U+FFFD; with one, each byte of it is that
+// byte's character in the code page.
 TEST(Utf8ToUtf16Test, JoinsCharactersAcrossPiecesAndReplacesEachIllFormedPart) {
-  const Utf8Case cases[] = {
+  std::u16string legacy(128, u'?');
+  legacy[0x82 - 0x80] = u'\u00e9';
+  legacy[0xA2 - 0x80] = u'\u00f3';
+  legacy[0xC3 - 0x80] = u'\u251c';
+  legacy[0xE2 - 0x80] = u'\u0393';
+  const struct {
+    const char* name;
+    std::vector<std::string> pieces;
+    std::u16string utf16;
+    bool withLegacy = false;
+  } cases[] = {
       {"scripts",
        {"Jos\xc3\xa9 \xc5\x81\xc3\xb3"
         "d\xc5\xba \xd0\x9c"},
@@ -85,42 +91,28 @@ TEST(Utf8ToUtf16Test, JoinsCharactersAcrossPiecesAndReplacesEachIllFormedPart) {
        u"A"},
       {"cut at the end", {"ok\xf0\x9f\x98"}, u"ok\xfffd"},
       {"never used", {"\xf5\xff"}, u"\xfffd\xfffd"},
-  };
-  for (const Utf8Case& c : cases) {
-    Utf8ToUtf16 converter;
-    std::u16string units;
-    for (const std::string& piece : c.pieces) converter.convert(piece, &units);
-    converter.finish(&units);
-    EXPECT_EQ(units, c.utf16) << c.name;
-  }
-}
-
-TEST(Utf8ToUtf16Test, WithALegacyCodePageEachByteOfAnIllFormedPartIsItsCharacter) {
-  std::u16string legacy(128, u'?');
-  legacy[0x82 - 0x80] = u'\u00e9';
-  legacy[0xA2 - 0x80] = u'\u00f3';
-  legacy[0xC3 - 0x80] = u'\u251c';
-  legacy[0xE2 - 0x80] = u'\u0393';
-  const Utf8Case cases[] = {
-      {"stray bytes",
+      {"legacy: stray bytes",
        {"Jos\x82 L\xa2"
         "dz"},
        u"Jos\u00e9 L\u00f3"
-       u"dz"},
-      {"UTF-8 stays", {"\xc5\x81\xc3\xb3"}, u"\u0141\u00f3"},
-      {"a lead byte cut off by the next piece",
+       u"dz",
+       true},
+      {"legacy: UTF-8 stays", {"\xc5\x81\xc3\xb3"}, u"\u0141\u00f3", true},
+      {"legacy: a lead byte cut off by the next piece",
        {"\xc3", "A"},
        u"\u251c"
-       u"A"},
-      {"each byte of a cut character",
+       u"A",
+       true},
+      {"legacy: each byte of a cut character",
        {"\xe2\x82"
         "A"},
        u"\u0393\u00e9"
-       u"A"},
-      {"a cut character at the end", {"\xe0\xa0"}, u"??"},
+       u"A",
+       true},
+      {"legacy: a cut character at the end", {"\xe0\xa0"}, u"??", true},
   };
-  for (const Utf8Case& c : cases) {
-    Utf8ToUtf16 converter(legacy);
+  for (const auto& c : cases) {
+    Utf8ToUtf16 converter = c.withLegacy ? Utf8ToUtf16(legacy) : Utf8ToUtf16();
     std::u16string units;
     for (const std::string& piece : c.pieces) converter.convert(piece, &units);
     converter.finish(&units);

@@ -48,6 +48,12 @@ int lines(const std::string& text) {
 TEST(JournalTrust, APlantedJournalPutsNothingIntoTheFileAndStopsNoSave) {
   const std::string kept = "alias ls='ls --color'\n";
   const std::string planted = "\necho PWNED\n";
+  // A journal that would put `planted` in at the file's last line end, after `identity`.
+  auto plantJournal = [&](const std::string& dir, const std::string& identity) {
+    std::ofstream(dir + "/datas.dat.pending", std::ios::binary)
+        << "survey-pending " + identity + std::to_string(kept.size() - 1) + " " +
+               std::to_string(planted.size()) + "\n" + planted;
+  };
   const struct {
     const char* name;
     bool needsRoot;  // the victim runs as another user, in a sticky directory it cannot clean
@@ -55,21 +61,12 @@ TEST(JournalTrust, APlantedJournalPutsNothingIntoTheFileAndStopsNoSave) {
     int notices;
   } cases[] = {
       {"the issue's journal, another user's, in a sticky directory", true,
-       [&](const std::string& dir) {
-         const std::string journal = "survey-pending " + std::to_string(kept.size() - 1) + " " +
-                                     std::to_string(planted.size()) + "\n" + planted;
-         std::ofstream(dir + "/datas.dat.pending", std::ios::binary) << journal;
-       },
-       1},
+       [&](const std::string& dir) { plantJournal(dir, ""); }, 1},
       {"a journal naming the file, another user's, in a sticky directory", true,
        [&](const std::string& dir) {
          struct stat info;
          stat((dir + "/target").c_str(), &info);
-         const std::string journal = "survey-pending " + std::to_string(info.st_dev) + " " +
-                                     std::to_string(info.st_ino) + " " +
-                                     std::to_string(kept.size() - 1) + " " +
-                                     std::to_string(planted.size()) + "\n" + planted;
-         std::ofstream(dir + "/datas.dat.pending", std::ios::binary) << journal;
+         plantJournal(dir, std::to_string(info.st_dev) + " " + std::to_string(info.st_ino) + " ");
        },
        1},
       {"a directory by the journal's name", false,

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace survey::testing {
@@ -37,7 +38,6 @@ struct Start {
 // The program in a session of its own with a pseudo-terminal as its terminal, keys and screen.
 class PtyRun {
  public:
-  explicit PtyRun(int ignoredSignal) : PtyRun(Start{ignoredSignal}) {}
   explicit PtyRun(const Start& start) {
     if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) return;
     tcgetattr(slave_, &before_);
@@ -97,28 +97,16 @@ class PtyRun {
   void type(const std::string& keys) const {
     ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
   }
-  // Reads the screen until the key wait has put the terminal in raw mode. The deadline only
-  // keeps a broken program from stopping the test run.
+  // Reads the screen until the key wait has put the terminal in raw mode; true if echo and
+  // signals are off there too.
   bool awaitKeyWait() {
     termios now{};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-      readScreen(10);
-      if (screen_.find("Press any key to continue...") != std::string::npos &&
-          tcgetattr(slave_, &now) == 0 && (now.c_lflag & ICANON) == 0) {
-        return (now.c_lflag & (ECHO | ISIG)) == 0;
-      }
-    }
-    return false;
+    return awaitEditing("Press any key to continue...") && tcgetattr(slave_, &now) == 0 &&
+           (now.c_lflag & (ECHO | ISIG)) == 0;
   }
   // Reads the screen until it shows `text`.
   bool awaitScreen(const char* text) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-      readScreen(10);
-      if (screen_.find(text) != std::string::npos) return true;
-    }
-    return false;
+    return readUntil([&] { return screen_.find(text) != std::string::npos; });
   }
   // Waits for the program to end, reading the screen so that it never blocks on it. One
   // still running after the deadline is killed.
@@ -136,49 +124,46 @@ class PtyRun {
     termios after;
     return tcgetattr(slave_, &after) == 0 && sameSettings(before_, after);
   }
-  // Reads the screen until the line editor waits at the number prompt, the terminal out of
-  // canonical mode.
+  // Reads the screen until it shows `prompt` with the terminal out of canonical mode, as the
+  // line editor and the key wait put it.
   bool awaitEditing(const char* prompt) {
-    termios now{};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-      readScreen(10);
-      if (screen_.find(prompt) != std::string::npos && tcgetattr(slave_, &now) == 0 &&
-          (now.c_lflag & ICANON) == 0) {
-        return true;
-      }
-    }
-    return false;
+    return readUntil([&] {
+      termios now{};
+      return screen_.find(prompt) != std::string::npos && tcgetattr(slave_, &now) == 0 &&
+             (now.c_lflag & ICANON) == 0;
+    });
   }
-  // Reads the screen until the program is stopped (true) or the deadline passes.
+  // Reads the screen until the program is stopped.
   bool awaitStopped() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-      readScreen(10);
+    return readUntil([&] {
       std::ifstream stat("/proc/" + std::to_string(program_) + "/stat");
       std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
       const size_t close = text.rfind(')');
-      if (close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'T') {
-        return true;
-      }
-    }
-    return false;
+      return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'T';
+    });
   }
   // Reads the screen until the terminal is out of canonical mode again.
   bool awaitRawAgain() {
-    termios now{};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-      readScreen(10);
-      if (tcgetattr(slave_, &now) == 0 && (now.c_lflag & (ICANON | ECHO)) == 0) return true;
-    }
-    return false;
+    return readUntil([&] {
+      termios now{};
+      return tcgetattr(slave_, &now) == 0 && (now.c_lflag & (ICANON | ECHO)) == 0;
+    });
   }
   // The program itself: the process that runs it, below the session leader when a job.
   pid_t pid() const { return program_; }
   const std::string& screen() const { return screen_; }
 
  private:
+  // Reads the screen until `done` holds (true) or the deadline, which only keeps a broken
+  // program from stopping the test run, passes (false).
+  bool readUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+      readScreen(10);
+      if (done()) return true;
+    }
+    return false;
+  }
   void readScreen(int milliseconds) {
     pollfd fd = {master_, POLLIN, 0};
     if (poll(&fd, 1, milliseconds) <= 0) return;
@@ -200,24 +185,41 @@ class PtyRun {
 const int kEndingSignals[] = {SIGTERM, SIGHUP,  SIGINT,  SIGQUIT, SIGUSR1,   SIGUSR2,
                               SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF};
 
-TEST(KeyWaitSignals, AnEndingSignalPutsTheTerminalSettingsBack) {
-  for (int signalNumber : kEndingSignals) {
-    SCOPED_TRACE(strsignal(signalNumber));
-    PtyRun run(0);
-    ASSERT_TRUE(run.started());
-    run.type("-1\n");
-    ASSERT_TRUE(run.awaitKeyWait()) << run.screen();
-    kill(run.pid(), signalNumber);
-    int status = run.waitForEnd();
-    EXPECT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(WTERMSIG(status), signalNumber);
-    EXPECT_TRUE(run.settingsRestored());
+bool atKeyWait(PtyRun& run) { return run.awaitKeyWait(); }
+bool editingWithLibedit(PtyRun& run) { return run.awaitEditing("> "); }
+// Plain reading leaves the line to the terminal: the prompt shown is all there is to see.
+bool typingAPlainLine(PtyRun& run) { return run.awaitScreen("> "); }
+
+TEST(TerminalSignals, AnEndingSignalPutsTheTerminalSettingsBack) {
+  const struct {
+    const char* name;
+    const char* term;
+    const char* keys;
+    bool (*waiting)(PtyRun&);
+  } waits[] = {
+      {"at the closing key", "dumb", "-1\n", atKeyWait},
+      {"editing a line with libedit", "xterm", "12", editingWithLibedit},
+      {"typing a line without libedit", "dumb", "12", typingAPlainLine},
+  };
+  for (const auto& w : waits) {
+    for (int signalNumber : kEndingSignals) {
+      SCOPED_TRACE(std::string(w.name) + ": " + strsignal(signalNumber));
+      PtyRun run(Start{0, w.term, false});
+      ASSERT_TRUE(run.started());
+      run.type(w.keys);
+      ASSERT_TRUE(w.waiting(run)) << run.screen();
+      kill(run.pid(), signalNumber);
+      int status = run.waitForEnd();
+      EXPECT_TRUE(WIFSIGNALED(status));
+      EXPECT_EQ(WIFSIGNALED(status) ? WTERMSIG(status) : 0, signalNumber);
+      EXPECT_TRUE(run.settingsRestored());
+    }
   }
 }
 
-TEST(KeyWaitSignals, ASignalIgnoredAtStartStaysIgnoredDuringTheWait) {
+TEST(TerminalSignals, ASignalIgnoredAtStartStaysIgnoredDuringTheKeyWait) {
   // As under nohup: a hang-up neither ends the wait nor the program; the key does.
-  PtyRun run(SIGHUP);
+  PtyRun run(Start{SIGHUP});
   ASSERT_TRUE(run.started());
   run.type("-1\n");
   ASSERT_TRUE(run.awaitKeyWait()) << run.screen();
@@ -229,64 +231,45 @@ TEST(KeyWaitSignals, ASignalIgnoredAtStartStaysIgnoredDuringTheWait) {
   EXPECT_TRUE(run.settingsRestored());
 }
 
-TEST(KeyWaitSignals, AStopPutsTheSettingsBackAndContinuingSetsThemAgain) {
-  PtyRun run(Start{0, "dumb", true});
-  ASSERT_TRUE(run.started());
-  run.type("-1\n");
-  ASSERT_TRUE(run.awaitKeyWait()) << run.screen();
-  kill(run.pid(), SIGTSTP);
-  ASSERT_TRUE(run.awaitStopped()) << run.screen();
-  EXPECT_TRUE(run.settingsRestored());
-  kill(run.pid(), SIGCONT);
-  ASSERT_TRUE(run.awaitRawAgain());
-  run.type("x");  // one key, no Enter, still ends the wait
-  int status = run.waitForEnd();
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_TRUE(run.settingsRestored());
-}
-
-// The same while a line is edited at the number prompt, with libedit (xterm) and without.
-TEST(LineEditorSignals, AnEndingSignalPutsTheTerminalSettingsBack) {
-  for (const char* term : {"xterm", "dumb"}) {
-    for (int signalNumber : kEndingSignals) {
-      SCOPED_TRACE(std::string(term) + " " + strsignal(signalNumber));
-      PtyRun run(Start{0, term, false});
-      ASSERT_TRUE(run.started());
-      run.type("12");
-      if (std::string(term) == "dumb") {
-        // Plain reading leaves the line to the terminal: wait until the prompt is there.
-        ASSERT_TRUE(run.awaitScreen("> ")) << run.screen();
-      } else {
-        ASSERT_TRUE(run.awaitEditing("> ")) << run.screen();
-      }
-      kill(run.pid(), signalNumber);
-      int status = run.waitForEnd();
-      EXPECT_TRUE(WIFSIGNALED(status));
-      EXPECT_EQ(WIFSIGNALED(status) ? WTERMSIG(status) : 0, signalNumber);
-      EXPECT_TRUE(run.settingsRestored());
+// The program runs as a job, so that it can be stopped.
+TEST(TerminalSignals, AStopPutsTheSettingsBackAndContinuingSetsThemAgain) {
+  const struct {
+    const char* name;
+    const char* term;
+    const char* keys;
+    bool (*waiting)(PtyRun&);
+    const char* stopKey;  // typed to stop the program; none: SIGTSTP is sent
+    const char* after;    // typed once it continues; the program must then end with status 0
+  } stops[] = {
+      // One key, no Enter, still ends the wait.
+      {"SIGTSTP at the closing key", "dumb", "-1\n", atKeyWait, nullptr, "x"},
+      // The line typed before the stop goes on: "-1", then the closing key.
+      {"Ctrl+Z editing a line", "xterm", "-", editingWithLibedit, "\x1a", "1\rx"},
+  };
+  for (const auto& s : stops) {
+    SCOPED_TRACE(s.name);
+    PtyRun run(Start{0, s.term, true});
+    ASSERT_TRUE(run.started());
+    run.type(s.keys);
+    ASSERT_TRUE(s.waiting(run)) << run.screen();
+    if (s.stopKey != nullptr) {
+      run.type(s.stopKey);
+    } else {
+      kill(run.pid(), SIGTSTP);
     }
+    ASSERT_TRUE(run.awaitStopped()) << run.screen();
+    EXPECT_TRUE(run.settingsRestored());
+    kill(run.pid(), SIGCONT);
+    ASSERT_TRUE(run.awaitRawAgain());
+    run.type(s.after);
+    int status = run.waitForEnd();
+    ASSERT_TRUE(WIFEXITED(status)) << run.screen();
+    EXPECT_EQ(WEXITSTATUS(status), 0) << run.screen();
+    EXPECT_TRUE(run.settingsRestored());
   }
 }
 
-TEST(LineEditorSignals, CtrlZStopsWithTheSettingsBackAndTheLineGoesOnAfter) {
-  PtyRun run(Start{0, "xterm", true});
-  ASSERT_TRUE(run.started());
-  run.type("-");
-  ASSERT_TRUE(run.awaitEditing("> ")) << run.screen();
-  run.type("\x1a");  // Ctrl+Z
-  ASSERT_TRUE(run.awaitStopped()) << run.screen();
-  EXPECT_TRUE(run.settingsRestored());
-  kill(run.pid(), SIGCONT);
-  ASSERT_TRUE(run.awaitRawAgain());
-  run.type("1\rx");  // the line typed before the stop goes on: "-1", then the closing key
-  int status = run.waitForEnd();
-  ASSERT_TRUE(WIFEXITED(status)) << run.screen();
-  EXPECT_EQ(WEXITSTATUS(status), 0) << run.screen();
-  EXPECT_TRUE(run.settingsRestored());
-}
-
-TEST(LineEditorSignals, CtrlCOutsideAQuestionnaireEndsTheProgramAsAnInterrupt) {
+TEST(TerminalSignals, CtrlCOutsideAQuestionnaireEndsTheProgramAsAnInterrupt) {
   PtyRun run(Start{0, "xterm", false});
   ASSERT_TRUE(run.started());
   ASSERT_TRUE(run.awaitEditing("> ")) << run.screen();

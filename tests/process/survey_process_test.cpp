@@ -1,5 +1,6 @@
 // The real executable: record file faults and concurrent writers (the golden transcripts run it
 // in tools/check-transcripts).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -45,6 +46,21 @@ TEST(SurveyProcess, ARecordFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
     ASSERT_EQ(lstat(path.c_str(), &info), 0);
     EXPECT_EQ(c.directory ? S_ISDIR(info.st_mode) : S_ISLNK(info.st_mode), true) << c.name;
   }
+}
+
+// A listing piped into another program goes through in large blocks only if the pipe holds them.
+TEST(SurveyProcess, WidensThePipeItsOutputGoesTo) {
+  ScratchDir dir;
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  const int before = fcntl(ends[0], F_GETPIPE_SZ);
+  ProcessOptions options;
+  options.beforeStart = [&] { return dup2(ends[1], STDOUT_FILENO) == STDOUT_FILENO; };
+  ProcessResult run = runSurveyProcess(dir.path(), "-1\n", options);
+  close(ends[1]);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_GE(fcntl(ends[0], F_GETPIPE_SZ), 1024 * 1024) << "was " << before;
+  close(ends[0]);
 }
 
 TEST(SurveyProcess, FourWritersAtOnceLeaveOnlyWholeRecords) {

@@ -29,38 +29,27 @@ std::string recordLine(const std::string& file, int number) {
   return file.substr(start, file.find('\n', start) - start);
 }
 
-TEST(Questionnaire, OneAnswerPerLineGivesTheSameSessionAsAllOnOneLine) {
-  std::string perLine = sampleAnswers();
-  for (char& c : perLine) c = c == ' ' ? '\n' : c;
-  FakeEnv oneLine(oneQuestionnaire(sampleAnswers()));
-  FakeEnv manyLines(oneQuestionnaire(perLine));
-  runSurvey(oneLine);
-  runSurvey(manyLines);
-  EXPECT_SAME_TEXT(oneLine.fakeOutput().text, manyLines.fakeOutput().text);
-  EXPECT_EQ(oneLine.recordFile(), manyLines.recordFile());
-}
-
-struct FigureCase {
-  const char* sameAge;
-  const char* anotherYearAge;
-  std::vector<std::string> shown;  // lines expected in the summary
-  std::string recordLine17;
-};
-
-TEST(Questionnaire, FiguresFollowTheRealAnswers) {
-  const FigureCase cases[] = {
+TEST(Questionnaire, FiguresFollowTheRealAnswersAndBadOnesStoreZeroWithANotice) {
+  const std::string thanks = ". Thank You For Providing These Options And Selections. ";
+  const struct {
+    const char* sameAge;
+    const char* anotherYearAge;
+    std::vector<std::string> shown;  // lines expected in the summary
+    std::string recordLine17;
+    bool bad;  // an answer is no number: 0 is stored, with a notice
+  } cases[] = {
       {"10",
        "5",
        {" The(This) Number Divided By 3 :: 10  / 3 = 3.33333 , Nearest Number(s). Thank You Very "
         "Much "},
-       " Your Age In 5 Years Time Will Be :: 15 . Thank You For Providing These Options And "
-       "Selections. "},
+       " Your Age In 5 Years Time Will Be :: 15 " + thanks,
+       false},
       {"30",
        "2000",
        {" The Multiple Of The(This) Number Is :: 2000 x 2000 = 4e+006",
         "  --> Your Age In 30 Year(s) Time Will Be 2030.  Thank You Very Much "},
-       " Your Age In 2000 Years Time Will Be :: 2030 . Thank You For Providing These Options And "
-       "Selections. "},
+       " Your Age In 2000 Years Time Will Be :: 2030 " + thanks,
+       false},
       {"-30",
        "-5",
        {"  --> Your Age In -30 Year(s) Time Will Be -35.  Thank You Very Much ",
@@ -70,15 +59,25 @@ TEST(Questionnaire, FiguresFollowTheRealAnswers) {
         "Much ",
         " The(This) Number Divided By 4 :: -5  / 4 = -1.25 , Nearest Number(s). Thank You Very "
         "Much "},
-       " Your Age In -5 Years Time Will Be :: -35 . Thank You For Providing These Options And "
-       "Selections. "},
+       " Your Age In -5 Years Time Will Be :: -35 " + thanks,
+       false},
       {"1e300",
        "1e300",
        {" The Multiple Of The(This) Number Is :: 1e+300 x 1e+300 = inf"},
-       " Your Age In 1e+300 Years Time Will Be :: 2e+300 . Thank You For Providing These Options "
-       "And Selections. "},
+       " Your Age In 1e+300 Years Time Will Be :: 2e+300 " + thanks,
+       false},
+      {"thirty", "5", {}, " Your Age In 5 Years Time Will Be :: 5 " + thanks, true},
+      {"30", "-", {}, " Your Age In 0 Years Time Will Be :: 30 " + thanks, true},
+      {".", "+", {}, " Your Age In 0 Years Time Will Be :: 0 " + thanks, true},
+      {"30",
+       "1234567890123456789012345678",
+       {},
+       " Your Age In 0 Years Time Will Be :: 30 " + thanks,
+       true},
+      {"30", "1e999", {}, " Your Age In 0 Years Time Will Be :: 30 " + thanks, true},
   };
-  for (const FigureCase& c : cases) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.sameAge) + " and " + c.anotherYearAge);
     FakeEnv env(oneQuestionnaire(
         replaceWord(replaceWord(sampleAnswers(), 5, c.sameAge), 6, c.anotherYearAge)));
     EXPECT_EQ(runSurvey(env), 0);
@@ -86,30 +85,12 @@ TEST(Questionnaire, FiguresFollowTheRealAnswers) {
       EXPECT_NE(env.fakeOutput().text.find("\n" + line + "\n"), std::string::npos) << line;
     }
     EXPECT_EQ(recordLine(env.recordFile(), 17), c.recordLine17);
-  }
-}
-
-TEST(Questionnaire, BadRealAnswersStoreZeroWithANoticeAndGoOn) {
-  const struct {
-    const char* sameAge;
-    const char* anotherYearAge;
-    const char* line17;
-  } cases[] = {
-      {"thirty", "5", " Your Age In 5 Years Time Will Be :: 5 ."},
-      {"30", "-", " Your Age In 0 Years Time Will Be :: 30 ."},
-      {".", "+", " Your Age In 0 Years Time Will Be :: 0 ."},
-      {"30", "1234567890123456789012345678", " Your Age In 0 Years Time Will Be :: 30 ."},
-      {"30", "1e999", " Your Age In 0 Years Time Will Be :: 30 ."},
-  };
-  for (const auto& c : cases) {
-    FakeEnv env(oneQuestionnaire(
-        replaceWord(replaceWord(sampleAnswers(), 5, c.sameAge), 6, c.anotherYearAge)));
-    EXPECT_EQ(runSurvey(env), 0);
-    EXPECT_EQ(recordLine(env.recordFile(), 17).rfind(c.line17, 0), 0u) << c.sameAge;
-    // The next answer is still the one typed after the bad one.
+    // The next answer is still the one typed after the real ones, whatever they were.
     EXPECT_EQ(recordLine(env.recordFile(), 11),
               " Candidate(Bearer) Is Educational(Learning Center) :: Hill-Learning-Centre");
-    EXPECT_NE(env.fakeErrors().text.find("is not a number; 0 is stored"), std::string::npos);
+    EXPECT_EQ(env.fakeErrors().text.find("is not a number; 0 is stored") != std::string::npos,
+              c.bad)
+        << env.fakeErrors().text;
   }
 }
 
@@ -120,7 +101,11 @@ std::string typedFor(std::string answers, size_t index, const std::string& word)
   return answers.substr(0, answers.rfind(' '));
 }
 
-TEST(Questionnaire, AnswersThatCarryOverAreNamedWithoutChangingScreensOrRecord) {
+// Answers spread over lines, or carried over to the next prompt (which is named), give the
+// screens and the record of the same answers typed plainly.
+TEST(Questionnaire, AnswersAcrossLinesOrCarriedOverChangeNeitherScreensNorRecord) {
+  std::string perLine = sampleAnswers();
+  for (char& c : perLine) c = c == ' ' ? '\n' : c;
   std::string oneAnswerPerLine = typedFor(sampleAnswers(), 2, "Port\tHarcourt");
   for (char& c : oneAnswerPerLine) c = c == ' ' ? '\n' : c == '\t' ? ' ' : c;
   const struct {
@@ -128,8 +113,9 @@ TEST(Questionnaire, AnswersThatCarryOverAreNamedWithoutChangingScreensOrRecord) 
     std::string answers;  // as typed
     std::string alike;    // answers that are read the same and get no notice
     bool terminal;        // standard input is a terminal
-    std::string named;    // what the one notice names
+    std::string named;    // what the one notice names; empty: no notice
   } cases[] = {
+      {"one answer per line, piped", perLine, sampleAnswers(), false, ""},
       {"two words typed at one prompt", oneAnswerPerLine, oneAnswerPerLine, true,
        "place-of-birth prompt: \"Port\" is the answer; \"Harcourt\" goes to the next prompt"},
       {"text glued to a number, piped", typedFor(sampleAnswers(), 6, "36,5"),
@@ -137,19 +123,23 @@ TEST(Questionnaire, AnswersThatCarryOverAreNamedWithoutChangingScreensOrRecord) 
        "calculated-age prompt: \"36,5\" is read as 36; \",5\" goes"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     FakeEnv announced(oneQuestionnaire(c.answers));
     announced.fakeTerminal().inputIsConsole = c.terminal;
     FakeEnv quiet(oneQuestionnaire(c.alike));
-    EXPECT_EQ(runSurvey(announced), 0) << c.name;
-    EXPECT_EQ(runSurvey(quiet), 0) << c.name;
-    EXPECT_EQ(announced.fakeErrors().text.find("survey: " + c.named), 0u) << c.name;
-    EXPECT_EQ(
-        std::count(announced.fakeErrors().text.begin(), announced.fakeErrors().text.end(), '\n'), 1)
-        << c.name;
-    EXPECT_EQ(quiet.fakeErrors().text, "") << c.name;
-    EXPECT_TRUE(announced.fakeOutput().text == quiet.fakeOutput().text) << c.name;
-    ASSERT_TRUE(announced.recordFileExists()) << c.name;
-    EXPECT_TRUE(announced.recordFile() == quiet.recordFile()) << c.name;
+    EXPECT_EQ(runSurvey(announced), 0);
+    EXPECT_EQ(runSurvey(quiet), 0);
+    const std::string& errors = announced.fakeErrors().text;
+    if (c.named.empty()) {
+      EXPECT_EQ(errors, "");
+    } else {
+      EXPECT_EQ(errors.find("survey: " + c.named), 0u) << errors;
+      EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    }
+    EXPECT_EQ(quiet.fakeErrors().text, "");
+    EXPECT_SAME_TEXT(announced.fakeOutput().text, quiet.fakeOutput().text);
+    ASSERT_TRUE(announced.recordFileExists());
+    EXPECT_SAME_TEXT(announced.recordFile(), quiet.recordFile());
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "app/run_driver.h"
 #include "support/fakes.h"
@@ -88,10 +89,6 @@ TEST(ListingFilter, ShowsEveryLineSafelyWhateverThePieceSizes) {
   }
 }
 
-std::string listingSession(const std::string& listing) {
-  return session(numberPrompt() + menu(1) + listing + runCountBanner(1));
-}
-
 TEST(ListingFilter, RandomFilesCutAtRandomPlacesMatchTheReference) {
   std::mt19937 random(6);
   const std::string alphabet =
@@ -122,39 +119,36 @@ TEST(ListingFilter, CleanTextIsPassedOnWithoutACopy) {
   EXPECT_EQ(shown.size(), block.size());
 }
 
-// A large listing through a whole session: the exact transcript, in block-sized writes
-// rather than one per line, however the file system hands out the file.
-TEST(ListingFilter, ALargeFileIsListedWholeInLargeWrites) {
-  std::string file;
-  for (int i = 0; file.size() < (3u << 20); ++i) {
-    file +=
+// Listings through a whole session: the exact transcript, in block-sized writes rather than
+// one per line, however the file system hands out the file.
+TEST(Listing, AFileIsListedWholeInLargeWritesAsItsLinesAndOneEmptyLine) {
+  std::string large;
+  for (int i = 0; large.size() < (3u << 20); ++i) {
+    large +=
         " Candidate Name :: Ada Okafor " + std::to_string(i) + (i % 1000 == 0 ? "\x1b\r\n" : "\n");
   }
-  for (size_t chunk : {size_t{4096}, size_t{1} << 20}) {
-    FakeEnv env("1\n2\n-1\n");
-    env.memoryFiles().files["datas.dat"] = file;
-    env.memoryFiles().readChunk = chunk;
-    EXPECT_EQ(runSurvey(env), 0);
-    EXPECT_SAME_TEXT(env.fakeOutput().text,
-                     session(numberPrompt() + menu(1) + referenceListing(file) + runCountBanner(1)))
-        << "read chunk " << chunk;
-    EXPECT_LE(env.fakeOutput().writes, static_cast<int>(file.size() / 4096 + 16));
+  const struct {
+    const char* name;
+    std::string file;
+    std::vector<size_t> readChunks;
+    std::string listing;
+  } cases[] = {
+      {"a large file", large, {4096, size_t{1} << 20}, referenceListing(large)},
+      {"one record, crossing read boundaries", sampleRecord(), {1000}, sampleRecord() + "\n"},
+      {"an empty file", "", {size_t{1} << 20}, "\n"},
+  };
+  for (const auto& c : cases) {
+    for (size_t chunk : c.readChunks) {
+      SCOPED_TRACE(std::string(c.name) + ", read chunk " + std::to_string(chunk));
+      FakeEnv env("1\n2\n-1\n");
+      env.memoryFiles().files["datas.dat"] = c.file;
+      env.memoryFiles().readChunk = chunk;
+      EXPECT_EQ(runSurvey(env), 0);
+      EXPECT_SAME_TEXT(env.fakeOutput().text,
+                       session(numberPrompt() + menu(1) + c.listing + runCountBanner(1)));
+      EXPECT_LE(env.fakeOutput().writes, static_cast<int>(c.file.size() / 4096 + 16));
+    }
   }
-}
-
-TEST(Listing, OneRecordListsAsItsLinesAndOneEmptyLine) {
-  FakeEnv env("1\n2\n-1\n");
-  env.memoryFiles().files["datas.dat"] = sampleRecord();
-  env.memoryFiles().readChunk = 1000;  // records cross read boundaries
-  EXPECT_EQ(runSurvey(env), 0);
-  EXPECT_SAME_TEXT(env.fakeOutput().text, listingSession(sampleRecord() + "\n"));
-}
-
-TEST(Listing, AnEmptyFileListsAsOneEmptyLine) {
-  FakeEnv env("1\n2\n-1\n");
-  env.memoryFiles().files["datas.dat"] = "";
-  EXPECT_EQ(runSurvey(env), 0);
-  EXPECT_SAME_TEXT(env.fakeOutput().text, listingSession("\n"));
 }
 
 TEST(Listing, ACannotOpenEndsTheRunAtOnceWithStatusOne) {

@@ -1,9 +1,6 @@
-// The record store where the journal's name is not what it seems: systems whose calls on a
-// link's name act on its target, folders where no journal can be made, and a journal that
-// another program holds open.
+// The record store where the journal's name is not what it seems: folders where no journal can
+// be made, a journal that another program holds open, and a file system without locks.
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include "records/record_store.h"
 #include "records/store_test_support.h"
@@ -13,67 +10,6 @@ namespace survey::testing {
 namespace {
 
 const std::string p = record('P'), a = record('A'), b = record('B');
-
-// Where reading or removing a link's name reads or removes its target, nothing at the
-// journal's name is removed but a file that names this record file and is this user's.
-TEST(RecordStoreNames, WhereCallsFollowLinksOnlyThisUsersJournalForThisFileIsRemoved) {
-  const struct {
-    const char* name;
-    std::function<void(MemoryFileSystem&)> setUp;
-    std::string file;   // the record file after two saves of 'B'
-    bool journalStays;  // something stays at the journal's name
-    size_t notices;     // that the saves went on without their safeguard
-  } cases[] = {
-      {"a link to another file of this user",
-       [](MemoryFileSystem& f) {
-         f.files["notes.txt"] = "keep me";
-         f.links[kPending] = "notes.txt";
-       },
-       p + b + b, true, 1},
-      {"a link to the record file itself", [](MemoryFileSystem& f) { f.links[kPending] = kPath; },
-       p + b + b, true, 1},
-      {"this user's file that is no journal",
-       [](MemoryFileSystem& f) { f.files[kPending] = "a shopping list\n"; }, p + b + b, true, 1},
-      {"another user's journal for this file",
-       [](MemoryFileSystem& f) {
-         f.files[kPath] += a.substr(0, 5);
-         f.files[kPending] = journal(f, p.size(), a);
-         f.foreign.insert(kPending);
-       },
-       p + a.substr(0, 5) + "\n" + b + b, true, 1},
-      {"this user's journal for this file, cut short in its own write",
-       [](MemoryFileSystem& f) { f.files[kPending] = journal(f, p.size(), a).substr(0, 40); },
-       p + b + b, false, 0},
-      {"this user's journal for this file completes its record",
-       [](MemoryFileSystem& f) {
-         f.files[kPath] += a.substr(0, 5);
-         f.files[kPending] = journal(f, p.size(), a);
-       },
-       p + a + b + b, false, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    MemoryFileSystem files;
-    files.callsFollowLinks = true;
-    files.files[kPath] = p;
-    c.setUp(files);
-    const std::map<std::string, std::string> before = files.files;
-    Reports reports;
-    StoreMemory memory = testMemory();
-    for (int save = 0; save < 2; ++save) {
-      Status saved = appendRecord(files, kPath, b, reports, memory);
-      ASSERT_TRUE(saved.ok()) << saved.reason();
-    }
-    EXPECT_EQ(files.files[kPath], c.file);
-    EXPECT_EQ(files.files.count(kPending) + files.links.count(kPending), c.journalStays ? 1u : 0u);
-    for (const auto& [path, bytes] : before) {
-      if (path == kPath || (path == kPending && !c.journalStays)) continue;
-      EXPECT_EQ(files.files.count(path) ? files.files[path] : "(removed)", bytes) << path;
-    }
-    EXPECT_EQ(reports.safeguardsLost.size(), c.notices);
-    EXPECT_TRUE(files.unsyncedEntries.empty());
-  }
-}
 
 // On either kind of system: a folder where this user may write the record file but make no
 // new file saves under the lock alone and says so once; a journal that another program holds

@@ -1,8 +1,11 @@
 // The record store against what may lie beside the file: journals planted by another user or
-// left damaged by a crash, and a save whose failure could be neither undone nor marked.
+// left damaged by a crash, on systems whose calls on a link's name act on the name and on
+// those where they act on its target, and a save whose failure could be neither undone nor
+// marked.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "console/start_clock.h"
 #include "questionnaire/survey_answers.h"
@@ -16,15 +19,45 @@ namespace {
 const std::string p = record('P'), a = record('A'), b = record('B');
 const std::string frag = a.substr(0, 5);  // a start of 'A' that a stopped save left
 
+struct JournalCase {
+  const char* name;
+  std::function<void(MemoryFileSystem&)> setUp;
+  std::string file;       // the record file after the first of two saves of 'B'
+  bool journalStays;      // something stays at the journal's name
+  size_t notices;         // that the saves went on without their safeguard
+  std::string rewritten;  // the records written again over a crash's zeros
+};
+
+// Two saves of 'B' in one run, the file 'P' but for what `c` sets up: the second save says
+// nothing again, and nothing but the record file and a journal that goes is changed.
+void checkTwoSaves(const JournalCase& c, bool callsFollowLinks) {
+  SCOPED_TRACE(c.name);
+  MemoryFileSystem files;
+  files.callsFollowLinks = callsFollowLinks;
+  files.files[kPath] = p;
+  c.setUp(files);
+  const std::map<std::string, std::string> before = files.files;
+  const std::string target = files.resolve(kPath);
+  Reports reports;
+  StoreMemory memory = testMemory();
+  for (int save = 1; save <= 2; ++save) {
+    SCOPED_TRACE("save " + std::to_string(save));
+    const Status saved = appendRecord(files, kPath, b, reports, memory);
+    ASSERT_TRUE(saved.ok()) << saved.reason();
+    EXPECT_EQ(files.files[target], save == 1 ? c.file : c.file + b);
+    EXPECT_EQ(reports.rewritten, c.rewritten);
+    EXPECT_EQ(files.files.count(kPending) + files.links.count(kPending), c.journalStays ? 1u : 0u);
+    for (const auto& [path, bytes] : before) {
+      if (path == target || (path == kPending && !c.journalStays)) continue;
+      EXPECT_EQ(files.files.count(path) ? files.files[path] : "(removed)", bytes) << path;
+    }
+    EXPECT_TRUE(files.unsyncedEntries.empty());
+  }
+  EXPECT_EQ(reports.safeguardsLost.size(), c.notices);
+}
+
 TEST(RecordStoreTrust, UsesAJournalOnlyWhenThisUserWroteItForThisFileAndTheFileBearsItOut) {
-  const struct {
-    const char* name;
-    std::function<void(MemoryFileSystem&)> setUp;
-    std::string file;       // the record file after the save of 'B'
-    bool journalStays;      // what has the journal's name cannot be removed
-    size_t notices;         // that the save went on without its safeguard
-    std::string rewritten;  // the records written again over a crash's zeros
-  } cases[] = {
+  const JournalCase cases[] = {
       {"this user's journal for this file completes the record",
        [](MemoryFileSystem& f) {
          f.files[kPath] += frag;
@@ -128,30 +161,41 @@ TEST(RecordStoreTrust, UsesAJournalOnlyWhenThisUserWroteItForThisFileAndTheFileB
        },
        p + b, false, 0, ""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    MemoryFileSystem files;
-    files.files[kPath] = p;
-    c.setUp(files);
-    const std::string journalBefore = files.files.count(kPending) ? files.files[kPending] : "";
-    const std::string target = files.resolve(kPath);
-    Reports reports;
-    StoreMemory memory = testMemory();
-    // Two saves of one run: the second says nothing again.
-    Status saved = appendRecord(files, kPath, b, reports, memory);
-    ASSERT_TRUE(saved.ok()) << saved.reason();
-    EXPECT_EQ(files.files[target], c.file);
-    EXPECT_EQ(reports.rewritten, c.rewritten);
-    EXPECT_EQ(files.files.count(kPending) + files.links.count(kPending), c.journalStays ? 1u : 0u);
-    if (c.journalStays && files.files.count(kPending)) {
-      EXPECT_EQ(files.files[kPending], journalBefore) << "another user's file changed";
-    }
-    saved = appendRecord(files, kPath, b, reports, memory);
-    ASSERT_TRUE(saved.ok()) << saved.reason();
-    EXPECT_EQ(files.files[target], c.file + b);
-    EXPECT_EQ(reports.safeguardsLost.size(), c.notices);
-    EXPECT_TRUE(files.unsyncedEntries.empty());
-  }
+  for (const JournalCase& c : cases) checkTwoSaves(c, false);
+}
+
+// Where reading or removing a link's name reads or removes its target, nothing at the
+// journal's name is removed but a file that names this record file and is this user's.
+TEST(RecordStoreTrust, WhereCallsFollowLinksOnlyThisUsersJournalForThisFileIsRemoved) {
+  const JournalCase cases[] = {
+      {"a link to another file of this user",
+       [](MemoryFileSystem& f) {
+         f.files["notes.txt"] = "keep me";
+         f.links[kPending] = "notes.txt";
+       },
+       p + b, true, 1, ""},
+      {"a link to the record file itself", [](MemoryFileSystem& f) { f.links[kPending] = kPath; },
+       p + b, true, 1, ""},
+      {"this user's file that is no journal",
+       [](MemoryFileSystem& f) { f.files[kPending] = "a shopping list\n"; }, p + b, true, 1, ""},
+      {"another user's journal for this file",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += frag;
+         f.files[kPending] = journal(f, p.size(), a);
+         f.foreign.insert(kPending);
+       },
+       p + frag + "\n" + b, true, 1, ""},
+      {"this user's journal for this file, cut short in its own write",
+       [](MemoryFileSystem& f) { f.files[kPending] = journal(f, p.size(), a).substr(0, 40); },
+       p + b, false, 0, ""},
+      {"this user's journal for this file completes its record",
+       [](MemoryFileSystem& f) {
+         f.files[kPath] += frag;
+         f.files[kPending] = journal(f, p.size(), a);
+       },
+       p + a + b, false, 0, ""},
+  };
+  for (const JournalCase& c : cases) checkTwoSaves(c, true);
 }
 
 TEST(RecordStoreTrust, ARecordReportedNotSavedNeverTurnsUpAfterItsTakeOutFailed) {
