@@ -150,20 +150,20 @@ void listingFilterBench(benchmark::State& state) {
 }
 BENCHMARK(listingFilterBench)->ArgName("plain0_crlf1_control2")->Arg(0)->Arg(1)->Arg(2);
 
-// The byte-set scan behind the listing and the record reader, with vector instructions where
-// the processor has them and without.
+// The byte-set scan behind the listing and the record reader, in each vector width (where the
+// processor has it) and without.
 void markBytesBench(benchmark::State& state) {
   const std::string block = listingBlock(0);
   constexpr ByteSet kControls = ByteSet::of([](int c) { return needsAttention(c); });
   std::vector<uint64_t> bits(block.size() / 64 + 1);
-  auto mark = state.range(0) == 0 ? markBytes : markBytesPlain;
+  const auto width = static_cast<ScanWidth>(state.range(0));
   for (auto _ : state) {
-    mark(kControls, block.data(), block.size(), bits.data());
+    markBytesUpTo(width, kControls, block.data(), block.size(), bits.data());
     benchmark::DoNotOptimize(bits.data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * block.size()));
 }
-BENCHMARK(markBytesBench)->ArgName("best0_plain1")->Arg(0)->Arg(1);
+BENCHMARK(markBytesBench)->ArgName("plain0_sse1_avx2")->Arg(0)->Arg(1)->Arg(2);
 
 void buildRecordBench(benchmark::State& state) {
   const SurveyAnswers answers = sampleAnswers();

@@ -46,14 +46,20 @@ struct ByteSet {
   }
 };
 
+// How wide a vector the scan works in: none, 16 bytes (SSSE3) or 32 bytes (AVX2).
+enum class ScanWidth { kPlain, k16, k32 };
+
+// The widest of those that this processor has.
+ScanWidth widestScan();
+
 // Sets bit i % 64 of bits[i / 64] exactly when data[i] is in `set`, for i below `size`; writes
-// (size + 63) / 64 words, their bits from `size` on cleared.
+// (size + 63) / 64 words, their bits from `size` on cleared. Uses the widest vector the processor
+// has, or at most `width`.
 void markBytes(const ByteSet& set, const char* data, size_t size, uint64_t* bits);
+void markBytesUpTo(ScanWidth width, const ByteSet& set, const char* data, size_t size,
+                   uint64_t* bits);
 
 // The same, one byte at a time: the result the vector code must equal.
 void markBytesPlain(const ByteSet& set, const char* data, size_t size, uint64_t* bits);
-
-// Whether markBytes uses vector instructions on this processor.
-bool markBytesIsVectorised();
 
 }  // namespace survey
